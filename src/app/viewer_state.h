@@ -1,0 +1,78 @@
+// The one record of process-wide state that every module reads and writes.
+#pragma once
+
+#include <cstdint>
+
+// One kept pickup: its position in savegame world units, copied bit for bit
+// from the savegame.
+struct PickupMarker {
+  float x;
+  float y;
+  float z;
+};
+
+constexpr int32_t PACKAGE_CAPACITY = 100;
+constexpr int32_t RAMPAGE_CAPACITY = 35;
+constexpr int32_t KEY_CODE_COUNT = 256;
+constexpr int32_t SAVE_PATH_SIZE = 260;
+
+// Platform handles are opaque to the core; each platform layer stores its own
+// kind of handle in them (HWND, HDC, HGLRC, HPALETTE on Windows; SDL objects
+// elsewhere).
+using PlatformHandle = void *;
+
+struct ViewerState {
+  // Run control.
+  int32_t running = 1;
+  int32_t showHelp = 0;
+
+  // Platform handles.
+  PlatformHandle instance = nullptr;
+  PlatformHandle window = nullptr;
+  PlatformHandle deviceContext = nullptr;
+  PlatformHandle glContext = nullptr;
+  PlatformHandle palette = nullptr;
+
+  // Client-area size in pixels.
+  int32_t windowWidth = 640;
+  int32_t windowHeight = 480;
+
+  // Camera, in world units; the map square spans -1 to 1 around it.
+  float cameraX = 0.0f;
+  float cameraY = 0.0f;
+  float zoom = 4.0f;
+  float panStep = 0.005f;
+
+  // Input recorded by the window procedure, by virtual-key code.
+  int32_t keyDown[KEY_CODE_COUNT] = {};
+  int32_t keyEvent[KEY_CODE_COUNT] = {};
+  int32_t mouseX = 0;
+  int32_t mouseY = 0;
+  int32_t dragAnchorSet = 0;
+  int32_t dragAnchorX = 0;
+  int32_t dragAnchorY = 0;
+  int32_t dragDeltaX = 0;
+  int32_t dragDeltaY = 0;
+  int32_t leftButtonDown = 0;
+
+  // The savegame and the markers read from it. A list pointer is non-null
+  // whenever its count is above 0; the lists come from malloc and are
+  // replaced whole by each successful load.
+  char saveFileName[SAVE_PATH_SIZE] = {};
+  PickupMarker *packages = nullptr;
+  int32_t packageCount = 0;
+  PickupMarker *rampages = nullptr;
+  int32_t rampageCount = 0;
+
+  // OpenGL names.
+  uint32_t mapTexture = 0;
+  uint32_t fontTexture = 0;
+  uint32_t fontListBase = 0;
+};
+
+// The one instance, alive from process start to exit.
+extern ViewerState viewerState;
+
+// Puts every field back to its initial value, releasing the marker lists.
+// For tests and tools that run several scenarios in one process.
+void resetViewerState();

@@ -1,0 +1,9 @@
+// The project's own DIB converter, used wherever GDI is not.
+#pragma once
+
+#include "platform/platform.h"
+
+// Same contract as platformConvertDib. Decodes uncompressed 1, 4, 8, 16
+// (5-5-5), 24 and 32-bit pictures, RLE8 and RLE4, and bit-field pictures at
+// 16 and 32 bits; anything else is a conversion error.
+DibConvertResult convertDibPortable(const DibSource &source, unsigned char *rgb);

@@ -1,0 +1,60 @@
+// The on-disk structures of a Windows device-independent bitmap, under the
+// names the format gives them. They are never read in place (the file's bytes
+// are unaligned); the loader reads each field with readLe16/readLe32.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+constexpr uint16_t BMP_FILE_MAGIC = 0x4D42;  // "BM"
+constexpr uint32_t BMP_FILE_HEADER_SIZE = 14;
+constexpr uint32_t BMP_CORE_HEADER_SIZE = 12;
+constexpr uint32_t BMP_INFO_HEADER_SIZE = 40;
+
+constexpr uint32_t DIB_BI_RGB = 0;
+constexpr uint32_t DIB_BI_RLE8 = 1;
+constexpr uint32_t DIB_BI_RLE4 = 2;
+constexpr uint32_t DIB_BI_BITFIELDS = 3;
+
+// Widest and tallest picture the loader accepts.
+constexpr int32_t DIB_MAX_SIDE = 32768;
+
+// The 40-byte info header, laid out as the format (and GDI's BITMAPINFOHEADER)
+// lays it out, so that a widened header block can be handed to GDI unchanged.
+struct DibHeader {
+  uint32_t biSize;
+  int32_t biWidth;
+  int32_t biHeight;
+  uint16_t biPlanes;
+  uint16_t biBitCount;
+  uint32_t biCompression;
+  uint32_t biSizeImage;
+  int32_t biXPelsPerMeter;
+  int32_t biYPelsPerMeter;
+  uint32_t biClrUsed;
+  uint32_t biClrImportant;
+};
+static_assert(sizeof(DibHeader) == 40, "DibHeader must match the 40-byte info header");
+
+// One colour-table entry of the widened header: blue, green, red, reserved.
+struct DibColour {
+  uint8_t rgbBlue;
+  uint8_t rgbGreen;
+  uint8_t rgbRed;
+  uint8_t rgbReserved;
+};
+static_assert(sizeof(DibColour) == 4, "DibColour must be 4 bytes");
+
+// The colour entries that follow a widened header in its block.
+inline const DibColour *dibColours(const DibHeader *header) {
+  return reinterpret_cast<const DibColour *>(header + 1);
+}
+
+inline uint16_t readLe16(const unsigned char *p) {
+  return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+inline uint32_t readLe32(const unsigned char *p) {
+  return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+         (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
+}

@@ -1,0 +1,19 @@
+// Reads a Windows BMP file into an ImageRecord.
+#pragma once
+
+#include <cstdint>
+
+#include "image/image_record.h"
+
+// Reads the named BMP file (core or info header, with or without the file
+// header) and returns a new record of packed RGB rows, bottom row first. On
+// any failure the user has seen exactly one message box (caption "Error") and
+// the result is null; nothing of the call stays allocated.
+ImageRecord *loadDibFile(const char *fileName);
+
+// Number of colour-table entries a bitmap header carries: for the 12-byte core
+// form from bcBitCount, otherwise biClrUsed's low 16 bits when it is non-zero,
+// else from biBitCount (1 -> 2, 4 -> 16, 8 -> 256, anything else -> 0).
+// header points at the header's first byte; at least 16 bytes (12 for the core
+// form, 36 for an info form) must be readable there.
+uint16_t dibColorCount(const unsigned char *header);

@@ -1,0 +1,64 @@
+// The few services the core asks of the platform it runs on. Each platform
+// layer (win32, sdl, headless) provides every function declared here; the core
+// calls nothing platform-specific except through this header.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Who owns a message box. The savegame reader's boxes belong to the main
+// window; the image loader's boxes belong to whichever window has the keyboard
+// focus at that moment (possibly none).
+enum MessageBoxOwner {
+  MESSAGE_OWNER_MAIN_WINDOW,
+  MESSAGE_OWNER_FOCUS_WINDOW,
+};
+
+// Shows a modal box with the given caption and text and one OK button, and
+// returns when the user has dismissed it. Never fails in a way the caller must
+// handle; a platform that cannot show a box reports the text as best it can.
+void platformShowMessageBox(MessageBoxOwner owner, const char *caption, const char *text);
+
+// A read-only view of all the bytes of a file.
+struct FileView {
+  const unsigned char *bytes;  // first byte of the file; valid until platformUnmapFile
+  size_t size;                 // number of readable bytes, never 0 for a mapped view
+  intptr_t handles[3];         // platform bookkeeping (file, mapping, view)
+};
+
+// Makes every byte of the named file readable in memory without copying it.
+// The name is an 8-bit path, opened unchanged (relative to the working
+// directory). Returns false, with nothing left open, when the file cannot be
+// opened or mapped; an empty file cannot be mapped and also gives false.
+bool platformMapFile(const char *name, FileView *view);
+
+// Releases what platformMapFile obtained (view, then mapping, then file).
+void platformUnmapFile(FileView *view);
+
+// Outcome of converting a DIB to packed RGB rows.
+enum DibConvertResult {
+  DIB_CONVERTED,         // every row was written
+  DIB_OUT_OF_MEMORY,     // the converter could not get the memory or objects it needs
+  DIB_CONVERSION_ERROR,  // the source could not be decoded (0 lines converted)
+};
+
+struct DibHeader;
+
+// The source handed to the DIB converter.
+struct DibSource {
+  const DibHeader *header;          // the widened 40-byte header, followed by its colour entries
+  const unsigned char *colourMasks; // red, green and blue masks (3 x 32 bits) for bit-field images, else null
+  const unsigned char *pixels;      // first byte of the pixel data inside the file view
+  size_t pixelBytes;                // bytes readable from pixels up to the end of the file
+};
+
+// Decodes the source as the BMP format defines for its bit count and
+// compression and writes |height| rows of width pixels, 3 bytes each in red,
+// green, blue order, with no row padding, into rgb (|height| x width x 3 bytes,
+// supplied by the caller). Rows are written bottom row first whatever the
+// source's row order, so that a top-down source comes out the same as its
+// bottom-up twin. Never reads outside [pixels, pixels + pixelBytes).
+DibConvertResult platformConvertDib(const DibSource &source, unsigned char *rgb);
+
+// Presents the frame just drawn into the back buffer of the main window.
+void platformSwapBuffers();

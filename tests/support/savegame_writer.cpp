@@ -1,0 +1,82 @@
+// Savegame bytes for tests.
+#include "support/savegame_writer.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+namespace {
+
+void putLe32(std::vector<unsigned char> &out, uint32_t value) {
+  for (int i = 0; i < 4; ++i) out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+void putPattern(std::vector<unsigned char> &out, size_t count, unsigned seed) {
+  for (size_t i = 0; i < count; ++i) out.push_back(static_cast<unsigned char>((i * 37 + seed) & 0xff));
+}
+
+}  // namespace
+
+uint32_t floatBits(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, 4);
+  return bits;
+}
+
+PickupSpec pickup(unsigned char kind, float x, float y, float z) {
+  return PickupSpec{kind, floatBits(x), floatBits(y), floatBits(z)};
+}
+
+size_t pickupTableOffset(const SavegameLayout &layout) {
+  size_t offset = 232 + 5 * 4 + 3 * 4;
+  for (uint32_t size : layout.blockSizes) offset += size;
+  return offset;
+}
+
+std::vector<unsigned char> makeSavegame(const std::vector<PickupSpec> &pickups, const SavegameLayout &layout) {
+  std::vector<unsigned char> out;
+  putPattern(out, 232, 11);
+  for (size_t block = 0; block < layout.blockSizes.size(); ++block) {
+    putLe32(out, layout.blockSizes[block]);
+    // A block's content is made to look like a record of kind 154, so that a
+    // reader that does not skip it would pick up a false package.
+    std::vector<unsigned char> content;
+    putPattern(content, layout.blockSizes[block], static_cast<unsigned>(block));
+    for (size_t i = 0; i < content.size(); i += 88) content[i] = 154;
+    out.insert(out.end(), content.begin(), content.end());
+  }
+  putLe32(out, 0xDEADBEEF);
+  putLe32(out, 0x0BADF00D);
+  putLe32(out, layout.overrideRecordCount ? static_cast<uint32_t>(layout.recordCount)
+                                          : static_cast<uint32_t>(pickups.size()));
+  for (size_t i = 0; i < pickups.size(); ++i) {
+    const PickupSpec &p = pickups[i];
+    std::vector<unsigned char> record;
+    putPattern(record, 88, static_cast<unsigned>(i * 5 + 3));
+    record[0] = p.kind;
+    std::memcpy(&record[6], &p.xBits, 4);
+    std::memcpy(&record[10], &p.yBits, 4);
+    std::memcpy(&record[14], &p.zBits, 4);
+    out.insert(out.end(), record.begin(), record.end());
+  }
+  return out;
+}
+
+void writeBytes(const std::string &path, const std::vector<unsigned char> &bytes) {
+  FILE *file = std::fopen(path.c_str(), "wb");
+  if (!file) throw std::runtime_error("cannot write " + path);
+  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) {
+    std::fclose(file);
+    throw std::runtime_error("short write to " + path);
+  }
+  std::fclose(file);
+}
+
+std::string temporaryPath(const std::string &name) {
+  const char *base = std::getenv("TMPDIR");
+  std::string folder = base && *base ? base : "/tmp";
+  return folder + "/viewer-test-" + std::to_string(getpid()) + "-" + name;
+}

@@ -1,0 +1,37 @@
+// Builds savegame bytes for tests, fuzz seeds and benchmarks.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct PickupSpec {
+  unsigned char kind;
+  uint32_t xBits;
+  uint32_t yBits;
+  uint32_t zBits;
+};
+
+uint32_t floatBits(float value);
+PickupSpec pickup(unsigned char kind, float x, float y, float z);
+
+struct SavegameLayout {
+  std::array<uint32_t, 5> blockSizes{};  // byte counts of the five skipped blocks
+  bool overrideRecordCount = false;      // write recordCount instead of the real count
+  int32_t recordCount = 0;
+};
+
+// A save that holds the given pickups in its table, in order. Skipped bytes
+// and unused record bytes are filled with a varying pattern, so that a reader
+// that looks in the wrong place sees garbage rather than zeros.
+std::vector<unsigned char> makeSavegame(const std::vector<PickupSpec> &pickups,
+                                        const SavegameLayout &layout = SavegameLayout{});
+
+// Offset of the first pickup record in a save built with the given layout.
+size_t pickupTableOffset(const SavegameLayout &layout = SavegameLayout{});
+
+void writeBytes(const std::string &path, const std::vector<unsigned char> &bytes);
+
+// A fresh path under the test's temporary folder (not created).
+std::string temporaryPath(const std::string &name);

@@ -1,0 +1,11 @@
+// The sub-commands of package-tool. Each takes the arguments that follow its
+// name and returns the process exit status (0 success, 1 failure reported by
+// a message, 2 wrong usage).
+#pragma once
+
+int runListCommand(int argc, char **argv);
+int runBmpCommand(int argc, char **argv);
+int runRenderCommand(int argc, char **argv);
+
+// Prints the usage of every sub-command to the given stream.
+void printUsage(FILE *stream);
