@@ -1,0 +1,26 @@
+// The projection and viewport for a new client size.
+#include "app/resize.h"
+
+#include "app/viewer_state.h"
+#include "render/gl.h"
+
+namespace {
+constexpr GLdouble FIELD_OF_VIEW = 30.0;  // degrees, vertical
+constexpr GLfloat NEAR_PLANE = 0.1f;      // widened from 32-bit, as the scene was tuned with it
+constexpr GLdouble FAR_PLANE = 4096.0;
+}  // namespace
+
+void resizeViewport(int32_t width, int32_t height) {
+  // Zero height leaves no finite aspect ratio, and gluPerspective refuses an
+  // aspect of zero without touching the matrix; either would leave the
+  // projection unusable, so such a size is ignored.
+  if (width <= 0 || height <= 0) return;
+
+  viewerState.windowWidth = width;
+  viewerState.windowHeight = height;
+  const GLfloat aspect = static_cast<GLfloat>(width) / static_cast<GLfloat>(height);
+  glMatrixMode(GL_PROJECTION);
+  glLoadIdentity();
+  gluPerspective(FIELD_OF_VIEW, aspect, static_cast<GLdouble>(NEAR_PLANE), FAR_PLANE);
+  glViewport(0, 0, width, height);
+}

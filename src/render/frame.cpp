@@ -1,0 +1,242 @@
+// The frame renderer. Every frame is drawn from scratch out of viewerState:
+// the map as a textured square in the plane z = -zoom, each package and
+// rampage as a small marker in the same plane, then the counter panel or the
+// help page in pixel coordinates over it.
+#include "render/frame.h"
+
+#include <cmath>
+#include <cstdio>
+
+#include "app/viewer_state.h"
+#include "platform/platform.h"
+#include "render/font.h"
+#include "render/gl.h"
+
+namespace {
+
+constexpr GLfloat BACKGROUND[4] = {0.05f, 0.05f, 0.1f, 1.0f};
+
+// Savegame units to scene units: the map square from -1 to 1 stands for the
+// savegame area from -2000 to 2000.
+constexpr GLfloat MARKER_SCALE = 0.0005f;
+
+// Heights that choose a package's shape: below the lower one (or not a
+// number) a down triangle, up to the upper one inclusive a square, above it
+// an up triangle.
+constexpr GLfloat LOW_HEIGHT = 10.0f;
+constexpr GLfloat HIGH_HEIGHT = 15.0f;
+
+constexpr int32_t PANEL_WIDTH = 168;
+constexpr int32_t PANEL_TEXT_INSET = 160;
+constexpr int32_t HELP_HALF_WIDTH = 280;
+constexpr int32_t HELP_TEXT_INSET = 256;
+constexpr int32_t HELP_MARGIN = 32;
+
+struct TextLine {
+  int32_t y;
+  const char *text;
+};
+
+// Every help line is 34 characters (544 pixels), so the page is centred in
+// its 560-pixel background.
+constexpr TextLine HELP_LINES[] = {
+    {48, "   KZR Tern Haven Package Viewer  "},
+    {64, "   Free viewer of hidden packages "},
+    {80, "   by the Package Viewer makers   "},
+    {112, "    Keys:                         "},
+    {128, "  Directional Keys or             "},
+    {144, "  Mouse Leftklick & drag          "},
+    {160, "                        :  move   "},
+    {176, "  '+' / '-'  and Mousewheel       "},
+    {192, "                        :  zoom   "},
+    {224, "  'O' : Open Savegame             "},
+    {256, "  ESC : Exit                      "},
+    {288, "    Press 'H' again to exit help  "},
+};
+
+constexpr bool allHelpLinesAre34Characters() {
+  for (const TextLine &line : HELP_LINES) {
+    int length = 0;
+    while (line.text[length] != '\0') ++length;
+    if (length != 34) return false;
+  }
+  return true;
+}
+static_assert(allHelpLinesAre34Characters(), "the help page is laid out for 34-character lines");
+
+void drawDownTriangle() {
+  glBegin(GL_TRIANGLES);
+  glVertex2f(-0.01f, 0.01f);
+  glVertex2f(0.01f, 0.01f);
+  glVertex2f(0.0f, -0.01f);
+  glEnd();
+}
+
+void drawSquare() {
+  glBegin(GL_QUADS);
+  glVertex2f(0.008f, -0.008f);
+  glVertex2f(-0.008f, -0.008f);
+  glVertex2f(-0.008f, 0.008f);
+  glVertex2f(0.008f, 0.008f);
+  glEnd();
+}
+
+void drawUpTriangle() {
+  glBegin(GL_TRIANGLES);
+  glVertex2f(0.0f, 0.01f);
+  glVertex2f(0.01f, -0.01f);
+  glVertex2f(-0.01f, -0.01f);
+  glEnd();
+}
+
+void moveToMarker(const PickupMarker &marker) {
+  glPushMatrix();
+  glTranslatef(marker.x * MARKER_SCALE + viewerState.cameraX,
+               marker.y * MARKER_SCALE + viewerState.cameraY, -viewerState.zoom);
+}
+
+void drawMap() {
+  glPushMatrix();
+  glTranslatef(viewerState.cameraX, viewerState.cameraY, -viewerState.zoom);
+  glBindTexture(GL_TEXTURE_2D, viewerState.mapTexture);
+  glEnable(GL_TEXTURE_2D);
+  // The image's first row (its bottom row) lies along y = -1: the picture
+  // stands upright.
+  glBegin(GL_QUADS);
+  glTexCoord2f(0.0f, 0.0f);
+  glVertex2f(-1.0f, -1.0f);
+  glTexCoord2f(0.0f, 1.0f);
+  glVertex2f(-1.0f, 1.0f);
+  glTexCoord2f(1.0f, 1.0f);
+  glVertex2f(1.0f, 1.0f);
+  glTexCoord2f(1.0f, 0.0f);
+  glVertex2f(1.0f, -1.0f);
+  glEnd();
+  glPopMatrix();
+}
+
+// Packages in red (a component of 255 is clamped to 1), shaped by height.
+void drawPackages() {
+  glColor3f(255.0f, 0.0f, 0.0f);
+  glDisable(GL_TEXTURE_2D);
+  for (int32_t i = 0; i < viewerState.packageCount; ++i) {
+    const PickupMarker &marker = viewerState.packages[i];
+    moveToMarker(marker);
+    if (marker.z < LOW_HEIGHT || std::isnan(marker.z)) {
+      drawDownTriangle();
+    } else if (marker.z <= HIGH_HEIGHT) {
+      drawSquare();
+    } else {
+      drawUpTriangle();
+    }
+    glPopMatrix();
+  }
+}
+
+// Rampages are green down triangles whatever their height.
+void drawRampages() {
+  glColor3f(0.0f, 255.0f, 0.0f);
+  for (int32_t i = 0; i < viewerState.rampageCount; ++i) {
+    moveToMarker(viewerState.rampages[i]);
+    drawDownTriangle();
+    glPopMatrix();
+  }
+}
+
+// Switches to pixel coordinates: origin at the top-left pixel, y downwards.
+void enterOverlay() {
+  glDisable(GL_LIGHTING);
+  glEnable(GL_BLEND);
+  glBindTexture(GL_TEXTURE_2D, viewerState.fontTexture);
+  glDisable(GL_DEPTH_TEST);
+  glMatrixMode(GL_PROJECTION);
+  glPushMatrix();
+  glLoadIdentity();
+  glOrtho(0.0, static_cast<GLdouble>(viewerState.windowWidth - 1),
+          static_cast<GLdouble>(viewerState.windowHeight - 1), 0.0, -1.0, 1.0);
+  glMatrixMode(GL_MODELVIEW);
+  glPushMatrix();
+  glDisable(GL_CULL_FACE);
+}
+
+void fillRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  glBegin(GL_QUADS);
+  glVertex2f(static_cast<GLfloat>(left), static_cast<GLfloat>(top));
+  glVertex2f(static_cast<GLfloat>(right), static_cast<GLfloat>(top));
+  glVertex2f(static_cast<GLfloat>(right), static_cast<GLfloat>(bottom));
+  glVertex2f(static_cast<GLfloat>(left), static_cast<GLfloat>(bottom));
+  glEnd();
+}
+
+// The background of the panel or the help page. It is blended with the blend
+// function the previous frame's text left behind (S x S + D x (1 - S)), so it
+// shows translucent from the second frame on; the very first frame still has
+// OpenGL's initial function and draws it opaque.
+void drawOverlayBackground() {
+  const int32_t width = viewerState.windowWidth;
+  const int32_t height = viewerState.windowHeight;
+  if (viewerState.showHelp) {
+    glColor4f(0.3f, 0.3f, 0.3f, 1.0f);
+    fillRectangle(width / 2 - HELP_HALF_WIDTH, HELP_MARGIN, width / 2 + HELP_HALF_WIDTH,
+                  height - HELP_MARGIN);
+  } else {
+    glColor4f(0.2f, 0.2f, 0.2f, 0.7f);
+    fillRectangle(width - PANEL_WIDTH, 0, width, height);
+  }
+}
+
+void drawOverlayText() {
+  glEnable(GL_TEXTURE_2D);
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+  // A glyph texel T lands as T x T + D x (1 - T): black leaves the picture
+  // alone, white paints white.
+  glBlendFunc(GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR);
+
+  if (viewerState.showHelp) {
+    const int32_t x = viewerState.windowWidth / 2 - HELP_TEXT_INSET;
+    for (const TextLine &line : HELP_LINES) drawText(x, line.y, line.text);
+    return;
+  }
+
+  const int32_t x = viewerState.windowWidth - PANEL_TEXT_INSET;
+  char count[256];
+  std::snprintf(count, sizeof count, "  %3d", static_cast<int>(viewerState.packageCount));
+  drawText(x, 14, count);
+  drawText(x, 30, " packages ");
+  drawText(x, 46, "   left   ");
+  std::snprintf(count, sizeof count, "  %3d", static_cast<int>(viewerState.rampageCount));
+  drawText(x, 66, count);
+  drawText(x, 82, " rampages ");
+  drawText(x, 98, "   left   ");
+  drawText(x, 160, " Press 'H'");
+  drawText(x, 176, " for help");
+}
+
+void leaveOverlay() {
+  glDisable(GL_BLEND);
+  glMatrixMode(GL_PROJECTION);
+  glPopMatrix();
+  glMatrixMode(GL_MODELVIEW);
+  glPopMatrix();
+}
+
+}  // namespace
+
+void renderFrame() {
+  glClearColor(BACKGROUND[0], BACKGROUND[1], BACKGROUND[2], BACKGROUND[3]);
+  glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+  glMatrixMode(GL_MODELVIEW);
+  glLoadIdentity();
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+
+  drawMap();
+  drawPackages();
+  drawRampages();
+
+  enterOverlay();
+  drawOverlayBackground();
+  drawOverlayText();
+  leaveOverlay();
+
+  platformSwapBuffers();
+}
