@@ -1,6 +1,7 @@
 // Reads a Windows BMP file into an ImageRecord.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "image/image_record.h"
@@ -9,7 +10,13 @@
 // header) and returns a new record of packed RGB rows, bottom row first. On
 // any failure the user has seen exactly one message box (caption "Error") and
 // the result is null; nothing of the call stays allocated.
+// Top-down files come out bottom row first like any other, with a positive
+// height. Files shorter than their headers say are refused.
 ImageRecord *loadDibFile(const char *fileName);
+
+// The same for a file's bytes already in memory (size bytes at bytes): every
+// check, message and result of loadDibFile after the file has been opened.
+ImageRecord *loadDibMemory(const unsigned char *bytes, size_t size);
 
 // Number of colour-table entries a bitmap header carries: for the 12-byte core
 // form from bcBitCount, otherwise biClrUsed's low 16 bits when it is non-zero,

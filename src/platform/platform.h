@@ -44,10 +44,14 @@ enum DibConvertResult {
 
 struct DibHeader;
 
-// The source handed to the DIB converter.
+// The source handed to the DIB converter. Every pointer stays valid for the
+// whole call; the converter copies nothing out of it that outlives the call.
 struct DibSource {
   const DibHeader *header;          // the widened 40-byte header, followed by its colour entries
-  const unsigned char *colourMasks; // red, green and blue masks (3 x 32 bits) for bit-field images, else null
+  uint32_t colourCount;             // colour entries that follow header in its block (the
+                                    // header's biClrUsed may say more; never read past these)
+  const unsigned char *colourMasks; // red, green and blue masks (3 x 32 bits, little-endian)
+                                    // for bit-field images, else null
   const unsigned char *pixels;      // first byte of the pixel data inside the file view
   size_t pixelBytes;                // bytes readable from pixels up to the end of the file
 };
@@ -57,7 +61,14 @@ struct DibSource {
 // green, blue order, with no row padding, into rgb (|height| x width x 3 bytes,
 // supplied by the caller). Rows are written bottom row first whatever the
 // source's row order, so that a top-down source comes out the same as its
-// bottom-up twin. Never reads outside [pixels, pixels + pixelBytes).
+// bottom-up twin. Every byte of rgb is written: pixels that a compressed
+// source skips come out black. Palette indices beyond the colour entries come
+// out black. Never reads outside [pixels, pixels + pixelBytes) nor past the
+// colour entries. Pixel data that ends before the picture is complete (an RLE
+// stream that runs out before its end-of-bitmap code while rows remain, too)
+// is a conversion error, never a partly black picture. The caller has checked
+// that width is 1 to DIB_MAX_SIDE and |height| 1 to DIB_MAX_SIDE; the rest of
+// the header (planes, bit count, compression, masks) is the converter's to check.
 DibConvertResult platformConvertDib(const DibSource &source, unsigned char *rgb);
 
 // Presents the frame just drawn into the back buffer of the main window.

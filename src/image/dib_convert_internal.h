@@ -1,0 +1,86 @@
+// Shared pieces of the portable DIB converter: the checked description of one
+// conversion and the writers of packed output pixels. Used only by the
+// converter's own files.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "image/dib_format.h"
+#include "platform/platform.h"
+
+// One conversion, after the header has been checked: the output has rows of
+// width pixels; source row r (in file order) goes to output row outputRow(r).
+struct DibJob {
+  const DibSource *source;
+  const DibHeader *header;
+  uint32_t width;
+  uint32_t rows;
+  bool topDown;
+  unsigned char *rgb;
+  size_t outRowBytes;  // width * 3
+};
+
+inline unsigned char *dibOutputRow(const DibJob &job, uint32_t sourceRow) {
+  uint32_t row = job.topDown ? job.rows - 1 - sourceRow : sourceRow;
+  return job.rgb + static_cast<size_t>(row) * job.outRowBytes;
+}
+
+// A colour packed as the 4 bytes red, green, blue, 0 in memory order, so that a
+// 4-byte store writes one output pixel plus one spare byte.
+using PackedRgb = uint32_t;
+
+inline PackedRgb packRgb(uint8_t red, uint8_t green, uint8_t blue) {
+  const unsigned char bytes[4] = {red, green, blue, 0};
+  PackedRgb packed;
+  std::memcpy(&packed, bytes, 4);
+  return packed;
+}
+
+// The table that turns palette indices into packed colours: the source's
+// colour entries, and black for every index the table does not reach.
+struct DibPalette {
+  PackedRgb colours[256];
+};
+void buildDibPalette(const DibJob &job, DibPalette *palette);
+
+// Writes count pixels of one colour. The 4-byte stores spill one byte past
+// each pixel; the last pixel is stored with 3 so nothing lands past the run.
+inline void fillPixels(unsigned char *out, size_t count, PackedRgb colour) {
+  if (count == 0) return;
+  for (size_t i = 1; i < count; ++i, out += 3) std::memcpy(out, &colour, 4);
+  std::memcpy(out, &colour, 3);
+}
+
+// Stores one pixel whose successor will be written later in the same row.
+inline void putPixelSpill(unsigned char *out, PackedRgb colour) { std::memcpy(out, &colour, 4); }
+
+// The decoders behind convertDibPortable, each for a checked job.
+DibConvertResult convertPalettized(const DibJob &job);
+DibConvertResult convertTrueColour(const DibJob &job);
+DibConvertResult convertBitfields(const DibJob &job, const uint32_t masks[3]);
+DibConvertResult convertRle(const DibJob &job);
+
+// Bytes of one stored row of an uncompressed source, padding included, and
+// the bytes of its pixels alone.
+inline uint64_t dibStride(uint32_t width, uint32_t bitCount) {
+  return (static_cast<uint64_t>(width) * bitCount + 31) / 32 * 4;
+}
+inline uint64_t dibRowPixelBytes(uint32_t width, uint32_t bitCount) {
+  return (static_cast<uint64_t>(width) * bitCount + 7) / 8;
+}
+
+// Runs writeRow(sourceRow, outputRow) over every stored row of an uncompressed
+// source, after checking that the rows lie inside the pixel data (the last
+// row's padding may be missing). Files that stop early are refused whole.
+template <typename WriteRow>
+DibConvertResult forEachStoredRow(const DibJob &job, uint32_t bitCount, WriteRow writeRow) {
+  uint64_t stride = dibStride(job.width, bitCount);
+  uint64_t needed = (job.rows - 1) * stride + dibRowPixelBytes(job.width, bitCount);
+  if (needed > job.source->pixelBytes) return DIB_CONVERSION_ERROR;
+  for (uint32_t r = 0; r < job.rows; ++r) {
+    writeRow(job.source->pixels + r * stride, dibOutputRow(job, r));
+  }
+  return DIB_CONVERTED;
+}
