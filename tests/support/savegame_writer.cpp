@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -44,7 +45,7 @@ std::vector<unsigned char> makeSavegame(const std::vector<PickupSpec> &pickups, 
     // A block's content is made to look like a record of kind 154, so that a
     // reader that does not skip it would pick up a false package.
     std::vector<unsigned char> content;
-    putPattern(content, layout.blockSizes[block], static_cast<unsigned>(block));
+    putPattern(content, std::min<size_t>(layout.blockSizes[block], layout.blockContentLimit), static_cast<unsigned>(block));
     for (size_t i = 0; i < content.size(); i += 88) content[i] = 154;
     out.insert(out.end(), content.begin(), content.end());
   }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ PickupSpec pickup(unsigned char kind, float x, float y, float z);
 
 struct SavegameLayout {
   std::array<uint32_t, 5> blockSizes{};  // byte counts of the five skipped blocks
+  size_t blockContentLimit = SIZE_MAX;   // content bytes actually written per block (to fake huge counts)
   bool overrideRecordCount = false;      // write recordCount instead of the real count
   int32_t recordCount = 0;
 };

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# package-tool list: CSV and JSON output, and its exit codes.
+set -euo pipefail
+tool=$1
+make_save=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+"$make_save" "$work/save.b" 154:1234.5,-2,15 127:0.1,nan,-inf 3:9,9,9 154:-0,1e30,10
+csv=$("$tool" list "$work/save.b")
+expected_csv='kind,index,x,y,z
+package,0,1234.5,-2,15
+package,1,-0,1e+30,10
+rampage,0,0.1,nan,-inf'
+[ "$csv" = "$expected_csv" ] || fail "csv output was:
+$csv"
+
+json=$("$tool" list "$work/save.b" --format json)
+expected_json='{"packages":[{"x":1234.5,"y":-2,"z":15},{"x":-0,"y":1e+30,"z":10}],"rampages":[{"x":0.1,"y":null,"z":null}]}'
+[ "$json" = "$expected_json" ] || fail "json output was: $json"
+
+# A missing file: the reader's box on stderr, exit 1, nothing on stdout.
+set +e
+out=$("$tool" list "$work/missing.b" 2>"$work/err"); status=$?
+set -e
+[ $status -eq 1 ] || fail "missing file exited $status"
+[ -z "$out" ] || fail "missing file printed: $out"
+grep -qx 'KZR Package Viewer: Error ! : Error opening file !' "$work/err" || fail "stderr was: $(cat "$work/err")"
+
+# Wrong usage exits 2; --help and --version exit 0 on stdout.
+set +e
+"$tool" list >/dev/null 2>&1; [ $? -eq 2 ] || fail "list without a file did not exit 2"
+"$tool" list "$work/save.b" --format xml >/dev/null 2>&1; [ $? -eq 2 ] || fail "unknown format did not exit 2"
+"$tool" frobnicate >/dev/null 2>&1; [ $? -eq 2 ] || fail "unknown command did not exit 2"
+set -e
+"$tool" --help | grep -q '^Usage:' || fail "--help printed no usage"
+"$tool" --version | grep -q '^package-tool ' || fail "--version printed no version"
+echo "package-tool list: all checks passed"
