@@ -1,0 +1,166 @@
+// The DIB converter of the Windows build: GDI decodes the source into a 24-bit DIB
+// section (CreateCompatibleDC, CreateDIBSection, SelectObject, SetDIBits,
+// GdiFlush), and the rows are then copied out in red, green, blue order.
+//
+// GDI trusts its caller about the length of the pixel data and the colour
+// table, so before it is called the source is checked here the way the
+// portable converter checks it: uncompressed rows must all lie inside the
+// data, an RLE stream must reach its end code (or fill every row) inside the
+// data, and GDI is handed a header block of its own whose colour table is
+// complete (entries the file does not have are black) and whose RLE length is
+// the length of the data that is really there.
+#include <windows.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/win32/win32_gdi_convert.h"
+
+#include "image/dib_format.h"
+
+namespace {
+
+// Whether an RLE stream of `bytes` bytes ends inside the data: it reaches its
+// end-of-bitmap code, or its end-of-line and delta codes have moved past the
+// last row, before the bytes run out. Runs and absolute blocks are walked by
+// their byte lengths only; what they paint is GDI's business.
+bool rleStreamEnds(const unsigned char *data, size_t bytes, int bitCount, int64_t height) {
+  size_t at = 0;
+  int64_t row = 0;
+  while (row < height) {
+    if (bytes - at < 2) return false;
+    unsigned count = data[at];
+    unsigned code = data[at + 1];
+    at += 2;
+    if (count != 0) continue;
+    if (code == 0) {
+      ++row;
+    } else if (code == 1) {
+      return true;
+    } else if (code == 2) {
+      if (bytes - at < 2) return false;
+      row += data[at + 1];
+      at += 2;
+    } else {
+      size_t block = (static_cast<size_t>(code) * static_cast<size_t>(bitCount) + 7) / 8;
+      if (block > bytes - at) return false;
+      at += (block + 1) & ~static_cast<size_t>(1);
+      if (at > bytes) at = bytes;
+    }
+  }
+  return true;
+}
+
+// Checks what GDI would take on trust. Returns false when the source cannot
+// be handed to GDI without a read outside its data.
+bool sourceFitsData(const DibSource &source) {
+  const DibHeader &header = *source.header;
+  uint32_t compression = header.biCompression;
+  int64_t height = header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight) : header.biHeight;
+  if (compression == DIB_BI_RLE8 || compression == DIB_BI_RLE4) {
+    int bitCount = compression == DIB_BI_RLE8 ? 8 : 4;
+    if (header.biBitCount != bitCount || header.biHeight < 0) return false;
+    return rleStreamEnds(source.pixels, source.pixelBytes, bitCount, height);
+  }
+  if (compression == DIB_BI_BITFIELDS) {
+    if (!source.colourMasks || (header.biBitCount != 16 && header.biBitCount != 32)) return false;
+  } else if (compression != DIB_BI_RGB) {
+    return false;  // JPEG, PNG and the like: GDI would only hand them to a printer
+  }
+  uint64_t rowBytes = (static_cast<uint64_t>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
+  return rowBytes * static_cast<uint64_t>(height) <= source.pixelBytes;
+}
+
+// The source header block for GDI: the widened header, then either the three
+// colour masks or a full colour table of 2^bitCount entries (those beyond the
+// file's own entries black), with biClrUsed and biSizeImage saying exactly
+// that. Returns null when the block cannot be allocated.
+BITMAPINFO *makeSourceInfo(const DibSource &source) {
+  const DibHeader &header = *source.header;
+  uint32_t tableEntries = 0;
+  if (header.biCompression == DIB_BI_BITFIELDS) {
+    tableEntries = 3;
+  } else if (header.biBitCount <= 8) {
+    tableEntries = 1u << header.biBitCount;
+  }
+  size_t size = sizeof(BITMAPINFOHEADER) + tableEntries * sizeof(RGBQUAD);
+  BITMAPINFO *info = static_cast<BITMAPINFO *>(LocalAlloc(LPTR, size));
+  if (!info) return nullptr;
+  std::memcpy(&info->bmiHeader, &header, sizeof(BITMAPINFOHEADER));
+  if (header.biCompression == DIB_BI_BITFIELDS) {
+    std::memcpy(info->bmiColors, source.colourMasks, 3 * sizeof(uint32_t));
+    info->bmiHeader.biClrUsed = 0;
+  } else {
+    uint32_t copied = source.colourCount < tableEntries ? source.colourCount : tableEntries;
+    std::memcpy(info->bmiColors, dibColours(source.header), copied * sizeof(RGBQUAD));
+    info->bmiHeader.biClrUsed = tableEntries;
+  }
+  info->bmiHeader.biClrImportant = 0;
+  if (header.biCompression == DIB_BI_RLE8 || header.biCompression == DIB_BI_RLE4) {
+    info->bmiHeader.biSizeImage = static_cast<DWORD>(source.pixelBytes);
+  }
+  return info;
+}
+
+// Copies the 24-bit target (rows padded to 4 bytes, blue first) into packed
+// red, green, blue rows; both run bottom row first.
+void copyTargetRows(const unsigned char *target, int32_t width, int32_t height, unsigned char *rgb) {
+  for (int32_t row = 0; row < height; ++row) {
+    for (int32_t column = 0; column < width; ++column) {
+      rgb[0] = target[2];
+      rgb[1] = target[1];
+      rgb[2] = target[0];
+      rgb += 3;
+      target += 3;
+    }
+    target += width & 3;
+  }
+}
+
+}  // namespace
+
+DibConvertResult convertDibWithGdi(const DibSource &source, unsigned char *rgb) {
+  if (!sourceFitsData(source)) return DIB_CONVERSION_ERROR;
+
+  const int32_t width = source.header->biWidth;
+  const int32_t height = std::abs(source.header->biHeight);
+  DibConvertResult result = DIB_OUT_OF_MEMORY;
+  BITMAPINFO *sourceInfo = nullptr;
+  BITMAPINFO *targetInfo = nullptr;
+  HBITMAP target = nullptr;
+  void *targetBits = nullptr;
+
+  HDC memoryDc = CreateCompatibleDC(nullptr);
+  if (memoryDc) targetInfo = static_cast<BITMAPINFO *>(LocalAlloc(LPTR, sizeof(BITMAPINFO)));
+  if (targetInfo) {
+    // The target runs bottom-up whatever the source does, so that GDI turns a
+    // top-down source upright on the way in.
+    targetInfo->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    targetInfo->bmiHeader.biWidth = width;
+    targetInfo->bmiHeader.biHeight = height;
+    targetInfo->bmiHeader.biPlanes = 1;
+    targetInfo->bmiHeader.biBitCount = 24;
+    targetInfo->bmiHeader.biCompression = BI_RGB;
+    targetInfo->bmiHeader.biSizeImage = static_cast<DWORD>(height) * static_cast<DWORD>(width) * 3;
+    target = CreateDIBSection(memoryDc, targetInfo, DIB_RGB_COLORS, &targetBits, nullptr, 0);
+  }
+  if (target && targetBits && SelectObject(memoryDc, target)) sourceInfo = makeSourceInfo(source);
+  if (sourceInfo) {
+    int lines = SetDIBits(memoryDc, target, 0, static_cast<UINT>(height), source.pixels, sourceInfo,
+                          DIB_RGB_COLORS);
+    if (lines == 0) {
+      result = DIB_CONVERSION_ERROR;
+    } else {
+      GdiFlush();
+      copyTargetRows(static_cast<const unsigned char *>(targetBits), width, height, rgb);
+      result = DIB_CONVERTED;
+    }
+  }
+
+  if (memoryDc) DeleteDC(memoryDc);
+  if (target) DeleteObject(target);
+  if (targetInfo) LocalFree(targetInfo);
+  if (sourceInfo) LocalFree(sourceInfo);
+  return result;
+}

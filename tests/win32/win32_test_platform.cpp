@@ -1,0 +1,29 @@
+// The Windows test platform: real file views and GDI conversion, recorded
+// message boxes.
+#include "win32_test_platform.h"
+
+#include "image/dib_convert.h"
+#include "platform/win32/win32_gdi_convert.h"
+
+namespace {
+std::vector<RecordedMessageBox> recordedBoxes;
+HeadlessMessageSink messageSink = nullptr;
+bool usePortableConverter = false;
+}  // namespace
+
+const std::vector<RecordedMessageBox> &headlessMessageBoxes() { return recordedBoxes; }
+
+void headlessClearMessageBoxes() { recordedBoxes.clear(); }
+
+void headlessSetMessageSink(HeadlessMessageSink sink) { messageSink = sink; }
+
+void platformShowMessageBox(MessageBoxOwner owner, const char *caption, const char *text) {
+  recordedBoxes.push_back(RecordedMessageBox{owner, caption, text});
+  if (messageSink) messageSink(caption, text);
+}
+
+void win32TestUsePortableConverter(bool portable) { usePortableConverter = portable; }
+
+DibConvertResult platformConvertDib(const DibSource &source, unsigned char *rgb) {
+  return usePortableConverter ? convertDibPortable(source, rgb) : convertDibWithGdi(source, rgb);
+}

@@ -1,0 +1,11 @@
+// The Windows test platform: the real Windows file views and GDI converter,
+// with message boxes recorded (through the headless layer's interface, so
+// that the same tests build for both) instead of shown, since no one is there
+// to dismiss them.
+#pragma once
+
+#include "platform/headless/headless.h"
+
+// Which converter platformConvertDib uses: GDI (the default, as in the
+// viewer) or the project's own portable one, so that a test can compare them.
+void win32TestUsePortableConverter(bool portable);
