@@ -73,3 +73,15 @@ DibConvertResult platformConvertDib(const DibSource &source, unsigned char *rgb)
 
 // Presents the frame just drawn into the back buffer of the main window.
 void platformSwapBuffers();
+
+// Shows the platform's open-file chooser, modal over the main window: title
+// "Open a File", the one filter "KZR TH Savegames" for "*.b", an empty name
+// field and no folder or name kept from an earlier call; no existence check is
+// asked for, so a typed name of a missing file is returned like any other.
+// path is a 260-byte buffer, all zero bytes on entry. Returns true when the
+// user confirmed a file whose full path fits in 259 bytes, with that path in
+// path, NUL-terminated. Returns false for a cancel, a chooser that failed or
+// could not be started (after telling the user why), and a longer path. While
+// the chooser is open no controls run, but the main window is still redrawn
+// when it needs it.
+bool platformChooseSavegame(char *path);

@@ -21,3 +21,16 @@ void headlessClearMessageBoxes();
 // Called for every box as it is shown; null (the default) records only.
 using HeadlessMessageSink = void (*)(const char *caption, const char *text);
 void headlessSetMessageSink(HeadlessMessageSink sink);
+
+// The file chooser answers from a script instead of a user: one answer per
+// call, in order; a confirmed answer's text goes through acceptChosenPath as a
+// real chooser's output would. With the script used up, the chooser cancels.
+struct HeadlessChooserAnswer {
+  bool confirmed;
+  std::string text;
+};
+void headlessScriptChooser(const std::vector<HeadlessChooserAnswer> &answers);
+
+// One entry per chooser call since the last script: whether the path buffer
+// it was given held only zero bytes.
+const std::vector<bool> &headlessChooserCalls();

@@ -1,0 +1,94 @@
+// The per-frame controls. Held keys act every pass; keypad plus, keypad minus,
+// 'O' and 'H' act once per key-down (a fresh event: keyDown and keyEvent both
+// set) and consume the event; escape acts while held.
+#include "app/controls.h"
+
+#include "app/viewer_state.h"
+#include "save/open_dialog.h"
+
+namespace {
+
+constexpr float DRAG_SCALE = 0.0078125f;  // world units per pixel of pointer motion (1/128)
+constexpr float CAMERA_LIMIT = 0.75f;
+constexpr float ZOOM_STEP = 0.1f;
+constexpr float ZOOM_NEAREST = 1.0f;
+constexpr float ZOOM_FARTHEST = 4.0f;
+
+constexpr uint32_t KEY_A = 'A';
+constexpr uint32_t KEY_D = 'D';
+constexpr uint32_t KEY_H = 'H';
+constexpr uint32_t KEY_O = 'O';
+constexpr uint32_t KEY_S = 'S';
+constexpr uint32_t KEY_W = 'W';
+
+bool held(uint32_t key) { return viewerState.keyDown[key] != 0; }
+
+bool freshEvent(uint32_t key) { return viewerState.keyDown[key] != 0 && viewerState.keyEvent[key] != 0; }
+
+float clampToLimit(float value) {
+  if (value > CAMERA_LIMIT) return CAMERA_LIMIT;
+  if (value < -CAMERA_LIMIT) return -CAMERA_LIMIT;
+  return value;
+}
+
+// The map moves against the pointer: right moves it left, down (y grows
+// downward on screen) moves it up.
+void applyDrag() {
+  ViewerState &state = viewerState;
+  state.cameraX = state.cameraX - static_cast<float>(state.dragDeltaX) * DRAG_SCALE;
+  state.cameraY = state.cameraY + static_cast<float>(state.dragDeltaY) * DRAG_SCALE;
+  state.cameraX = clampToLimit(state.cameraX);
+  state.cameraY = clampToLimit(state.cameraY);
+  // The next motion starts a new delta from the last recorded position, so
+  // every pixel of motion is applied exactly once.
+  state.dragAnchorSet = 0;
+}
+
+}  // namespace
+
+void applyControls() {
+  ViewerState &state = viewerState;
+
+  if (state.leftButtonDown && state.dragAnchorSet) applyDrag();
+
+  // Key pan: the bound is tested before the step and the result is not
+  // clamped, so a coordinate can pass its bound by less than one step.
+  if (held(VK_CODE_LEFT) || held(KEY_A)) {
+    if (state.cameraX < CAMERA_LIMIT) state.cameraX = state.cameraX + state.panStep;
+  }
+  if (held(VK_CODE_RIGHT) || held(KEY_D)) {
+    if (state.cameraX > -CAMERA_LIMIT) state.cameraX = state.cameraX - state.panStep;
+  }
+  if (held(VK_CODE_UP) || held(KEY_W)) {
+    if (state.cameraY > -CAMERA_LIMIT) state.cameraY = state.cameraY - state.panStep;
+  }
+  if (held(VK_CODE_DOWN) || held(KEY_S)) {
+    if (state.cameraY < CAMERA_LIMIT) state.cameraY = state.cameraY + state.panStep;
+  }
+
+  // A zoom key press is consumed even at the bound, so it cannot act later.
+  if (freshEvent(VK_CODE_KEYPAD_PLUS)) {
+    state.keyEvent[VK_CODE_KEYPAD_PLUS] = 0;
+    if (state.zoom > ZOOM_NEAREST) state.zoom = state.zoom - ZOOM_STEP;
+  }
+  if (freshEvent(VK_CODE_KEYPAD_MINUS)) {
+    state.keyEvent[VK_CODE_KEYPAD_MINUS] = 0;
+    if (state.zoom < ZOOM_FARTHEST) state.zoom = state.zoom + ZOOM_STEP;
+  }
+
+  // The dialog is modal: no other pass runs until it has closed and, if a file
+  // was confirmed, the savegame has been read.
+  if (freshEvent(KEY_O)) {
+    openSavegameDialog(state.saveFileName);
+    state.keyEvent[KEY_O] = 0;
+  }
+
+  if (freshEvent(KEY_H)) {
+    state.keyEvent[KEY_H] = 0;
+    state.showHelp = state.showHelp == 0 ? 1 : 0;
+  }
+
+  // Escape acts on the held state and is checked last: the other controls of
+  // this pass have acted, and the main loop still draws this pass's frame.
+  if (held(VK_CODE_ESCAPE)) state.running = 0;
+}

@@ -1,0 +1,28 @@
+// The headless file chooser: scripted answers and a record of the calls.
+#include <algorithm>
+#include <deque>
+
+#include "app/viewer_state.h"
+#include "platform/headless/headless.h"
+#include "save/open_dialog.h"
+
+namespace {
+std::deque<HeadlessChooserAnswer> pendingAnswers;
+std::vector<bool> chooserCalls;
+}  // namespace
+
+void headlessScriptChooser(const std::vector<HeadlessChooserAnswer> &answers) {
+  pendingAnswers.assign(answers.begin(), answers.end());
+  chooserCalls.clear();
+}
+
+const std::vector<bool> &headlessChooserCalls() { return chooserCalls; }
+
+bool platformChooseSavegame(char *path) {
+  chooserCalls.push_back(std::all_of(path, path + SAVE_PATH_SIZE, [](char c) { return c == '\0'; }));
+  if (pendingAnswers.empty()) return false;
+  HeadlessChooserAnswer answer = pendingAnswers.front();
+  pendingAnswers.pop_front();
+  if (!answer.confirmed) return false;
+  return acceptChosenPath(answer.text.data(), answer.text.size(), path);
+}

@@ -1,0 +1,32 @@
+// The open-savegame dialog. The chooser itself belongs to the platform; this
+// is what happens around it.
+#include "save/open_dialog.h"
+
+#include <cstring>
+
+#include "app/viewer_state.h"
+#include "platform/platform.h"
+#include "save/savegame.h"
+
+void openSavegameDialog(char *destination) {
+  // A fresh buffer every time, so the chooser never starts from the path
+  // loaded before.
+  char path[SAVE_PATH_SIZE];
+  std::memset(path, 0, sizeof path);
+  if (!platformChooseSavegame(path)) return;
+  // A chooser that broke its contract and left no terminator must not make
+  // the reader run off the end of the name.
+  if (std::memchr(path, '\0', sizeof path) == nullptr || path[0] == '\0') return;
+  std::memcpy(destination, path, sizeof path);
+  // The one caller passes saveFileName, which is what the reader opens.
+  loadSavegame();
+}
+
+bool acceptChosenPath(const char *text, size_t length, char *path) {
+  if (length > 0 && text[length - 1] == '\n') --length;
+  if (length == 0 || length > static_cast<size_t>(SAVE_PATH_SIZE - 1)) return false;
+  if (std::memchr(text, '\0', length) != nullptr) return false;
+  std::memset(path, 0, SAVE_PATH_SIZE);
+  std::memcpy(path, text, length);
+  return true;
+}

@@ -1,0 +1,19 @@
+// The open-savegame dialog: the platform's file chooser, then the reader.
+#pragma once
+
+#include <cstddef>
+
+// Shows the platform's open-file chooser (title "Open a File", one filter
+// "KZR TH Savegames" for "*.b", an empty name every time). When the user
+// confirms a file whose path fits in 259 bytes, all 260 bytes of the chosen
+// path (the path, its terminator and the zero bytes behind it) are copied into
+// destination, a 260-byte buffer, and loadSavegame runs at once. Cancelling,
+// a failed chooser or a longer path change nothing. Returns when the chooser
+// has closed and any load has finished.
+void openSavegameDialog(char *destination);
+
+// Turns what a chooser printed into a path: the text, less one trailing line
+// feed. On success path (260 bytes) holds it followed by zero bytes. Refuses,
+// leaving path untouched, an empty path, one longer than 259 bytes and one
+// with a NUL inside.
+bool acceptChosenPath(const char *text, size_t length, char *path);

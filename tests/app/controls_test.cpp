@@ -1,0 +1,272 @@
+// The per-frame controls driven through the input handlers, as the platform
+// layers drive them.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/controls.h"
+#include "app/input.h"
+#include "app/viewer_state.h"
+#include "platform/headless/headless.h"
+#include "support/savegame_writer.h"
+
+namespace {
+
+class ControlsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    resetViewerState();
+    headlessClearMessageBoxes();
+    headlessScriptChooser({});
+  }
+  void TearDown() override { resetViewerState(); }
+
+  // Holds a key for the given number of passes and counts the passes in which
+  // the value changed.
+  static int holdKey(uint32_t key, int passes, const float *value) {
+    handleKeyDown(key);
+    int steps = 0;
+    for (int i = 0; i < passes; ++i) {
+      float before = *value;
+      applyControls();
+      if (*value != before) ++steps;
+    }
+    handleKeyUp(key);
+    return steps;
+  }
+
+  static void press(uint32_t key) {
+    handleKeyDown(key);
+    applyControls();
+    handleKeyUp(key);
+  }
+};
+
+TEST_F(ControlsTest, KeyPanStopsJustPastEachBound) {
+  struct Axis {
+    uint32_t increase;
+    uint32_t decrease;
+    float *value;
+  };
+  const Axis axes[] = {
+      {VK_CODE_LEFT, VK_CODE_RIGHT, &viewerState.cameraX},
+      {'A', 'D', &viewerState.cameraX},
+      {VK_CODE_DOWN, VK_CODE_UP, &viewerState.cameraY},
+      {'S', 'W', &viewerState.cameraY},
+  };
+  for (const Axis &axis : axes) {
+    resetViewerState();
+    // Each sum is rounded to 32 bits, so the 150th step leaves 0.7499995,
+    // still below the bound, and the 151st stops at 0.7549995.
+    EXPECT_EQ(holdKey(axis.increase, 150, axis.value), 150);
+    EXPECT_LT(*axis.value, 0.75f);
+    EXPECT_NEAR(*axis.value, 0.7499995, 1e-7);
+    EXPECT_EQ(holdKey(axis.increase, 50, axis.value), 1);
+    EXPECT_NEAR(*axis.value, 0.7549995, 1e-7);
+
+    EXPECT_EQ(holdKey(axis.decrease, 400, axis.value), 302);
+    EXPECT_LT(*axis.value, -0.75f);
+    EXPECT_GT(*axis.value, -0.755f - 0.0001f);
+  }
+}
+
+TEST_F(ControlsTest, OppositePanKeysTogetherCancelOutInsideTheBounds) {
+  viewerState.cameraX = 0.25f;
+  handleKeyDown(VK_CODE_LEFT);
+  handleKeyDown('D');
+  for (int i = 0; i < 100; ++i) applyControls();
+  EXPECT_NEAR(viewerState.cameraX, 0.25f, 1e-5f);
+
+  // Beyond a bound only the step back toward the range is taken.
+  viewerState.cameraX = 0.76f;
+  applyControls();
+  EXPECT_EQ(viewerState.cameraX, 0.76f - 0.005f);
+}
+
+TEST_F(ControlsTest, KeypadZoomStepsOncePerPressAndReturnsToExactlyFour) {
+  int steps = 0;
+  for (int i = 0; i < 32; ++i) {
+    float before = viewerState.zoom;
+    press(VK_CODE_KEYPAD_PLUS);
+    EXPECT_EQ(viewerState.keyEvent[VK_CODE_KEYPAD_PLUS], 1);  // set again by the release
+    if (viewerState.zoom != before) ++steps;
+  }
+  EXPECT_EQ(steps, 31);
+  EXPECT_EQ(viewerState.zoom, 0.90000165f);
+
+  steps = 0;
+  for (int i = 0; i < 32; ++i) {
+    float before = viewerState.zoom;
+    press(VK_CODE_KEYPAD_MINUS);
+    if (viewerState.zoom != before) ++steps;
+  }
+  EXPECT_EQ(steps, 31);
+  EXPECT_EQ(viewerState.zoom, 4.0f);
+}
+
+TEST_F(ControlsTest, WheelAndKeypadMixedReachTheSameValues) {
+  for (int i = 0; i < 40; ++i) {
+    if (i % 2 == 0) {
+      press(VK_CODE_KEYPAD_PLUS);
+    } else {
+      handleWheel(-120);
+    }
+  }
+  EXPECT_EQ(viewerState.zoom, 0.90000165f);
+  for (int i = 0; i < 40; ++i) {
+    if (i % 3 == 0) {
+      handleWheel(120);
+    } else {
+      press(VK_CODE_KEYPAD_MINUS);
+    }
+  }
+  EXPECT_EQ(viewerState.zoom, 4.0f);
+}
+
+TEST_F(ControlsTest, HeldZoomKeyDoesNotRepeatWithoutKeyRepeatButAPressAtTheBoundIsConsumed) {
+  handleKeyDown(VK_CODE_KEYPAD_PLUS);
+  applyControls();
+  applyControls();
+  applyControls();
+  EXPECT_EQ(viewerState.zoom, 3.9f);
+
+  // At the bound the press is consumed and does not act once there is room.
+  viewerState.zoom = 1.0f;
+  handleKeyDown(VK_CODE_KEYPAD_PLUS);
+  applyControls();
+  EXPECT_EQ(viewerState.keyEvent[VK_CODE_KEYPAD_PLUS], 0);
+  viewerState.zoom = 2.0f;
+  applyControls();
+  EXPECT_EQ(viewerState.zoom, 2.0f);
+}
+
+TEST_F(ControlsTest, ReleaseIsNotAFreshEvent) {
+  handleKeyDown('H');
+  handleKeyUp('H');
+  handleKeyDown(VK_CODE_KEYPAD_MINUS);
+  handleKeyUp(VK_CODE_KEYPAD_MINUS);
+  viewerState.zoom = 2.0f;
+  applyControls();
+  EXPECT_EQ(viewerState.showHelp, 0);
+  EXPECT_EQ(viewerState.zoom, 2.0f);
+  EXPECT_EQ(headlessChooserCalls().size(), 0u);
+}
+
+TEST_F(ControlsTest, MainKeyboardPlusAndMinusDoNothing) {
+  for (uint32_t code : {187u, 189u}) {  // the OEM plus and minus keys
+    handleKeyDown(code);
+    applyControls();
+  }
+  EXPECT_EQ(viewerState.zoom, 4.0f);
+}
+
+TEST_F(ControlsTest, HTogglesOnEveryRepeat) {
+  handleKeyDown('H');
+  applyControls();
+  EXPECT_EQ(viewerState.showHelp, 1);
+  applyControls();  // held, no new event
+  EXPECT_EQ(viewerState.showHelp, 1);
+  handleKeyDown('H');  // key repeat
+  applyControls();
+  EXPECT_EQ(viewerState.showHelp, 0);
+  handleKeyDown('H');
+  applyControls();
+  EXPECT_EQ(viewerState.showHelp, 1);
+}
+
+TEST_F(ControlsTest, DragMovesAgainstThePointerAndAppliesEachPixelOnce) {
+  startPointerAtCentre();
+  handleLeftButtonDown(320, 240);
+  handlePointerMotion(325, 240);
+  handlePointerMotion(332, 236);  // two motions between passes: one delta
+  applyControls();
+  EXPECT_EQ(viewerState.cameraX, -12.0f / 128.0f);
+  EXPECT_EQ(viewerState.cameraY, -4.0f / 128.0f);
+  EXPECT_EQ(viewerState.dragAnchorSet, 0);
+
+  applyControls();  // no motion since: nothing more
+  EXPECT_EQ(viewerState.cameraX, -12.0f / 128.0f);
+
+  handlePointerMotion(330, 240);  // new anchor at the last position
+  applyControls();
+  EXPECT_EQ(viewerState.cameraX, -10.0f / 128.0f);
+  EXPECT_EQ(viewerState.cameraY, 0.0f);
+}
+
+TEST_F(ControlsTest, PressWithoutMotionAndMotionBeforeThePressMoveNothing) {
+  startPointerAtCentre();
+  handlePointerMotion(400, 300);  // button up: the delta is never applied
+  applyControls();
+  handleLeftButtonDown(400, 300);
+  applyControls();
+  handleLeftButtonUp();
+  applyControls();
+  EXPECT_EQ(viewerState.cameraX, 0.0f);
+  EXPECT_EQ(viewerState.cameraY, 0.0f);
+
+  handlePointerMotion(500, 400);  // motion while up, then a press
+  handleLeftButtonDown(500, 400);
+  applyControls();
+  EXPECT_EQ(viewerState.cameraX, 0.0f);
+  EXPECT_EQ(viewerState.cameraY, 0.0f);
+}
+
+TEST_F(ControlsTest, DragClampsToExactlyTheLimitEvenAfterKeyPanBeyond) {
+  handleKeyDown(VK_CODE_LEFT);
+  handleKeyDown(VK_CODE_DOWN);
+  for (int i = 0; i < 200; ++i) applyControls();
+  handleKeyUp(VK_CODE_LEFT);
+  handleKeyUp(VK_CODE_DOWN);
+  ASSERT_GT(viewerState.cameraX, 0.75f);
+  ASSERT_GT(viewerState.cameraY, 0.75f);
+
+  // Pointer left and down: both coordinates grow, and stop at exactly 0.75.
+  handleLeftButtonDown(300, 200);
+  handlePointerMotion(299, 201);
+  applyControls();
+  EXPECT_EQ(viewerState.cameraX, 0.75f);
+  EXPECT_EQ(viewerState.cameraY, 0.75f);
+
+  // A long drag the other way stops at exactly -0.75.
+  handlePointerMotion(600, 0);
+  applyControls();
+  EXPECT_EQ(viewerState.cameraX, -0.75f);
+  EXPECT_EQ(viewerState.cameraY, -0.75f);
+}
+
+TEST_F(ControlsTest, EscapeHeldEndsTheLoopAfterTheOtherControlsOfItsPass) {
+  handleKeyDown('H');
+  handleKeyDown(VK_CODE_ESCAPE);
+  applyControls();
+  EXPECT_EQ(viewerState.running, 0);
+  EXPECT_EQ(viewerState.showHelp, 1);
+  EXPECT_EQ(viewerState.keyEvent[VK_CODE_ESCAPE], 1);  // held state, not consumed
+}
+
+TEST_F(ControlsTest, OOpensTheDialogOncePerPressAndClearsItsEvent) {
+  const std::string path = temporaryPath("controls_open.b");
+  writeBytes(path, makeSavegame({pickup(154, 1, 2, 3), pickup(127, 4, 5, 6)}));
+  headlessScriptChooser({{true, path}, {false, ""}});
+
+  handleKeyDown('O');
+  applyControls();
+  EXPECT_EQ(headlessChooserCalls().size(), 1u);
+  EXPECT_EQ(viewerState.keyEvent['O'], 0);
+  EXPECT_STREQ(viewerState.saveFileName, path.c_str());
+  EXPECT_EQ(viewerState.packageCount, 1);
+  EXPECT_EQ(viewerState.rampageCount, 1);
+
+  applyControls();  // still held: no second dialog
+  EXPECT_EQ(headlessChooserCalls().size(), 1u);
+
+  handleKeyDown('O');  // cancelled: nothing changes, the event is still cleared
+  applyControls();
+  EXPECT_EQ(headlessChooserCalls().size(), 2u);
+  EXPECT_EQ(viewerState.keyEvent['O'], 0);
+  EXPECT_STREQ(viewerState.saveFileName, path.c_str());
+  EXPECT_EQ(viewerState.packageCount, 1);
+  EXPECT_TRUE(headlessMessageBoxes().empty());
+}
+
+}  // namespace
