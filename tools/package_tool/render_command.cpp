@@ -1,0 +1,246 @@
+// package-tool render: draws the viewer's picture offscreen, as the viewer
+// shows it in its steady state, and writes it as a PNG file. Two frames are
+// drawn and the second is kept: the panel's background blends with the blend
+// function that the previous frame's text left, so only from the second frame
+// on does it look as it does on screen.
+#include <fcntl.h>
+#include <png.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/resize.h"
+#include "app/viewer_state.h"
+#include "package_tool/commands.h"
+#include "platform/headless/headless.h"
+#include "platform/headless/headless_gl.h"
+#include "render/frame.h"
+#include "render/resources.h"
+#include "save/savegame.h"
+
+namespace {
+
+constexpr int32_t MAX_SIDE = 4096;
+constexpr float NEAR_PLANE = 0.1f;  // a zoom at or below it puts the map behind the eye's near plane
+
+struct RenderOptions {
+  const char *savegame = nullptr;
+  const char *output = nullptr;
+  int32_t width = 640;
+  int32_t height = 480;
+  float zoom = 4.0f;
+  float cameraX = 0.0f;
+  float cameraY = 0.0f;
+  bool helpPage = false;
+  const char *map = nullptr;
+  const char *font = nullptr;
+};
+
+int usageError(const char *format, const char *value) {
+  std::fputs("package-tool render: ", stderr);
+  std::fprintf(stderr, format, value);
+  std::fputc('\n', stderr);
+  return 2;
+}
+
+// A finite 32-bit float written out in full ("4", "-0.25", "1e2").
+bool parseFloat(const char *text, float *value) {
+  errno = 0;
+  char *end = nullptr;
+  const double parsed = std::strtod(text, &end);
+  if (end == text || *end != '\0' || errno == ERANGE) return false;
+  *value = static_cast<float>(parsed);
+  return std::isfinite(*value);
+}
+
+bool parseSide(const char *begin, const char *end, int32_t *side) {
+  if (begin == end || end - begin > 5) return false;
+  int32_t value = 0;
+  for (const char *p = begin; p < end; ++p) {
+    if (*p < '0' || *p > '9') return false;
+    value = value * 10 + (*p - '0');
+  }
+  *side = value;
+  return value >= 1 && value <= MAX_SIDE;
+}
+
+bool parseSize(const char *text, int32_t *width, int32_t *height) {
+  const char *cross = std::strchr(text, 'x');
+  return cross && parseSide(text, cross, width) && parseSide(cross + 1, text + std::strlen(text), height);
+}
+
+bool parseCamera(const char *text, float *x, float *y) {
+  const char *comma = std::strchr(text, ',');
+  if (!comma) return false;
+  const std::string first(text, comma);
+  return parseFloat(first.c_str(), x) && parseFloat(comma + 1, y);
+}
+
+// Returns 0 when the arguments are good, else the exit status after a message.
+int parseOptions(int argc, char **argv, RenderOptions *options) {
+  std::vector<const char *> files;
+  for (int i = 1; i < argc; ++i) {
+    const char *argument = argv[i];
+    const bool hasValue = i + 1 < argc;
+    if (std::strcmp(argument, "--help-page") == 0) {
+      options->helpPage = true;
+    } else if (std::strcmp(argument, "--size") == 0 && hasValue) {
+      if (!parseSize(argv[++i], &options->width, &options->height)) {
+        return usageError("--size takes WIDTHxHEIGHT, each 1 to 4096: '%s'", argv[i]);
+      }
+    } else if (std::strcmp(argument, "--zoom") == 0 && hasValue) {
+      if (!parseFloat(argv[++i], &options->zoom) || !(options->zoom > NEAR_PLANE)) {
+        return usageError("--zoom takes a finite number above 0.1: '%s'", argv[i]);
+      }
+    } else if (std::strcmp(argument, "--camera") == 0 && hasValue) {
+      if (!parseCamera(argv[++i], &options->cameraX, &options->cameraY)) {
+        return usageError("--camera takes two finite numbers X,Y: '%s'", argv[i]);
+      }
+    } else if (std::strcmp(argument, "--map") == 0 && hasValue) {
+      options->map = argv[++i];
+    } else if (std::strcmp(argument, "--font") == 0 && hasValue) {
+      options->font = argv[++i];
+    } else if (argument[0] == '-' && argument[1] != '\0') {
+      usageError("unknown or incomplete option '%s'", argument);
+      printUsage(stderr);
+      return 2;
+    } else {
+      files.push_back(argument);
+    }
+  }
+  if (files.empty() || files.size() > 2) {
+    printUsage(stderr);
+    return 2;
+  }
+  options->output = files.back();
+  if (files.size() == 2) options->savegame = files.front();
+  return 0;
+}
+
+// Links `name` in folder to target, or to name in the working directory when
+// no target is given and such a file exists there. A picture that is found
+// nowhere gets no link, so the loader reports it under the name the viewer
+// uses. False, after a message, when a given target does not exist.
+bool linkPicture(const std::filesystem::path &folder, const char *name, const char *target,
+                 std::vector<std::filesystem::path> *links) {
+  std::error_code error;
+  std::filesystem::path source = target ? target : name;
+  if (!std::filesystem::exists(source, error)) {
+    if (!target) return true;
+    std::fprintf(stderr, "package-tool render: cannot find the picture '%s'\n", target);
+    return false;
+  }
+  source = std::filesystem::absolute(source, error);
+  const std::filesystem::path link = folder / name;
+  std::filesystem::create_symlink(source, link, error);
+  if (error) {
+    std::fprintf(stderr, "package-tool render: cannot use the picture '%s': %s\n", source.c_str(),
+                 error.message().c_str());
+    return false;
+  }
+  links->push_back(link);
+  return true;
+}
+
+// The graphics start-up reads "font.bmp" and "THmap.bmp" from the working
+// directory. Other pictures are put under those names in a private folder of
+// links, which is the working directory while the pictures load.
+bool initGraphicsWith(const RenderOptions &options) {
+  if (!options.map && !options.font) {
+    initGraphics();
+    return true;
+  }
+  std::error_code error;
+  std::string pattern = (std::filesystem::temp_directory_path(error) / "package-tool-XXXXXX").string();
+  if (error || !mkdtemp(pattern.data())) {
+    std::fprintf(stderr, "package-tool render: cannot create a temporary folder\n");
+    return false;
+  }
+  const std::filesystem::path folder = pattern;
+  std::vector<std::filesystem::path> links;
+  bool ok = linkPicture(folder, "font.bmp", options.font, &links) &&
+            linkPicture(folder, "THmap.bmp", options.map, &links);
+  const int home = ok ? open(".", O_RDONLY | O_DIRECTORY) : -1;
+  if (ok && (home < 0 || chdir(folder.c_str()) != 0)) {
+    std::fprintf(stderr, "package-tool render: cannot enter the temporary folder\n");
+    ok = false;
+  }
+  if (ok) {
+    initGraphics();
+    if (fchdir(home) != 0) {
+      std::fprintf(stderr, "package-tool render: cannot return to the working directory\n");
+      ok = false;
+    }
+  }
+  if (home >= 0) close(home);
+  for (const std::filesystem::path &link : links) std::filesystem::remove(link, error);
+  std::filesystem::remove(folder, error);
+  return ok;
+}
+
+bool writePng(const char *path, int32_t width, int32_t height, const std::vector<unsigned char> &rgb) {
+  png_image image;
+  std::memset(&image, 0, sizeof image);
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_RGB;
+  if (!png_image_write_to_file(&image, path, 0, rgb.data(), 0, nullptr)) {
+    std::fprintf(stderr, "package-tool render: cannot write '%s': %s\n", path, image.message);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int runRenderCommand(int argc, char **argv) {
+  RenderOptions options;
+  if (int status = parseOptions(argc, argv, &options)) return status;
+
+  if (options.savegame) {
+    if (std::strlen(options.savegame) >= sizeof viewerState.saveFileName) {
+      return usageError("the savegame path is too long: '%s'", options.savegame);
+    }
+    std::strcpy(viewerState.saveFileName, options.savegame);
+    const size_t before = headlessMessageBoxes().size();
+    loadSavegame();
+    if (headlessMessageBoxes().size() != before) return 1;  // the reader's box says why
+  }
+
+  if (!headlessCreateGlContext(options.width, options.height)) {
+    std::fprintf(stderr, "package-tool render: no offscreen OpenGL: %s\n", headlessGlError().c_str());
+    return 1;
+  }
+  viewerState.zoom = options.zoom;
+  viewerState.cameraX = options.cameraX;
+  viewerState.cameraY = options.cameraY;
+  viewerState.showHelp = options.helpPage ? 1 : 0;
+
+  // A picture that fails to load is drawn without it, as in the viewer; its
+  // box has been printed, and the exit status says so.
+  const size_t boxesBeforePictures = headlessMessageBoxes().size();
+  if (!initGraphicsWith(options)) {
+    headlessDestroyGlContext();
+    return 1;
+  }
+  const bool picturesLoaded = headlessMessageBoxes().size() == boxesBeforePictures;
+
+  resizeViewport(options.width, options.height);
+  renderFrame();
+  renderFrame();
+  std::vector<unsigned char> rgb(static_cast<size_t>(options.width) * options.height * 3);
+  headlessReadFrame(rgb.data());
+  headlessDestroyGlContext();
+
+  if (!writePng(options.output, options.width, options.height, rgb)) return 1;
+  return picturesLoaded ? 0 : 1;
+}
