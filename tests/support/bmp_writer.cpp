@@ -1,0 +1,104 @@
+// Builds BMP file bytes; see bmp_writer.h.
+#include "support/bmp_writer.h"
+
+#include <stdexcept>
+
+namespace {
+
+void putLe16(std::vector<unsigned char> &out, uint32_t value) {
+  out.push_back(static_cast<unsigned char>(value));
+  out.push_back(static_cast<unsigned char>(value >> 8));
+}
+
+void putLe32(std::vector<unsigned char> &out, uint32_t value) {
+  putLe16(out, value & 0xFFFF);
+  putLe16(out, value >> 16);
+}
+
+size_t headerBytes(const BmpSpec &spec) {
+  return (spec.fileHeader ? 14 : 0) + (spec.coreHeader ? 12 : 40) + 4 * spec.masks.size() +
+         spec.palette.size() * (spec.coreHeader ? 3 : 4);
+}
+
+}  // namespace
+
+size_t bmpPixelOffset(const BmpSpec &spec) { return headerBytes(spec) + spec.gap; }
+
+std::vector<unsigned char> makeBmp(const BmpSpec &spec) {
+  std::vector<unsigned char> out;
+  size_t pixelOffset = bmpPixelOffset(spec);
+  if (spec.fileHeader) {
+    putLe16(out, 0x4D42);
+    putLe32(out, static_cast<uint32_t>(pixelOffset + spec.pixels.size()));
+    putLe32(out, 0);
+    putLe32(out, spec.overrideOffBits ? spec.offBits : static_cast<uint32_t>(pixelOffset));
+  }
+  if (spec.coreHeader) {
+    putLe32(out, 12);
+    putLe16(out, static_cast<uint16_t>(spec.width));
+    putLe16(out, static_cast<uint16_t>(spec.height));
+    putLe16(out, spec.planes);
+    putLe16(out, spec.bitCount);
+  } else {
+    putLe32(out, 40);
+    putLe32(out, static_cast<uint32_t>(spec.width));
+    putLe32(out, static_cast<uint32_t>(spec.height));
+    putLe16(out, spec.planes);
+    putLe16(out, spec.bitCount);
+    putLe32(out, spec.compression);
+    putLe32(out, spec.sizeImage);
+    putLe32(out, 2835);
+    putLe32(out, 2835);
+    putLe32(out, spec.clrUsed);
+    putLe32(out, spec.clrImportant);
+  }
+  for (uint32_t mask : spec.masks) putLe32(out, mask);
+  for (uint32_t colour : spec.palette) {
+    out.push_back(static_cast<unsigned char>(colour));
+    out.push_back(static_cast<unsigned char>(colour >> 8));
+    out.push_back(static_cast<unsigned char>(colour >> 16));
+    if (!spec.coreHeader) out.push_back(0);
+  }
+  for (size_t i = 0; i < spec.gap; ++i) out.push_back(static_cast<unsigned char>(0xE0 + i % 16));
+  out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+  return out;
+}
+
+std::vector<unsigned char> packPixelRows(int width, int rows, int bitCount,
+                                         const std::vector<uint32_t> &values) {
+  if (width < 0 || rows < 0 || static_cast<size_t>(width) * rows != values.size()) {
+    throw std::invalid_argument("packPixelRows: values do not match width x rows");
+  }
+  size_t stride = (static_cast<size_t>(width) * bitCount + 31) / 32 * 4;
+  std::vector<unsigned char> out;
+  out.reserve(stride * rows);
+  for (int y = 0; y < rows; ++y) {
+    std::vector<unsigned char> row;
+    const uint32_t *value = &values[static_cast<size_t>(y) * width];
+    if (bitCount < 8) {
+      int perByte = 8 / bitCount;
+      for (int x = 0; x < width; x += perByte) {
+        unsigned byte = 0;
+        for (int i = 0; i < perByte; ++i) {
+          uint32_t index = x + i < width ? value[x + i] : 0;
+          byte |= (index & ((1u << bitCount) - 1)) << (8 - bitCount * (i + 1));
+        }
+        row.push_back(static_cast<unsigned char>(byte));
+      }
+    } else {
+      for (int x = 0; x < width; ++x) {
+        uint32_t v = value[x];
+        if (bitCount == 24) {
+          row.push_back(static_cast<unsigned char>(v));
+          row.push_back(static_cast<unsigned char>(v >> 8));
+          row.push_back(static_cast<unsigned char>(v >> 16));
+        } else {
+          for (int i = 0; i < bitCount / 8; ++i) row.push_back(static_cast<unsigned char>(v >> (8 * i)));
+        }
+      }
+    }
+    for (size_t i = 0; row.size() < stride; ++i) row.push_back(static_cast<unsigned char>(0xA5 ^ i));
+    out.insert(out.end(), row.begin(), row.end());
+  }
+  return out;
+}
