@@ -1,7 +1,10 @@
-// The Windows test platform: real file views and GDI conversion, recorded
-// message boxes.
+// The Windows test platform: real file views, GDI conversion and buffer swap,
+// recorded message boxes.
 #include "win32_test_platform.h"
 
+#include <windows.h>
+
+#include "app/viewer_state.h"
 #include "image/dib_convert.h"
 #include "platform/win32/win32_gdi_convert.h"
 
@@ -27,3 +30,5 @@ void win32TestUsePortableConverter(bool portable) { usePortableConverter = porta
 DibConvertResult platformConvertDib(const DibSource &source, unsigned char *rgb) {
   return usePortableConverter ? convertDibPortable(source, rgb) : convertDibWithGdi(source, rgb);
 }
+
+void platformSwapBuffers() { SwapBuffers(static_cast<HDC>(viewerState.deviceContext)); }

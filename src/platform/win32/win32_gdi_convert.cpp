@@ -4,8 +4,8 @@
 //
 // GDI trusts its caller about the length of the pixel data and the colour
 // table, so before it is called the source is checked here the way the
-// portable converter checks it: uncompressed rows must all lie inside the
-// data, an RLE stream must reach its end code (or fill every row) inside the
+// portable converter checks it: uncompressed rows must lie inside the data
+// (the last one may lack its padding), an RLE stream must reach its end code (or fill every row) inside the
 // data, and GDI is handed a header block of its own whose colour table is
 // complete (entries the file does not have are black) and whose RLE length is
 // the length of the data that is really there.
@@ -52,15 +52,17 @@ bool rleStreamEnds(const unsigned char *data, size_t bytes, int bitCount, int64_
   return true;
 }
 
-// Checks what GDI would take on trust. Returns false when the source cannot
-// be handed to GDI without a read outside its data.
-bool sourceFitsData(const DibSource &source) {
+// Checks what GDI would take on trust, and says how many bytes GDI will read
+// from the pixel data. Returns false when the source cannot be handed to GDI
+// without a read outside its data.
+bool sourceFitsData(const DibSource &source, uint64_t *gdiReads) {
   const DibHeader &header = *source.header;
   uint32_t compression = header.biCompression;
   int64_t height = header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight) : header.biHeight;
   if (compression == DIB_BI_RLE8 || compression == DIB_BI_RLE4) {
     int bitCount = compression == DIB_BI_RLE8 ? 8 : 4;
     if (header.biBitCount != bitCount || header.biHeight < 0) return false;
+    *gdiReads = source.pixelBytes;
     return rleStreamEnds(source.pixels, source.pixelBytes, bitCount, height);
   }
   if (compression == DIB_BI_BITFIELDS) {
@@ -68,8 +70,11 @@ bool sourceFitsData(const DibSource &source) {
   } else if (compression != DIB_BI_RGB) {
     return false;  // JPEG, PNG and the like: GDI would only hand them to a printer
   }
-  uint64_t rowBytes = (static_cast<uint64_t>(header.biWidth) * header.biBitCount + 31) / 32 * 4;
-  return rowBytes * static_cast<uint64_t>(height) <= source.pixelBytes;
+  // Every row but the last must be there whole; the last may lack its padding.
+  uint64_t rowPixels = (static_cast<uint64_t>(header.biWidth) * header.biBitCount + 7) / 8;
+  uint64_t stride = (rowPixels + 3) / 4 * 4;
+  *gdiReads = stride * static_cast<uint64_t>(height);
+  return (height - 1) * stride + rowPixels <= source.pixelBytes;
 }
 
 // The source header block for GDI: the widened header, then either the three
@@ -121,12 +126,15 @@ void copyTargetRows(const unsigned char *target, int32_t width, int32_t height, 
 }  // namespace
 
 DibConvertResult convertDibWithGdi(const DibSource &source, unsigned char *rgb) {
-  if (!sourceFitsData(source)) return DIB_CONVERSION_ERROR;
+  uint64_t gdiReads = 0;
+  if (!sourceFitsData(source, &gdiReads)) return DIB_CONVERSION_ERROR;
 
   const int32_t width = source.header->biWidth;
   const int32_t height = std::abs(source.header->biHeight);
   DibConvertResult result = DIB_OUT_OF_MEMORY;
   BITMAPINFO *sourceInfo = nullptr;
+  const unsigned char *pixels = source.pixels;
+  unsigned char *paddedCopy = nullptr;
   BITMAPINFO *targetInfo = nullptr;
   HBITMAP target = nullptr;
   void *targetBits = nullptr;
@@ -146,8 +154,15 @@ DibConvertResult convertDibWithGdi(const DibSource &source, unsigned char *rgb) 
     target = CreateDIBSection(memoryDc, targetInfo, DIB_RGB_COLORS, &targetBits, nullptr, 0);
   }
   if (target && targetBits && SelectObject(memoryDc, target)) sourceInfo = makeSourceInfo(source);
-  if (sourceInfo) {
-    int lines = SetDIBits(memoryDc, target, 0, static_cast<UINT>(height), source.pixels, sourceInfo,
+  if (sourceInfo && gdiReads > source.pixelBytes) {
+    // The file stops inside the last row's padding, which GDI would still
+    // read: it gets a copy with the padding filled in.
+    paddedCopy = static_cast<unsigned char *>(LocalAlloc(LPTR, static_cast<SIZE_T>(gdiReads)));
+    if (paddedCopy) std::memcpy(paddedCopy, source.pixels, source.pixelBytes);
+    pixels = paddedCopy;
+  }
+  if (sourceInfo && pixels) {
+    int lines = SetDIBits(memoryDc, target, 0, static_cast<UINT>(height), pixels, sourceInfo,
                           DIB_RGB_COLORS);
     if (lines == 0) {
       result = DIB_CONVERSION_ERROR;
@@ -162,5 +177,6 @@ DibConvertResult convertDibWithGdi(const DibSource &source, unsigned char *rgb) 
   if (target) DeleteObject(target);
   if (targetInfo) LocalFree(targetInfo);
   if (sourceInfo) LocalFree(sourceInfo);
+  if (paddedCopy) LocalFree(paddedCopy);
   return result;
 }

@@ -1,0 +1,43 @@
+// The savegame chooser on Windows: the common open-file dialog.
+#include <windows.h>
+#include <cderr.h>
+#include <commdlg.h>
+
+#include <cstddef>
+
+#include "app/viewer_state.h"
+#include "platform/platform.h"
+#include "save/savegame.h"
+
+// The request in its 76-byte form, without the three fields Windows 2000
+// added at its end, so that every version of the dialog accepts it.
+constexpr DWORD OPEN_FILE_REQUEST_SIZE = 76;
+static_assert(offsetof(OPENFILENAMEA, pvReserved) == OPEN_FILE_REQUEST_SIZE, "the 76-byte OPENFILENAMEA");
+
+bool platformChooseSavegame(char *path) {
+  // One filter: label, pattern, and the empty string that ends the list (the
+  // literal's own terminator).
+  static const char FILTER[] = "KZR TH Savegames\0*.b\0";
+
+  OPENFILENAMEA request{};
+  request.lStructSize = OPEN_FILE_REQUEST_SIZE;
+  request.hwndOwner = static_cast<HWND>(viewerState.window);
+  request.hInstance = static_cast<HINSTANCE>(viewerState.instance);
+  request.lpstrFilter = FILTER;
+  request.nFilterIndex = 0;
+  request.lpstrFile = path;
+  request.nMaxFile = SAVE_PATH_SIZE;
+  request.lpstrTitle = "Open a File";
+  request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
+  if (GetOpenFileNameA(&request)) return true;
+
+  // A cancel leaves no error; anything else is the dialog failing, which the
+  // user would otherwise take for a key that does nothing.
+  DWORD error = CommDlgExtendedError();
+  if (error == FNERR_BUFFERTOOSMALL) {
+    showErrorBox("The path of the chosen file is too long !", "Error !");
+  } else if (error != 0) {
+    showErrorBox("The file dialog could not be opened !", "Error !");
+  }
+  return false;
+}

@@ -1,0 +1,96 @@
+// The entry of the Windows viewer: the window class and window, the message
+// loop that drives the program, and the release of the OpenGL context, the
+// device context and the palette when it ends.
+#include <windows.h>
+
+#include "app/controls.h"
+#include "app/viewer_state.h"
+#include "app/window_title.h"
+#include "platform/win32/win32_window.h"
+#include "render/frame.h"
+
+namespace {
+
+constexpr DWORD WINDOW_EX_STYLE = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+constexpr DWORD WINDOW_STYLE = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+constexpr LONG CLIENT_WIDTH = 640;
+constexpr LONG CLIENT_HEIGHT = 480;
+
+bool registerWindowClass(HINSTANCE instance) {
+  WNDCLASSA windowClass{};
+  windowClass.style = CS_HREDRAW | CS_VREDRAW;
+  windowClass.lpfnWndProc = windowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+  windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+  windowClass.lpszClassName = WINDOW_TITLE;
+  return RegisterClassA(&windowClass) != 0;
+}
+
+// The window's outer size for a 640 x 480 client area, computed for the
+// overlapped style alone (the clipping styles do not change the frame).
+HWND createMainWindow(HINSTANCE instance) {
+  RECT outer{0, 0, CLIENT_WIDTH, CLIENT_HEIGHT};
+  AdjustWindowRectEx(&outer, WS_OVERLAPPEDWINDOW, FALSE, WINDOW_EX_STYLE);
+  return CreateWindowExA(WINDOW_EX_STYLE, WINDOW_TITLE, WINDOW_TITLE, WINDOW_STYLE, 0, 0,
+                         outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance,
+                         nullptr);
+}
+
+// Takes at most one message a pass; a pass that finds the queue empty applies
+// the recorded input and draws a frame. Never waits.
+void runMessageLoop() {
+  MSG message;
+  while (viewerState.running) {
+    if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        viewerState.running = 0;
+        break;
+      }
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    } else {
+      applyControls();
+      renderFrame();
+    }
+  }
+}
+
+void releaseSurface() {
+  wglMakeCurrent(nullptr, nullptr);
+  if (viewerState.glContext) wglDeleteContext(static_cast<HGLRC>(viewerState.glContext));
+  if (viewerState.deviceContext) {
+    ReleaseDC(static_cast<HWND>(viewerState.window), static_cast<HDC>(viewerState.deviceContext));
+  }
+  if (viewerState.palette) DeleteObject(static_cast<HPALETTE>(viewerState.palette));
+  ShowCursor(TRUE);
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+  viewerState.instance = instance;
+  viewerState.windowWidth = CLIENT_WIDTH;
+  viewerState.windowHeight = CLIENT_HEIGHT;
+
+  if (!registerWindowClass(instance)) {
+    MessageBoxA(nullptr, "The window class could not be registered.", "Error", MB_OK);
+    return 1;
+  }
+  HWND window = createMainWindow(instance);
+  if (!window) {
+    // Creation may have got as far as the OpenGL surface before it failed.
+    releaseSurface();
+    MessageBoxA(nullptr, "The window could not be created.", "Error", MB_OK);
+    return 1;
+  }
+  viewerState.window = window;
+  ShowWindow(window, showCommand);
+  SetForegroundWindow(window);
+  UpdateWindow(window);
+
+  runMessageLoop();
+  releaseSurface();
+  return 1;
+}

@@ -1,0 +1,18 @@
+// The services the core asks of the Windows platform, apart from the file
+// view: message boxes, the DIB converter and the buffer swap.
+#include <windows.h>
+
+#include "app/viewer_state.h"
+#include "platform/platform.h"
+#include "platform/win32/win32_gdi_convert.h"
+
+void platformShowMessageBox(MessageBoxOwner owner, const char *caption, const char *text) {
+  HWND ownerWindow = owner == MESSAGE_OWNER_MAIN_WINDOW ? static_cast<HWND>(viewerState.window) : GetFocus();
+  MessageBoxA(ownerWindow, text, caption, MB_OK);
+}
+
+DibConvertResult platformConvertDib(const DibSource &source, unsigned char *rgb) {
+  return convertDibWithGdi(source, rgb);
+}
+
+void platformSwapBuffers() { SwapBuffers(static_cast<HDC>(viewerState.deviceContext)); }

@@ -1,0 +1,105 @@
+// The window procedure: creation of the OpenGL surface, sizing, painting, the
+// palette messages, and input recorded through the platform-neutral handlers.
+#include "platform/win32/win32_window.h"
+
+#include <cstdint>
+
+#include "app/input.h"
+#include "app/resize.h"
+#include "app/viewer_state.h"
+#include "platform/win32/win32_pixel_format.h"
+#include "render/frame.h"
+#include "render/resources.h"
+
+namespace {
+
+// Pointer positions come as two unsigned 16-bit halves of lParam.
+int32_t pointerX(LPARAM lParam) { return LOWORD(lParam); }
+int32_t pointerY(LPARAM lParam) { return HIWORD(lParam); }
+
+// Device context, pixel format and palette, the OpenGL context (current from
+// here to shutdown), the graphics resources, and the pointer at the centre of
+// the initial client area.
+void createSurface(HWND window) {
+  HDC deviceContext = GetDC(window);
+  viewerState.deviceContext = deviceContext;
+  setupPixelFormat(deviceContext);
+  HGLRC glContext = wglCreateContext(deviceContext);
+  viewerState.glContext = glContext;
+  wglMakeCurrent(deviceContext, glContext);
+  initGraphics();
+  startPointerAtCentre();
+  // Screen coordinates: the window stands at (0, 0), so this is near, not
+  // at, the client point the record holds.
+  SetCursorPos(viewerState.mouseX, viewerState.mouseY);
+}
+
+void keepMinimumSize(WPARAM edge, RECT *rect) {
+  SizingRect sizing{rect->left, rect->top, rect->right, rect->bottom};
+  applyMinimumSize(static_cast<int32_t>(edge), &sizing);
+  rect->left = sizing.left;
+  rect->top = sizing.top;
+  rect->right = sizing.right;
+  rect->bottom = sizing.bottom;
+}
+
+}  // namespace
+
+LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  HDC deviceContext = static_cast<HDC>(viewerState.deviceContext);
+  switch (message) {
+    case WM_CREATE:
+      createSurface(window);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    case WM_SIZE:
+      resizeViewport(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_PAINT: {
+      PAINTSTRUCT paint;
+      BeginPaint(window, &paint);
+      renderFrame();
+      EndPaint(window, &paint);
+      return 0;
+    }
+    case WM_KEYDOWN:
+      handleKeyDown(static_cast<uint32_t>(wParam));
+      return 0;
+    case WM_KEYUP:
+      handleKeyUp(static_cast<uint32_t>(wParam));
+      return 0;
+    case WM_MOUSEMOVE:
+      handlePointerMotion(pointerX(lParam), pointerY(lParam));
+      return 0;
+    case WM_LBUTTONDOWN:
+      handleLeftButtonDown(pointerX(lParam), pointerY(lParam));
+      return 0;
+    case WM_LBUTTONUP:
+      handleLeftButtonUp();
+      return 0;
+    case WM_MOUSEWHEEL:
+      handleWheel(static_cast<int16_t>(HIWORD(wParam)));
+      return 0;
+    case WM_SIZING:
+      keepMinimumSize(wParam, reinterpret_cast<RECT *>(lParam));
+      return 0;
+    case WM_QUERYNEWPALETTE:
+      if (viewerState.palette) {
+        UINT mapped = RealizePalette(deviceContext);
+        if (mapped != 0) InvalidateRect(window, nullptr, FALSE);
+        return mapped;
+      }
+      break;
+    case WM_PALETTECHANGED:
+      if (viewerState.palette && reinterpret_cast<HWND>(wParam) != window) {
+        if (RealizePalette(deviceContext) != 0) UpdateColors(deviceContext);
+        return 0;
+      }
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
