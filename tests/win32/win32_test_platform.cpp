@@ -11,7 +11,11 @@
 namespace {
 std::vector<RecordedMessageBox> recordedBoxes;
 HeadlessMessageSink messageSink = nullptr;
-bool usePortableConverter = false;
+// Which converter a program starts with; the default is GDI, as in the viewer.
+#ifndef WIN32_TEST_PORTABLE_CONVERTER
+#define WIN32_TEST_PORTABLE_CONVERTER 0
+#endif
+bool usePortableConverter = WIN32_TEST_PORTABLE_CONVERTER;
 }  // namespace
 
 const std::vector<RecordedMessageBox> &headlessMessageBoxes() { return recordedBoxes; }

@@ -6,6 +6,7 @@
 
 #include "platform/headless/headless.h"
 
-// Which converter platformConvertDib uses: GDI (the default, as in the
-// viewer) or the project's own portable one, so that a test can compare them.
+// Which converter platformConvertDib uses: GDI (as in the viewer) or the
+// project's own portable one, so that a test can compare them. Programs start
+// with GDI, those linked with platform_win32_test_portable with ours.
 void win32TestUsePortableConverter(bool portable);

@@ -1,14 +1,15 @@
-// The DIB converter of the Windows build: GDI decodes the source into a 24-bit DIB
-// section (CreateCompatibleDC, CreateDIBSection, SelectObject, SetDIBits,
+// The DIB converter of the Windows build: GDI decodes the source into a 24-bit
+// DIB section (CreateCompatibleDC, CreateDIBSection, SelectObject, SetDIBits,
 // GdiFlush), and the rows are then copied out in red, green, blue order.
 //
 // GDI trusts its caller about the length of the pixel data and the colour
-// table, so before it is called the source is checked here the way the
-// portable converter checks it: uncompressed rows must lie inside the data
-// (the last one may lack its padding), an RLE stream must reach its end code (or fill every row) inside the
-// data, and GDI is handed a header block of its own whose colour table is
-// complete (entries the file does not have are black) and whose RLE length is
-// the length of the data that is really there.
+// table, so the source is first checked here as the portable converter checks
+// it: uncompressed rows must lie inside the data (the last one may lack its
+// padding), an RLE stream must reach its end code (or fill every row) inside
+// the data, the plane count must be 1 and bit-field masks unscattered. GDI is
+// then handed a header block of its own whose colour table is complete
+// (entries the file does not have are black) and whose RLE length is the
+// length of the data that is really there.
 #include <windows.h>
 
 #include <cstdint>
@@ -52,6 +53,16 @@ bool rleStreamEnds(const unsigned char *data, size_t bytes, int bitCount, int64_
   return true;
 }
 
+// Whether the bits a mask picks out of a pixel of bitCount bits form one run.
+// No encoder writes scattered masks and no rule widens them; GDI would take
+// them anyway.
+bool maskContiguous(uint32_t mask, uint16_t bitCount) {
+  if (bitCount == 16) mask &= 0xFFFF;
+  if (mask == 0) return true;
+  while (!(mask & 1)) mask >>= 1;
+  return (mask & (mask + 1)) == 0;
+}
+
 // Checks what GDI would take on trust, and says how many bytes GDI will read
 // from the pixel data. Returns false when the source cannot be handed to GDI
 // without a read outside its data.
@@ -59,6 +70,7 @@ bool sourceFitsData(const DibSource &source, uint64_t *gdiReads) {
   const DibHeader &header = *source.header;
   uint32_t compression = header.biCompression;
   int64_t height = header.biHeight < 0 ? -static_cast<int64_t>(header.biHeight) : header.biHeight;
+  if (header.biPlanes != 1) return false;  // GDI refuses only 0
   if (compression == DIB_BI_RLE8 || compression == DIB_BI_RLE4) {
     int bitCount = compression == DIB_BI_RLE8 ? 8 : 4;
     if (header.biBitCount != bitCount || header.biHeight < 0) return false;
@@ -67,6 +79,9 @@ bool sourceFitsData(const DibSource &source, uint64_t *gdiReads) {
   }
   if (compression == DIB_BI_BITFIELDS) {
     if (!source.colourMasks || (header.biBitCount != 16 && header.biBitCount != 32)) return false;
+    for (int channel = 0; channel < 3; ++channel) {
+      if (!maskContiguous(readLe32(source.colourMasks + 4 * channel), header.biBitCount)) return false;
+    }
   } else if (compression != DIB_BI_RGB) {
     return false;  // JPEG, PNG and the like: GDI would only hand them to a printer
   }
