@@ -44,18 +44,29 @@ void writeRow1(const unsigned char *source, unsigned char *out, uint32_t width,
   if (width % 8) std::memcpy(out, table.pixels[source[whole]], (width % 8) * 3);
 }
 
+// Pairs are stored with 8 bytes, the 2 spare ones overwritten next, except
+// the row's last pair.
 void writeRow4(const unsigned char *source, unsigned char *out, uint32_t width,
                const Expanded4 &table) {
   uint32_t whole = width / 2;
-  for (uint32_t i = 0; i < whole; ++i, out += 6) std::memcpy(out, table.pixels[source[i]], 6);
+  uint32_t i = 0;
+  for (; i + 1 < whole; ++i, out += 6) std::memcpy(out, table.pixels[source[i]], 8);
+  if (i < whole) {
+    std::memcpy(out, table.pixels[source[i]], 6);
+    out += 6;
+  }
   if (width % 2) std::memcpy(out, table.pixels[source[whole]], 3);
 }
 
 void writeRow8(const unsigned char *source, unsigned char *out, uint32_t width,
                const DibPalette &palette) {
-  uint32_t last = width - 1;
-  for (uint32_t i = 0; i < last; ++i, out += 3) putPixelSpill(out, palette.colours[source[i]]);
-  std::memcpy(out, &palette.colours[source[last]], 3);
+  const PackedRgb *colours = palette.colours;
+  uint32_t i = 0;
+  for (; i + 4 <= width; i += 4, out += 12) {
+    putFourPixels(out, colours[source[i]], colours[source[i + 1]], colours[source[i + 2]],
+                  colours[source[i + 3]]);
+  }
+  for (; i < width; ++i, out += 3) std::memcpy(out, &colours[source[i]], 3);
 }
 
 // Reads the three little-endian masks that follow a bit-field header.

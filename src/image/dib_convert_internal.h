@@ -56,6 +56,23 @@ inline void fillPixels(unsigned char *out, size_t count, PackedRgb colour) {
 // Stores one pixel whose successor will be written later in the same row.
 inline void putPixelSpill(unsigned char *out, PackedRgb colour) { std::memcpy(out, &colour, 4); }
 
+// Stores four pixels as exactly 12 bytes. On little-endian machines a packed
+// colour's value is red | green << 8 | blue << 16, so the four join into one
+// 64-bit and one 32-bit store.
+inline void putFourPixels(unsigned char *out, PackedRgb p0, PackedRgb p1, PackedRgb p2, PackedRgb p3) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+  uint64_t low = p0 | (static_cast<uint64_t>(p1) << 24) | (static_cast<uint64_t>(p2) << 48);
+  uint32_t high = (p2 >> 16) | (p3 << 8);
+  std::memcpy(out, &low, 8);
+  std::memcpy(out + 8, &high, 4);
+#else
+  putPixelSpill(out, p0);
+  putPixelSpill(out + 3, p1);
+  putPixelSpill(out + 6, p2);
+  std::memcpy(out + 9, &p3, 3);
+#endif
+}
+
 // The decoders behind convertDibPortable, each for a checked job.
 DibConvertResult convertPalettized(const DibJob &job);
 DibConvertResult convertTrueColour(const DibJob &job);

@@ -3,27 +3,69 @@
 // 16 or 32-bit pixels whose channels are picked out by masks (5-5-5 for
 // uncompressed 16-bit pictures, the file's three masks for bit-field ones).
 #include <cstdlib>
+#include <cstring>
+
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#include <immintrin.h>
+#endif
 
 #include "image/dib_convert_internal.h"
 
 namespace {
 
+#if defined(__GNUC__) && (defined(__x86_64__) || defined(__i386__))
+#define DIB_HAVE_SSSE3_PATH 1
+
+bool cpuHasSsse3() {
+  static const bool has = __builtin_cpu_supports("ssse3");
+  return has;
+}
+
+// Four pixels at a time with one byte shuffle: 16 bytes are loaded and 16
+// stored, of which 12 are the four output pixels and 4 are overwritten by the
+// next step. The loop stops while both stay inside the row (6 pixels left);
+// returns how many pixels it wrote. sourceBytes is 3 or 4 a pixel.
+__attribute__((target("ssse3"))) uint32_t shuffleFourAtATime(const unsigned char *source,
+                                                             unsigned char *out, uint32_t width,
+                                                             uint32_t sourceBytes) {
+  const __m128i order = sourceBytes == 3
+                            ? _mm_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, -1, -1, -1, -1)
+                            : _mm_setr_epi8(2, 1, 0, 6, 5, 4, 10, 9, 8, 14, 13, 12, -1, -1, -1, -1);
+  uint32_t i = 0;
+  for (; i + 6 <= width; i += 4, source += 4 * sourceBytes, out += 12) {
+    __m128i pixels = _mm_loadu_si128(reinterpret_cast<const __m128i *>(source));
+    _mm_storeu_si128(reinterpret_cast<__m128i *>(out), _mm_shuffle_epi8(pixels, order));
+  }
+  return i;
+}
+#endif
+
+// Blue, green, red to red, green, blue: four pixels at a time where the
+// processor can, the rest one by one.
 void writeRow24(const unsigned char *__restrict source, unsigned char *__restrict out,
                 uint32_t width) {
-  for (uint32_t i = 0; i < width; ++i, source += 3, out += 3) {
-    out[0] = source[2];
-    out[1] = source[1];
-    out[2] = source[0];
+  uint32_t i = 0;
+#ifdef DIB_HAVE_SSSE3_PATH
+  if (cpuHasSsse3()) i = shuffleFourAtATime(source, out, width, 3);
+#endif
+  for (; i < width; ++i) {
+    out[3 * i] = source[3 * i + 2];
+    out[3 * i + 1] = source[3 * i + 1];
+    out[3 * i + 2] = source[3 * i];
   }
 }
 
 // The fourth byte of each stored pixel is unused and ignored.
 void writeRow32(const unsigned char *__restrict source, unsigned char *__restrict out,
                 uint32_t width) {
-  for (uint32_t i = 0; i < width; ++i, source += 4, out += 3) {
-    out[0] = source[2];
-    out[1] = source[1];
-    out[2] = source[0];
+  uint32_t i = 0;
+#ifdef DIB_HAVE_SSSE3_PATH
+  if (cpuHasSsse3()) i = shuffleFourAtATime(source, out, width, 4);
+#endif
+  for (; i < width; ++i) {
+    out[3 * i] = source[4 * i + 2];
+    out[3 * i + 1] = source[4 * i + 1];
+    out[3 * i + 2] = source[4 * i];
   }
 }
 
@@ -78,9 +120,38 @@ void writeRowMasked16(const unsigned char *source, unsigned char *out, uint32_t 
   for (uint32_t i = 0; i < width; ++i, source += 2, out += 3) putMasked(out, readLe16(source), channels);
 }
 
+// For large 16-bit pictures: one table of all 65536 pixel values.
+void writeRowTable16(const unsigned char *source, unsigned char *out, uint32_t width,
+                     const PackedRgb *table) {
+  uint32_t i = 0;
+  for (; i + 4 <= width; i += 4, source += 8, out += 12) {
+    putFourPixels(out, table[readLe16(source)], table[readLe16(source + 2)], table[readLe16(source + 4)],
+                  table[readLe16(source + 6)]);
+  }
+  for (; i < width; ++i, source += 2, out += 3) std::memcpy(out, &table[readLe16(source)], 3);
+}
+
 void writeRowMasked32(const unsigned char *source, unsigned char *out, uint32_t width,
                       const Channel channels[3]) {
   for (uint32_t i = 0; i < width; ++i, source += 4, out += 3) putMasked(out, readLe32(source), channels);
+}
+
+// Pictures this large repay building a table of every 16-bit pixel value.
+constexpr uint64_t LARGE_PICTURE_PIXELS = 1 << 18;
+
+DibConvertResult convertWithTable16(const DibJob &job, const Channel channels[3]) {
+  PackedRgb *table = static_cast<PackedRgb *>(std::malloc(65536 * sizeof(PackedRgb)));
+  if (!table) return DIB_OUT_OF_MEMORY;
+  for (uint32_t v = 0; v < 65536; ++v) {
+    unsigned char rgb[3];
+    putMasked(rgb, v, channels);
+    table[v] = packRgb(rgb[0], rgb[1], rgb[2]);
+  }
+  DibConvertResult result = forEachStoredRow(job, 16, [&](const unsigned char *source, unsigned char *out) {
+    writeRowTable16(source, out, job.width, table);
+  });
+  std::free(table);
+  return result;
 }
 
 }  // namespace
@@ -118,7 +189,9 @@ DibConvertResult convertBitfields(const DibJob &job, const uint32_t masks[3]) {
     next += channels[c].max + 1;
   }
   DibConvertResult result;
-  if (bitCount == 16) {
+  if (bitCount == 16 && static_cast<uint64_t>(job.width) * job.rows >= LARGE_PICTURE_PIXELS) {
+    result = convertWithTable16(job, channels);
+  } else if (bitCount == 16) {
     result = forEachStoredRow(job, 16, [&](const unsigned char *source, unsigned char *out) {
       writeRowMasked16(source, out, job.width, channels);
     });

@@ -3,7 +3,8 @@
 // alternating colours) that many times; a zero count is followed by an escape:
 // 0 ends the row, 1 ends the picture, 2 moves right and up by the next two
 // bytes, and 3 to 255 copy that many pixels stored literally, padded to an even
-// byte count. Pixels the stream skips stay black. Runs reaching past the row's
+// byte count. Pixels the stream skips come out black; each output byte is
+// written once, the black ones as the decoder passes them. Runs reaching past the row's
 // end are cut off there, and anything aimed above the top row is dropped; the
 // stream must reach its end-of-picture code or the top of the picture before
 // its bytes run out, else the picture is refused.
@@ -15,9 +16,12 @@ constexpr unsigned ESCAPE_END_OF_LINE = 0;
 constexpr unsigned ESCAPE_END_OF_BITMAP = 1;
 constexpr unsigned ESCAPE_DELTA = 2;
 
+// Where the stream has got to, and how far the output is written: every
+// pixel before filled (counted row by row from the bottom left) is final.
 struct RleCursor {
   uint64_t x;
   uint64_t y;
+  uint64_t filled;
 };
 
 // How many of count pixels starting at column x still fall inside the row.
@@ -27,13 +31,31 @@ inline uint32_t visiblePixels(uint64_t x, uint32_t count, uint32_t width) {
   return count < room ? count : static_cast<uint32_t>(room);
 }
 
+// Blackens the pixels from the last one written up to pixel end. The cursor
+// only ever moves forward, so nothing written is blackened again.
+inline void blankUntil(const DibJob &job, RleCursor &at, uint64_t end) {
+  if (end <= at.filled) return;
+  std::memset(job.rgb + at.filled * 3, 0, (end - at.filled) * 3);
+  at.filled = end;
+}
+
+// The output of the visible pixels of a run starting at the cursor, with the
+// pixels skipped before it blackened; null when none of it is visible.
+unsigned char *startPixels(const DibJob &job, RleCursor &at, uint32_t visible) {
+  if (visible == 0) return nullptr;
+  uint64_t start = at.y * job.width + at.x;
+  blankUntil(job, at, start);
+  at.filled = start + visible;
+  return job.rgb + start * 3;
+}
+
 // A run of one colour (RLE8) or of two alternating colours (RLE4, high
 // nibble first).
-void writeRun(const DibJob &job, const DibPalette &palette, const RleCursor &at, unsigned count,
+void writeRun(const DibJob &job, const DibPalette &palette, RleCursor &at, unsigned count,
               unsigned value, bool four) {
   uint32_t visible = visiblePixels(at.x, count, job.width);
-  if (visible == 0) return;
-  unsigned char *out = job.rgb + at.y * job.outRowBytes + at.x * 3;
+  unsigned char *out = startPixels(job, at, visible);
+  if (!out) return;
   if (!four) {
     fillPixels(out, visible, palette.colours[value]);
     return;
@@ -44,11 +66,11 @@ void writeRun(const DibJob &job, const DibPalette &palette, const RleCursor &at,
 
 // Pixels stored literally: count indices, one a byte (RLE8) or one a nibble,
 // high nibble first (RLE4).
-void writeLiteral(const DibJob &job, const DibPalette &palette, const RleCursor &at,
+void writeLiteral(const DibJob &job, const DibPalette &palette, RleCursor &at,
                   const unsigned char *stored, unsigned count, bool four) {
   uint32_t visible = visiblePixels(at.x, count, job.width);
-  if (visible == 0) return;
-  unsigned char *out = job.rgb + at.y * job.outRowBytes + at.x * 3;
+  unsigned char *out = startPixels(job, at, visible);
+  if (!out) return;
   for (uint32_t i = 0; i < visible; ++i, out += 3) {
     unsigned index = four ? (stored[i / 2] >> ((i & 1) ? 0 : 4)) & 15 : stored[i];
     std::memcpy(out, &palette.colours[index], 3);
@@ -60,11 +82,11 @@ void writeLiteral(const DibJob &job, const DibPalette &palette, const RleCursor 
 DibConvertResult convertRle(const DibJob &job) {
   DibPalette palette;
   buildDibPalette(job, &palette);
-  std::memset(job.rgb, 0, job.rows * job.outRowBytes);
   const bool four = job.header->biCompression == DIB_BI_RLE4;
+  const uint64_t pixels = static_cast<uint64_t>(job.rows) * job.width;
   const unsigned char *code = job.source->pixels;
   size_t left = job.source->pixelBytes;
-  RleCursor at{0, 0};
+  RleCursor at{0, 0, 0};
   while (at.y < job.rows) {
     if (left < 2) return DIB_CONVERSION_ERROR;
     unsigned count = code[0];
@@ -78,7 +100,7 @@ DibConvertResult convertRle(const DibJob &job) {
       at.x = 0;
       ++at.y;
     } else if (value == ESCAPE_END_OF_BITMAP) {
-      return DIB_CONVERTED;
+      break;
     } else if (value == ESCAPE_DELTA) {
       if (left < 2) return DIB_CONVERSION_ERROR;
       at.x += code[0];
@@ -98,5 +120,6 @@ DibConvertResult convertRle(const DibJob &job) {
       left -= padded;
     }
   }
+  blankUntil(job, at, pixels);
   return DIB_CONVERTED;
 }
