@@ -1,0 +1,106 @@
+// Pixel tests of the overlay: the counter panel, the help page and the
+// blending of their backgrounds.
+#include <cmath>
+
+#include "render/render_fixture.h"
+
+namespace {
+
+TEST_F(RenderTest, PanelFollowsAResizeAndCountsZeroWithoutASave) {
+  writePictures();
+  ASSERT_TRUE(startViewer(640, 480));
+  viewerState.cameraX = 10.0f;  // the map out of sight: the panel lies on the background
+  drawFrame();
+  ASSERT_TRUE(resizeWindow(800, 600));
+  const Frame frame = drawFrame();
+
+  const Rgb panel = translucent(BACKGROUND_RGB, 0.2);
+  const int32_t left = firstPixelAt(800 - 168, 800);
+  EXPECT_GE(800 - left, 167);
+  EXPECT_LE(800 - left, 168);
+  for (int32_t y : {0, 300, 599}) {
+    SCOPED_TRACE(testing::Message() << "row " << y);
+    EXPECT_PRED3(near, frame.at(left - 1, y), BACKGROUND_RGB, 1) << describe(frame.at(left - 1, y));
+    EXPECT_PRED3(near, frame.at(left, y), panel, 2) << describe(frame.at(left, y));
+    EXPECT_PRED3(near, frame.at(799, y), panel, 2) << describe(frame.at(799, y));
+  }
+
+  const int32_t x = 800 - 160;
+  expectText(frame, x, 14, "    0", panel);
+  expectText(frame, x, 30, " packages ", panel);
+  expectText(frame, x, 46, "   left   ", panel);
+  expectText(frame, x, 66, "    0", panel);
+  expectText(frame, x, 82, " rampages ", panel);
+  expectText(frame, x, 98, "   left   ", panel);
+  expectText(frame, x, 160, " Press 'H'", panel);
+  expectText(frame, x, 176, " for help", panel);
+}
+
+TEST_F(RenderTest, HelpPageReplacesThePanel) {
+  writePictures();
+  ASSERT_TRUE(startViewer(640, 480));
+  viewerState.cameraX = 10.0f;
+  viewerState.showHelp = 1;
+  drawFrame();
+  const Frame frame = drawFrame();
+
+  const Rgb help = translucent(BACKGROUND_RGB, 0.3);
+  EXPECT_PRED3(near, frame.at(639, 240), BACKGROUND_RGB, 1) << "no panel: " << describe(frame.at(639, 240));
+  const int32_t left = firstPixelAt(320 - 280, 640);
+  const int32_t right = firstPixelAt(320 + 280, 640) - 1;
+  const int32_t top = firstPixelAt(32, 480);
+  const int32_t bottom = firstPixelAt(480 - 32, 480) - 1;
+  EXPECT_PRED3(near, frame.at(left - 1, 400), BACKGROUND_RGB, 1);
+  EXPECT_PRED3(near, frame.at(left, 400), help, 2) << describe(frame.at(left, 400));
+  EXPECT_PRED3(near, frame.at(right, 400), help, 2) << describe(frame.at(right, 400));
+  EXPECT_PRED3(near, frame.at(right + 1, 400), BACKGROUND_RGB, 1);
+  EXPECT_PRED3(near, frame.at(320, top - 1), BACKGROUND_RGB, 1);
+  EXPECT_PRED3(near, frame.at(320, top), help, 2) << describe(frame.at(320, top));
+  EXPECT_PRED3(near, frame.at(320, bottom), help, 2) << describe(frame.at(320, bottom));
+  EXPECT_PRED3(near, frame.at(320, bottom + 1), BACKGROUND_RGB, 1);
+
+  const struct {
+    int32_t y;
+    const char *text;
+  } lines[] = {
+      {48, "   KZR Tern Haven Package Viewer  "}, {112, "    Keys:                         "},
+      {128, "  Directional Keys or             "}, {144, "  Mouse Leftklick & drag          "},
+      {160, "                        :  move   "}, {176, "  '+' / '-'  and Mousewheel       "},
+      {192, "                        :  zoom   "}, {224, "  'O' : Open Savegame             "},
+      {256, "  ESC : Exit                      "}, {288, "    Press 'H' again to exit help  "},
+  };
+  // Each line is 544 pixels from x = 64, so its last half cell passes the
+  // right edge of the 560-pixel background, which starts at x = 40.
+  const UnderText under = [&](int32_t x, int32_t) { return x >= left && x <= right ? help : BACKGROUND_RGB; };
+  for (const auto &line : lines) expectText(frame, 320 - 256, line.y, line.text, under);
+  // The two credit lines are our own words; they start at the same place.
+  for (int32_t y : {64, 80}) {
+    const PixelBox ink = findPixels(frame, left, y + 1, right, y + 14, [&](Rgb c) { return !near(c, help, 3); });
+    ASSERT_TRUE(ink.found) << "credit line at y " << y;
+    EXPECT_GE(ink.left, 320 - 256);
+    EXPECT_LE(ink.left, 320 - 256 + 4);
+    EXPECT_GE(ink.right, 590);
+  }
+}
+
+// The panel background takes the blend function that the previous frame's
+// text left behind: the first frame draws it opaque, later ones translucent.
+TEST_F(RenderTest, PanelIsOpaqueInTheFirstFrameAndTranslucentAfter) {
+  writePictures();
+  ASSERT_TRUE(startViewer(640, 480));
+  const Rgb mapUnder = rgbOf(MAP_BOTTOM_RIGHT);
+  const Rgb opaque{51, 51, 51};
+
+  const Frame first = drawFrame();
+  EXPECT_PRED3(near, first.at(500, 400), opaque, 1) << describe(first.at(500, 400));
+  EXPECT_PRED3(near, first.at(630, 400), opaque, 1) << describe(first.at(630, 400));
+
+  for (int frameNumber = 2; frameNumber <= 3; ++frameNumber) {
+    const Frame later = drawFrame();
+    SCOPED_TRACE(testing::Message() << "frame " << frameNumber);
+    EXPECT_PRED3(near, later.at(500, 400), translucent(mapUnder, 0.2), 2) << describe(later.at(500, 400));
+    EXPECT_PRED3(near, later.at(630, 400), translucent(BACKGROUND_RGB, 0.2), 2) << describe(later.at(630, 400));
+  }
+}
+
+}  // namespace

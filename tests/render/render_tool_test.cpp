@@ -1,0 +1,118 @@
+// package-tool render: the steady-state frame as a PNG of the asked size,
+// with the save's markers and counts; bad numbers are refused with exit 2.
+#include <png.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "render/render_fixture.h"
+#include "save/savegame.h"
+#include "support/savegame_writer.h"
+
+namespace {
+
+struct ToolRun {
+  int status;
+  std::string errors;
+};
+
+class RenderTool : public RenderTest {
+ protected:
+  ToolRun run(const std::string &arguments) {
+    const std::string errorsPath = pictureFolder + "/stderr.txt";
+    const std::string command = std::string("'") + PACKAGE_TOOL + "' render " + arguments + " 2>'" + errorsPath + "'";
+    const int status = std::system(command.c_str());
+    std::ifstream in(errorsPath);
+    return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                   std::string(std::istreambuf_iterator<char>(in), {})};
+  }
+
+  bool readPng(const std::string &path, Frame *frame) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    frame->width = static_cast<int32_t>(image.width);
+    frame->height = static_cast<int32_t>(image.height);
+    frame->rgb.resize(PNG_IMAGE_SIZE(image));
+    return png_image_finish_read(&image, nullptr, frame->rgb.data(), 0, nullptr) != 0;
+  }
+
+  std::string path(const char *name) { return "'" + pictureFolder + "/" + name + "'"; }
+  std::string pictures() { return " --font " + path("font.bmp") + " --map " + path("THmap.bmp"); }
+};
+
+TEST_F(RenderTool, DrawsTheSavesMarkersAndCountsAtTheAskedSize) {
+  writePictures();
+  writeBytes(pictureFolder + "/save.b",
+             makeSavegame({pickup(PICKUP_KIND_PACKAGE, 0, 0, 0), pickup(PICKUP_KIND_PACKAGE, 500, 500, 12),
+                           pickup(PICKUP_KIND_RAMPAGE, -500, 0, 0)}));
+  // At zoom 2 the map is 560 pixels wide, clear of the panel of a 900-pixel window.
+  const ToolRun result = run(path("save.b") + " " + path("out.png") + " --size 900x300 --zoom 2" + pictures());
+  ASSERT_EQ(result.status, 0) << result.errors;
+
+  Frame frame;
+  ASSERT_TRUE(readPng(pictureFolder + "/out.png", &frame));
+  ASSERT_EQ(frame.width, 900);
+  ASSERT_EQ(frame.height, 300);
+  // Top row first: the map's top-left quarter is at the top left.
+  EXPECT_PRED3(near, frame.at(300, 60), rgbOf(MAP_TOP_LEFT), 2) << describe(frame.at(300, 60));
+  auto expectMarker = [&](double x, double y, bool (*colour)(Rgb)) {
+    const PixelPoint at = projectScene(x, y, 2.0, 900, 300);
+    const PixelBox box = findPixels(frame, static_cast<int32_t>(at.x) - 8, static_cast<int32_t>(at.y) - 8,
+                                    static_cast<int32_t>(at.x) + 8, static_cast<int32_t>(at.y) + 8, colour);
+    ASSERT_TRUE(box.found) << "marker at (" << x << ", " << y << ")";
+    EXPECT_NEAR(box.centreX(), at.x, 1.0);
+    EXPECT_NEAR(box.centreY(), at.y, 1.0);
+  };
+  expectMarker(0, 0, isPackageRed);
+  expectMarker(0.25, 0.25, isPackageRed);
+  expectMarker(-0.25, 0, isRampageGreen);
+  const Rgb panel = translucent(BACKGROUND_RGB, 0.2);
+  expectText(frame, 900 - 160, 14, "    2", panel);
+  expectText(frame, 900 - 160, 66, "    1", panel);
+}
+
+TEST_F(RenderTool, WithoutASaveCountsZeroAndFollowsZoomCameraAndHelp) {
+  writePictures();
+  ASSERT_EQ(run(path("out.png") + " --zoom 8 --camera 10,0" + pictures()).status, 0);
+  Frame frame;
+  ASSERT_TRUE(readPng(pictureFolder + "/out.png", &frame));
+  ASSERT_EQ(frame.width, 640);
+  EXPECT_PRED3(near, frame.at(320, 240), BACKGROUND_RGB, 1) << "the map is out of sight";
+  expectText(frame, 640 - 160, 14, "    0", Rgb{20, 20, 31});
+  expectText(frame, 640 - 160, 66, "    0", Rgb{20, 20, 31});
+
+  ASSERT_EQ(run(path("help.png") + " --help-page --camera 10,0" + pictures()).status, 0);
+  ASSERT_TRUE(readPng(pictureFolder + "/help.png", &frame));
+  expectText(frame, 320 - 256, 256, "  ESC : Exit  ", translucent(BACKGROUND_RGB, 0.3));
+}
+
+TEST_F(RenderTool, RefusesZoomAndCameraThatCannotBeDrawn) {
+  writePictures();
+  for (const char *bad : {"--zoom 0.1", "--zoom 0", "--zoom -4", "--zoom nan", "--zoom inf", "--zoom 1e39",
+                          "--zoom four", "--camera 1,nan", "--camera inf,0", "--camera 1", "--size 0x100",
+                          "--size 640", "--bogus"}) {
+    const ToolRun result = run(path("out.png") + " " + bad + pictures());
+    EXPECT_EQ(result.status, 2) << bad;
+    EXPECT_FALSE(result.errors.empty()) << bad;
+  }
+  std::ifstream out(pictureFolder + "/out.png");
+  EXPECT_FALSE(out.good()) << "nothing is written";
+}
+
+TEST_F(RenderTool, ReportsASaveThatCannotBeReadAndWritesNothing) {
+  writePictures();
+  const ToolRun result = run(path("missing.b") + " " + path("out.png") + pictures());
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.errors.find("KZR Package Viewer: Error ! : Error opening file !"), std::string::npos)
+      << result.errors;
+  std::ifstream out(pictureFolder + "/out.png");
+  EXPECT_FALSE(out.good());
+}
+
+}  // namespace

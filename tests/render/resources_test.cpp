@@ -1,0 +1,109 @@
+// Pixel tests of the start-up resources and of the resize handling.
+#include <cmath>
+
+#include "app/resize.h"
+#include "platform/headless/headless.h"
+#include "render/gl.h"
+#include "render/render_fixture.h"
+
+namespace {
+
+TEST_F(RenderTest, MissingMapIsReportedOnceAndDrawnUntextured) {
+  writePictures(true, false);
+  ASSERT_TRUE(startViewer(1000, 480));  // wide enough that the panel lies beside the map
+  ASSERT_EQ(headlessMessageBoxes().size(), 1u);
+  EXPECT_EQ(headlessMessageBoxes()[0].caption, "Error");
+  EXPECT_EQ(headlessMessageBoxes()[0].text, "Failed to open DIB file THmap.bmp.\n");
+  EXPECT_NE(viewerState.mapTexture, 0u);
+
+  drawFrame();
+  const Frame frame = drawFrame();
+  EXPECT_PRED3(near, frame.at(500, 240), (Rgb{255, 255, 255}), 1) << describe(frame.at(500, 240));
+  EXPECT_PRED3(near, frame.at(100, 240), BACKGROUND_RGB, 1);
+  // The overlay still works: the panel over the background and its text.
+  const Rgb panel{20, 20, 31};
+  EXPECT_PRED3(near, frame.at(990, 400), panel, 2) << describe(frame.at(990, 400));
+  expectText(frame, 1000 - 160, 14, "    0", panel);
+  EXPECT_EQ(headlessMessageBoxes().size(), 1u);
+}
+
+TEST_F(RenderTest, WithoutPicturesTheFontIsReportedFirst) {
+  ASSERT_TRUE(startViewer(640, 480));
+  ASSERT_EQ(headlessMessageBoxes().size(), 2u);
+  EXPECT_EQ(headlessMessageBoxes()[0].text, "Failed to open DIB file font.bmp.\n");
+  EXPECT_EQ(headlessMessageBoxes()[1].text, "Failed to open DIB file THmap.bmp.\n");
+  const Frame frame = drawFrame();
+  EXPECT_PRED3(near, frame.at(320, 240), (Rgb{255, 255, 255}), 1);
+}
+
+// Packed rows of a width that is not a multiple of 4 must reach the texture
+// intact (OpenGL's default row alignment would read them 4-byte aligned).
+TEST_F(RenderTest, TexturesHoldEveryPixelOfThePicture) {
+  writePictures(true, false);
+  TestPicture map{6, 3, {}};
+  for (uint32_t i = 0; i < 18; ++i) map.pixels.push_back(0x102030 * (i + 1) & 0xFFFFFF);
+  writeBmpFile(pictureFolder + "/THmap.bmp", map);
+  ASSERT_TRUE(startViewer(640, 480));
+  ASSERT_TRUE(headlessMessageBoxes().empty());
+
+  auto textureRows = [](uint32_t texture, int32_t width, int32_t height) {
+    std::vector<unsigned char> rgb(static_cast<size_t>(width) * height * 3);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    return rgb;
+  };
+  auto expectSame = [](const std::vector<unsigned char> &rgb, const TestPicture &picture) {
+    int wrong = 0;
+    for (int32_t row = 0; row < picture.height; ++row) {  // texture rows start at the bottom
+      for (int32_t x = 0; x < picture.width; ++x) {
+        const Rgb want = rgbOf(picture.at(x, picture.height - 1 - row));
+        const unsigned char *p = &rgb[(static_cast<size_t>(row) * picture.width + x) * 3];
+        if (!near(Rgb{p[0], p[1], p[2]}, want, 0)) ++wrong;
+      }
+    }
+    EXPECT_EQ(wrong, 0) << picture.width << " x " << picture.height << " picture";
+  };
+  expectSame(textureRows(viewerState.mapTexture, 6, 3), map);
+  expectSame(textureRows(viewerState.fontTexture, 256, 256), patternFont());
+  EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+TEST_F(RenderTest, ResizeSetsProjectionAndViewportAndIgnoresZeroHeight) {
+  writePictures();
+  ASSERT_TRUE(startViewer(640, 480));
+  ASSERT_TRUE(resizeWindow(800, 600));
+  EXPECT_EQ(viewerState.windowWidth, 800);
+  EXPECT_EQ(viewerState.windowHeight, 600);
+
+  GLint mode = 0;
+  glGetIntegerv(GL_MATRIX_MODE, &mode);
+  EXPECT_EQ(mode, GL_PROJECTION);
+  GLint viewport[4] = {};
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 800);
+  EXPECT_EQ(viewport[3], 600);
+  GLdouble projection[16] = {};
+  glGetDoublev(GL_PROJECTION_MATRIX, projection);
+  const double focal = 1.0 / std::tan(15.0 * std::acos(-1.0) / 180.0);
+  EXPECT_NEAR(projection[5], focal, 1e-6);
+  EXPECT_NEAR(projection[0], focal / (800.0 / 600.0), 1e-6);
+  const double nearPlane = static_cast<double>(0.1f);
+  EXPECT_NEAR(projection[10], (4096.0 + nearPlane) / (nearPlane - 4096.0), 1e-6);
+  EXPECT_NEAR(projection[14], 2 * 4096.0 * nearPlane / (nearPlane - 4096.0), 1e-6);
+
+  // A minimised window reports no height: nothing changes.
+  resizeViewport(800, 0);
+  resizeViewport(0, 600);
+  EXPECT_EQ(viewerState.windowWidth, 800);
+  EXPECT_EQ(viewerState.windowHeight, 600);
+  GLdouble after[16] = {};
+  glGetDoublev(GL_PROJECTION_MATRIX, after);
+  for (int i = 0; i < 16; ++i) EXPECT_EQ(after[i], projection[i]) << "element " << i;
+  glGetIntegerv(GL_VIEWPORT, viewport);
+  EXPECT_EQ(viewport[2], 800);
+  EXPECT_EQ(viewport[3], 600);
+}
+
+}  // namespace
