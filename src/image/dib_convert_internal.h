@@ -79,23 +79,13 @@ DibConvertResult convertTrueColour(const DibJob &job);
 DibConvertResult convertBitfields(const DibJob &job, const uint32_t masks[3]);
 DibConvertResult convertRle(const DibJob &job);
 
-// Bytes of one stored row of an uncompressed source, padding included, and
-// the bytes of its pixels alone.
-inline uint64_t dibStride(uint32_t width, uint32_t bitCount) {
-  return (static_cast<uint64_t>(width) * bitCount + 31) / 32 * 4;
-}
-inline uint64_t dibRowPixelBytes(uint32_t width, uint32_t bitCount) {
-  return (static_cast<uint64_t>(width) * bitCount + 7) / 8;
-}
-
 // Runs writeRow(sourceRow, outputRow) over every stored row of an uncompressed
 // source, after checking that the rows lie inside the pixel data (the last
 // row's padding may be missing). Files that stop early are refused whole.
 template <typename WriteRow>
 DibConvertResult forEachStoredRow(const DibJob &job, uint32_t bitCount, WriteRow writeRow) {
   uint64_t stride = dibStride(job.width, bitCount);
-  uint64_t needed = (job.rows - 1) * stride + dibRowPixelBytes(job.width, bitCount);
-  if (needed > job.source->pixelBytes) return DIB_CONVERSION_ERROR;
+  if (dibUncompressedBytes(job.width, job.rows, bitCount) > job.source->pixelBytes) return DIB_CONVERSION_ERROR;
   for (uint32_t r = 0; r < job.rows; ++r) {
     writeRow(job.source->pixels + r * stride, dibOutputRow(job, r));
   }

@@ -50,6 +50,17 @@ inline const DibColour *dibColours(const DibHeader *header) {
   return reinterpret_cast<const DibColour *>(header + 1);
 }
 
+// Bytes of one stored row of an uncompressed picture, padding included.
+inline uint64_t dibStride(uint32_t width, uint32_t bitCount) {
+  return (static_cast<uint64_t>(width) * bitCount + 31) / 32 * 4;
+}
+
+// Bytes the rows of an uncompressed picture need (rows >= 1): every row but
+// the last with its padding, the last one's pixels alone.
+inline uint64_t dibUncompressedBytes(uint32_t width, uint32_t rows, uint32_t bitCount) {
+  return (rows - 1) * dibStride(width, bitCount) + (static_cast<uint64_t>(width) * bitCount + 7) / 8;
+}
+
 inline uint16_t readLe16(const unsigned char *p) {
   return static_cast<uint16_t>(p[0] | (p[1] << 8));
 }

@@ -141,6 +141,15 @@ ImageRecord *loadDibMemory(const unsigned char *bytes, size_t size) {
     showError(CONVERSION_ERROR);
     return nullptr;
   }
+  // A short uncompressed picture is refused before its block is allocated,
+  // so a small file cannot claim gigabytes.
+  int32_t rows = wide.biHeight < 0 ? -wide.biHeight : wide.biHeight;
+  if ((wide.biCompression == DIB_BI_RGB || wide.biCompression == DIB_BI_BITFIELDS) &&
+      dibUncompressedBytes(static_cast<uint32_t>(wide.biWidth), static_cast<uint32_t>(rows),
+                           wide.biBitCount) > size - pixelsAt) {
+    showError(CONVERSION_ERROR);
+    return nullptr;
+  }
 
   DibHeader *block = makeHeaderBlock(wide, bytes + tableAt, colourCount, core);
   if (!block) {
@@ -154,7 +163,6 @@ ImageRecord *loadDibMemory(const unsigned char *bytes, size_t size) {
   source.pixels = bytes + pixelsAt;
   source.pixelBytes = size - pixelsAt;
 
-  int32_t rows = wide.biHeight < 0 ? -wide.biHeight : wide.biHeight;
   uint64_t pixelBytes = static_cast<uint64_t>(rows) * static_cast<uint64_t>(wide.biWidth) * 3;
   // At most 32768 x 32768 x 3 bytes, which a 32-bit size_t still holds.
   unsigned char *pixels = static_cast<unsigned char *>(std::malloc(static_cast<size_t>(pixelBytes)));

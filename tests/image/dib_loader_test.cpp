@@ -189,6 +189,17 @@ TEST(DibLoader, AbsurdSidesAreRefusedBeforeAnyAllocation) {
   expectOneErrorBox("Image file conversion error.");
 }
 
+// Refused from the header and the file's length alone, before a block of
+// 3 GB is asked for.
+TEST(DibLoader, SmallFileClaimingTheLargestPictureIsRefused) {
+  BmpSpec spec = trueColourSpec(1, 1);
+  spec.width = DIB_MAX_SIDE;
+  spec.height = DIB_MAX_SIDE;
+  ImagePtr image = loadFromMemory(makeBmp(spec));
+  EXPECT_FALSE(image);
+  expectOneErrorBox("Image file conversion error.");
+}
+
 TEST(DibLoader, LargestAcceptedSideLoads) {
   BmpSpec spec = palettedSpec(DIB_MAX_SIDE, 1, 200);
   ImagePtr image = loadFromMemory(makeBmp(spec));
