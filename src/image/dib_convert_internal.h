@@ -11,7 +11,7 @@
 #include "platform/platform.h"
 
 // One conversion, after the header has been checked: the output has rows of
-// width pixels; source row r (in file order) goes to output row outputRow(r).
+// width pixels; source row r (in file order) goes to dibOutputRow(job, r).
 struct DibJob {
   const DibSource *source;
   const DibHeader *header;
