@@ -3,6 +3,7 @@
 // with each converter, and the two outcomes (picture, or message box) are
 // compared. Every difference is printed; the test passes only when the
 // differences are exactly the known ones listed below, each with its reason.
+// The viewer's own two pictures must convert identically.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -182,6 +183,18 @@ TEST(GdiAgainstPortableConverter, DifferOnlyWhereKnownOnTheBmpSuite) {
     EXPECT_LE(difference.largestChannelDelta, known->second.largestChannelDelta) << difference.text;
   }
   std::cout << same << " of " << files.size() << " suite files convert the same with GDI and ours\n";
+}
+
+// The two pictures the viewer ships with convert identically.
+TEST(GdiAgainstPortableConverter, AgreeOnTheBundledPictures) {
+  for (const char *name : {"font.bmp", "THmap.bmp"}) {
+    SCOPED_TRACE(name);
+    std::string path = std::string(VIEWER_ASSETS_DIR) + "/" + name;
+    Outcome gdi = loadWith(false, path);
+    ASSERT_TRUE(gdi.loaded) << describeBoxes(gdi);
+    Difference difference = compare(gdi, loadWith(true, path));
+    EXPECT_EQ(difference.kind, SAME) << difference.text;
+  }
 }
 
 }  // namespace
