@@ -105,7 +105,7 @@ TEST_F(RenderTool, RefusesZoomAndCameraThatCannotBeDrawn) {
   EXPECT_FALSE(out.good()) << "nothing is written";
 }
 
-TEST_F(RenderTool, ReportsASaveThatCannotBeReadAndWritesNothing) {
+TEST_F(RenderTool, ReportsASaveOrPictureThatCannotBeFound) {
   writePictures();
   const ToolRun result = run(path("missing.b") + " " + path("out.png") + pictures());
   EXPECT_EQ(result.status, 1);
@@ -113,6 +113,10 @@ TEST_F(RenderTool, ReportsASaveThatCannotBeReadAndWritesNothing) {
       << result.errors;
   std::ifstream out(pictureFolder + "/out.png");
   EXPECT_FALSE(out.good());
+
+  const ToolRun noMap = run(path("out.png") + " --map " + path("missing.bmp"));
+  EXPECT_EQ(noMap.status, 1);
+  EXPECT_NE(noMap.errors.find("missing.bmp"), std::string::npos) << noMap.errors;
 }
 
 }  // namespace
