@@ -1,0 +1,54 @@
+// libFuzzer target for the BMP loader: any bytes as a file read by
+// loadDibFile, the entry the graphics start-up uses. Beside the sanitizers it
+// checks the loader's promises: a picture comes with no box, a side of 1 to
+// 32768 pixels each way and a block of width x height x 3 bytes (every byte
+// is read, so a short block shows); a refusal comes with exactly one box.
+#include <cstdint>
+#include <cstring>
+
+#include "fuzz_file.h"
+#include "image/dib_format.h"
+#include "image/dib_loader.h"
+#include "platform/headless/headless.h"
+
+namespace {
+FuzzFile *input;
+}  // namespace
+
+// A picture may need up to 3 GB, which the loader asks for before it decodes
+// (an RLE stream of a few bytes can describe a huge, mostly black picture).
+// Blocks above 256 MB are refused by the allocator here, as on a machine with
+// little memory, so that such inputs take the loader's out-of-memory path
+// instead of stopping the run.
+extern "C" const char *__asan_default_options() {
+  return "allocator_may_return_null=1:max_allocation_size_mb=256";
+}
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***) {
+  input = new FuzzFile;
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  input->write(data, size);
+  headlessClearMessageBoxes();
+
+  ImageRecord *image = loadDibFile(input->path());
+
+  const auto &boxes = headlessMessageBoxes();
+  if (!image) {
+    fuzzCheck(boxes.size() == 1, "a refused file did not give exactly one box");
+    fuzzCheck(boxes[0].caption == "Error", "box caption");
+    return 0;
+  }
+  fuzzCheck(boxes.empty(), "a loaded picture came with a box");
+  fuzzCheck(image->width >= 1 && image->width <= DIB_MAX_SIDE, "width");
+  fuzzCheck(image->height >= 1 && image->height <= DIB_MAX_SIDE, "height");
+  size_t bytes = static_cast<size_t>(image->width) * static_cast<size_t>(image->height) * 3;
+  unsigned sum = 0;
+  for (size_t i = 0; i < bytes; ++i) sum += image->pixels[i];
+  volatile unsigned keep = sum;
+  (void)keep;
+  releaseImageRecord(image);
+  return 0;
+}
