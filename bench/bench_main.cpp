@@ -84,7 +84,7 @@ std::string ratioText(double subject, double reference) {
 
 // Prints the table; returns the number of rows whose goal was missed.
 int printTable(const TableReporter &reporter) {
-  std::printf("\n%-26s %12s %12s %12s %8s %8s %6s  %s\n", "case", "subject", "peer", "reference",
+  std::printf("\n%-28s %12s %12s %12s %8s %8s %6s  %s\n", "case", "subject", "peer", "reference",
               "ratio", "peer", "goal", "verdict");
   int missed = 0;
   for (const TableRow &row : tableRows) {
@@ -104,7 +104,7 @@ int printTable(const TableReporter &reporter) {
         ++missed;
       }
     }
-    std::printf("%-26s %12s %12s %12s %8s %8s %6s  %s\n", row.label.c_str(),
+    std::printf("%-28s %12s %12s %12s %8s %8s %6s  %s\n", row.label.c_str(),
                 speedText(row, subject).c_str(), speedText(row, peer).c_str(),
                 speedText(row, reference).c_str(), ratioText(subject, reference).c_str(),
                 ratioText(peer, reference).c_str(), goal, verdict.c_str());
