@@ -21,7 +21,7 @@ void putPattern(std::vector<unsigned char> &out, size_t count, unsigned seed) {
 
 }  // namespace
 
-uint32_t floatBits(float value) {
+uint32_t floatBits(const float &value) {
   uint32_t bits;
   std::memcpy(&bits, &value, 4);
   return bits;

@@ -14,7 +14,10 @@ struct PickupSpec {
   uint32_t zBits;
 };
 
-uint32_t floatBits(float value);
+// The bits of a float, read from where it is stored: on 32-bit x86 a float
+// passed by value may travel through the x87 unit, which quiets a signalling
+// NaN.
+uint32_t floatBits(const float &value);
 PickupSpec pickup(unsigned char kind, float x, float y, float z);
 
 struct SavegameLayout {
