@@ -1,0 +1,93 @@
+// The SDL counterpart of the window procedure: each SDL event becomes the
+// call of the platform-neutral handler of the same meaning.
+#include "app/input.h"
+#include "app/resize.h"
+#include "platform/sdl/sdl_keys.h"
+#include "platform/sdl/sdl_platform.h"
+#include "render/frame.h"
+
+namespace {
+
+void handleKey(const SDL_KeyboardEvent &key) {
+  const int32_t virtualKey = virtualKeyFromSdl(key.keysym.sym);
+  if (virtualKey < 0) return;
+  // Repeats arrive as further key-down events, each a fresh event again.
+  if (key.type == SDL_KEYDOWN) {
+    handleKeyDown(static_cast<uint32_t>(virtualKey));
+  } else {
+    handleKeyUp(static_cast<uint32_t>(virtualKey));
+  }
+}
+
+void handleWheelEvent(const SDL_MouseWheelEvent &wheel) {
+  // Positive y is the wheel turned away from the user, unless the system
+  // reports it flipped. A purely horizontal scroll is another kind of input
+  // and is not a zoom step.
+  int32_t delta = wheel.y;
+  if (wheel.direction == SDL_MOUSEWHEEL_FLIPPED) delta = -delta;
+  if (delta != 0) handleWheel(delta);
+}
+
+// Size changes and exposes, shared by the main loop and the modal chooser.
+// Returns false on a close request.
+bool handleWindowEvent(const SDL_WindowEvent &window) {
+  if (window.windowID != SDL_GetWindowID(sdlMainWindow())) return true;
+  switch (window.event) {
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+      resizeViewport(window.data1, window.data2);
+      return true;
+    case SDL_WINDOWEVENT_EXPOSED:
+      renderFrame();
+      return true;
+    case SDL_WINDOWEVENT_CLOSE:
+      return false;
+    default:
+      return true;
+  }
+}
+
+}  // namespace
+
+bool sdlDispatchEvent(const SDL_Event &event) {
+  switch (event.type) {
+    case SDL_QUIT:
+      return false;
+    case SDL_WINDOWEVENT:
+      return handleWindowEvent(event.window);
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+      handleKey(event.key);
+      return true;
+    case SDL_MOUSEMOTION:
+      handlePointerMotion(event.motion.x, event.motion.y);
+      return true;
+    case SDL_MOUSEBUTTONDOWN:
+      if (event.button.button == SDL_BUTTON_LEFT) handleLeftButtonDown(event.button.x, event.button.y);
+      return true;
+    case SDL_MOUSEBUTTONUP:
+      if (event.button.button == SDL_BUTTON_LEFT) handleLeftButtonUp();
+      return true;
+    case SDL_MOUSEWHEEL:
+      handleWheelEvent(event.wheel);
+      return true;
+    default:
+      return true;
+  }
+}
+
+bool sdlDispatchModalEvent(const SDL_Event &event) {
+  switch (event.type) {
+    case SDL_QUIT:
+      return false;
+    case SDL_WINDOWEVENT:
+      return handleWindowEvent(event.window);
+    case SDL_KEYUP:
+      handleKey(event.key);
+      return true;
+    case SDL_MOUSEBUTTONUP:
+      if (event.button.button == SDL_BUTTON_LEFT) handleLeftButtonUp();
+      return true;
+    default:
+      return true;
+  }
+}

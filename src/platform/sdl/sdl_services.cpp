@@ -1,0 +1,24 @@
+// The SDL platform's message box, buffer swap and DIB conversion.
+#include <cstdio>
+
+#include "image/dib_convert.h"
+#include "platform/platform.h"
+#include "platform/sdl/sdl_platform.h"
+
+void platformShowMessageBox(MessageBoxOwner owner, const char *caption, const char *text) {
+  SDL_Window *parent = owner == MESSAGE_OWNER_MAIN_WINDOW ? sdlMainWindow() : SDL_GetKeyboardFocus();
+  // One OK button and no icon; the call returns when the box is dismissed.
+  if (SDL_ShowSimpleMessageBox(0, caption, text, parent) != 0) {
+    // No box could be shown (no display, say): the text must still reach
+    // the user somewhere.
+    std::fprintf(stderr, "%s: %s\n", caption, text);
+  }
+}
+
+void platformSwapBuffers() {
+  if (sdlMainWindow()) SDL_GL_SwapWindow(sdlMainWindow());
+}
+
+DibConvertResult platformConvertDib(const DibSource &source, unsigned char *rgb) {
+  return convertDibPortable(source, rgb);
+}
