@@ -22,4 +22,10 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
 # CTest and gtest_discover_tests run the .exe programs through this wrapper.
+# Without wine the programs still build, but the test programs cannot be
+# listed or run: configure with -DVIEWER_BUILD_TESTS=OFF then.
+find_program(VIEWER_WINE wine)
+if(NOT VIEWER_WINE)
+  message(WARNING "wine not found: the Windows test programs cannot run (scripts/install-deps test installs it)")
+endif()
 set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/wine-run;${CMAKE_BINARY_DIR}/wineprefix")
