@@ -84,13 +84,14 @@ std::string ratioText(double subject, double reference) {
 
 // Prints the table; returns the number of rows whose goal was missed.
 int printTable(const TableReporter &reporter) {
-  std::printf("\n%-28s %12s %12s %12s %8s %8s %6s  %s\n", "case", "subject", "peer", "reference",
-              "ratio", "peer", "goal", "verdict");
+  std::printf("\n%-28s %12s %12s %12s %8s %8s %8s %6s  %s\n", "case", "subject", "peer", "reference",
+              "ratio", "peer", "2nd ref", "goal", "verdict");
   int missed = 0;
   for (const TableRow &row : tableRows) {
     double subject = reporter.seconds(row.subject, row.threadTime);
     double peer = row.peer.empty() ? 0 : reporter.seconds(row.peer, row.threadTime);
     double reference = row.reference.empty() ? 0 : reporter.seconds(row.reference, row.threadTime);
+    double second = row.second.empty() ? 0 : reporter.seconds(row.second, row.threadTime);
     std::string verdict;
     char goal[16] = "-";
     if (row.goal > 0) {
@@ -104,13 +105,14 @@ int printTable(const TableReporter &reporter) {
         ++missed;
       }
     }
-    std::printf("%-28s %12s %12s %12s %8s %8s %6s  %s\n", row.label.c_str(),
+    std::printf("%-28s %12s %12s %12s %8s %8s %8s %6s  %s\n", row.label.c_str(),
                 speedText(row, subject).c_str(), speedText(row, peer).c_str(),
                 speedText(row, reference).c_str(), ratioText(subject, reference).c_str(),
-                ratioText(peer, reference).c_str(), goal, verdict.c_str());
+                ratioText(peer, reference).c_str(), ratioText(subject, second).c_str(), goal,
+                verdict.c_str());
   }
   std::printf("ratio: reference time / subject time (1.00: as fast as the reference); "
-              "peer: the same for the peer.\n"
+              "peer: the same for the peer; 2nd ref: second reference time / subject time.\n"
               "Times are medians over the repetitions; file rows use the thread's processor time "
               "(user + kernel), frame rows the wall clock. MB = 10^6 bytes of output.\n");
   return missed;

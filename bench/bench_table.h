@@ -16,6 +16,7 @@ struct TableRow {
   std::string subject;    // benchmark whose speed the row is about
   std::string peer;       // another implementation of the same work, or empty
   std::string reference;  // the bound the ratio is taken against, or empty
+  std::string second;     // a second bound, shown as a ratio beside the first, or empty
   double bytes = 0;       // bytes per iteration, for MEGABYTES_PER_SECOND
   double goal = 0;        // least acceptable subject / reference speed ratio; 0: none
   RowUnit unit = RowUnit::MEGABYTES_PER_SECOND;
