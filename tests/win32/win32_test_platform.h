@@ -1,7 +1,7 @@
 // The Windows test platform: the real Windows file views and GDI converter,
-// with message boxes recorded (through the headless layer's interface, so
-// that the same tests build for both) instead of shown, since no one is there
-// to dismiss them.
+// with message boxes recorded and the file chooser scripted (through the
+// headless layer's interface, so that the same tests build for both) instead
+// of shown, since no one is there to answer them.
 #pragma once
 
 #include "platform/headless/headless.h"
