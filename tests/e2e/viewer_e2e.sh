@@ -46,7 +46,12 @@ cleanup() {
     pkill -KILL -P "$viewer_pid" 2>/dev/null || true
     kill -KILL "$viewer_pid" 2>/dev/null || true
   fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
+  # Wait for the server to be gone: a server still shutting down removes its
+  # socket files, which would be a new server's on the same display number.
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
 }
 trap cleanup EXIT
 
@@ -68,11 +73,13 @@ step "Xvfb on $DISPLAY"
 window_id() {
   xwininfo -root -tree | awk -v prefix="\"$1" 'index($0, prefix) { print $1; exit }'
 }
+# Waits up to $2 seconds for such a window to be on screen (windows can exist
+# unmapped for a while, and an unmapped window cannot take the focus).
 wait_window() {
   local id
   for _ in $(seq $(($2 * 10))); do
     id=$(window_id "$1")
-    if [ -n "$id" ]; then
+    if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
       echo "$id"
       return 0
     fi
