@@ -120,7 +120,10 @@ shot() {
 map_box() { "$probe" mapbox "$work/$1.ppm" 0 0 460 480; }
 differing() { "$probe" diff "$work/$1.ppm" "$work/$2.ppm" 0 0 640 480; }
 count() { "$probe" count "$work/$1.ppm" "$2" "$3" "$4" "$5" "$6"; }
-markers_at() { "$probe" markers "$work/$1.ppm" "$work/markers.txt" 640 480 "$2" 0 0 || fail "markers of $1 at zoom $2"; }
+# markers_at SHOT ZOOM [WIDTH HEIGHT]: every marker where the projection puts it.
+markers_at() {
+  "$probe" markers "$work/$1.ppm" "$work/markers.txt" "${3:-640}" "${4:-480}" "$2" 0 0 || fail "markers of $1 at zoom $2"
+}
 in_range() { [ "$1" -ge "$2" ] && [ "$1" -le "$3" ]; }
 
 start_viewer() {
@@ -150,6 +153,14 @@ choose_file() {
   step "chooser open: $chooser"
   # The chooser maps its window before it takes keys.
   sleep 1.5
+  if [ -n "${2:-}" ]; then
+    # While the chooser is open the viewer is modal: a key pressed in its
+    # window does nothing, but uncovering the window repaints it.
+    focus "$viewer_window"
+    press h
+    xdotool windowmove "$chooser" 700 0
+    shot "$2"
+  fi
   focus "$chooser"
   # Ctrl+L opens the name field; typing into the file list instead loses the
   # keys that arrive before the field has opened.
@@ -200,13 +211,29 @@ shot panel
 
 # --- loading a save ------------------------------------------------------------------
 step "load"
-choose_file "$work/save.b"
+choose_file "$work/save.b" under_chooser
+[ "$(differing panel under_chooser)" -eq 0 ] || fail "the window was not repainted, or 'H' acted, while the chooser was open"
 focus "$viewer_window"
 shot loaded
 markers_at loaded 4
 if [ -n "$keep_screenshot" ]; then
   convert "$work/loaded.ppm" -crop 640x480+0+0 +repage "$keep_screenshot"
 fi
+
+# --- resizing ------------------------------------------------------------------------
+step "resize"
+xdotool windowsize --sync "$viewer_window" 800 600
+shot resized
+read -r _ top3 _ bottom3 <<<"$("$probe" mapbox "$work/resized.ppm" 0 0 620 600)"
+echo "map square at 800 x 600: top $top3 bottom $bottom3"
+# The projection follows the new size: the square's half-height is
+# 300 / (4 tan 15 deg) = 279.9 pixels around the middle.
+in_range "$top3" 19 21 && in_range "$bottom3" 578 580 || fail "map square after the resize"
+markers_at resized 4 800 600
+[ "$(count resized 760 0 800 200 white)" -gt 0 ] || fail "no panel text at the new right edge"
+xdotool windowsize --sync "$viewer_window" 640 480
+shot resized_back
+[ "$(differing loaded resized_back)" -eq 0 ] || fail "not the same picture back at 640 x 480"
 
 # --- zoom ----------------------------------------------------------------------------
 step "zoom"
