@@ -115,6 +115,7 @@ int main(int argc, char **argv) {
     SDL_Quit();
     return EXIT_STATUS;
   }
+  // The window starts at its smallest size, a client area of 640 x 480.
   viewerState.windowWidth = MINIMUM_WINDOW_WIDTH;
   viewerState.windowHeight = MINIMUM_WINDOW_HEIGHT;
 
