@@ -171,50 +171,50 @@ std::vector<uint8_t> makeMapIndices(int side) {
 
 std::vector<unsigned char> makeMapBmp(MapFormat format, int side, const std::vector<uint8_t> &indices) {
   if (indices.size() != static_cast<size_t>(side) * side) throw std::invalid_argument("makeMapBmp: size");
-  BmpSpec spec;
-  spec.width = side;
-  spec.height = side;
+  BmpLayout layout;
+  layout.width = side;
+  layout.height = side;
   std::vector<uint32_t> palette16;
   for (uint8_t i = 0; i < 16; ++i) palette16.push_back(rgb24(i));
   switch (format) {
     case MapFormat::RGB24:
     case MapFormat::RGB32:
-      spec.bitCount = format == MapFormat::RGB24 ? 24 : 32;
-      spec.pixels = packPixelRows(side, side, spec.bitCount, pixelValues(indices, rgb24));
+      layout.bitCount = format == MapFormat::RGB24 ? 24 : 32;
+      layout.pixels = packPixelRows(side, side, layout.bitCount, pixelValues(indices, rgb24));
       break;
     case MapFormat::RGB16:
-      spec.bitCount = 16;
-      spec.pixels = packPixelRows(side, side, 16, pixelValues(indices, rgb555));
+      layout.bitCount = 16;
+      layout.pixels = packPixelRows(side, side, 16, pixelValues(indices, rgb555));
       break;
     case MapFormat::INDEXED8:
     case MapFormat::RLE8:
       // A full 256-entry table, as 8-bit files carry; the map uses its first 16.
-      spec.bitCount = 8;
-      spec.palette = palette16;
-      for (uint32_t i = 16; i < 256; ++i) spec.palette.push_back(i * 0x010101u);
+      layout.bitCount = 8;
+      layout.palette = palette16;
+      for (uint32_t i = 16; i < 256; ++i) layout.palette.push_back(i * 0x010101u);
       break;
     case MapFormat::INDEXED4:
     case MapFormat::RLE4:
-      spec.bitCount = 4;
-      spec.palette = palette16;
+      layout.bitCount = 4;
+      layout.palette = palette16;
       break;
     case MapFormat::INDEXED1:
-      spec.bitCount = 1;
-      spec.palette = {rgb24(0), rgb24(1)};
-      spec.pixels = packPixelRows(side, side, 1, pixelValues(indices, asBit));
+      layout.bitCount = 1;
+      layout.palette = {rgb24(0), rgb24(1)};
+      layout.pixels = packPixelRows(side, side, 1, pixelValues(indices, asBit));
       break;
   }
   if (format == MapFormat::INDEXED8 || format == MapFormat::INDEXED4) {
-    spec.pixels = packPixelRows(side, side, spec.bitCount, pixelValues(indices, asIndex));
+    layout.pixels = packPixelRows(side, side, layout.bitCount, pixelValues(indices, asIndex));
   }
   if (format == MapFormat::RLE8 || format == MapFormat::RLE4) {
-    spec.compression = format == MapFormat::RLE8 ? 1 : 2;
-    RleWriter writer(format == MapFormat::RLE4, &spec.pixels);
+    layout.compression = format == MapFormat::RLE8 ? 1 : 2;
+    RleWriter writer(format == MapFormat::RLE4, &layout.pixels);
     for (int y = 0; y < side; ++y) writer.row(&indices[static_cast<size_t>(y) * side], side);
     writer.end();
-    spec.sizeImage = static_cast<uint32_t>(spec.pixels.size());
+    layout.sizeImage = static_cast<uint32_t>(layout.pixels.size());
   }
-  return makeBmp(spec);
+  return makeBmp(layout);
 }
 
 std::vector<unsigned char> expectedMapRgb(MapFormat format, const std::vector<uint8_t> &indices) {

@@ -47,19 +47,19 @@ void writeSaveSeeds() {
   seed("savegame", "huge-count", makeSavegame({pickup(154, 1, 2, 3)}, huge));
 }
 
-BmpSpec picture(int width, int height, uint16_t bitCount, const std::vector<uint32_t> &palette) {
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bitCount = bitCount;
-  spec.palette = palette;
+BmpLayout picture(int width, int height, uint16_t bitCount, const std::vector<uint32_t> &palette) {
+  BmpLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.bitCount = bitCount;
+  layout.palette = palette;
   int rows = height < 0 ? -height : height;
   std::vector<uint32_t> values;
   for (int i = 0; i < width * rows; ++i) {
     values.push_back(bitCount >= 16 ? i * 0x10305u : static_cast<uint32_t>(i) % palette.size());
   }
-  spec.pixels = packPixelRows(width, rows, bitCount, values);
-  return spec;
+  layout.pixels = packPixelRows(width, rows, bitCount, values);
+  return layout;
 }
 
 void writeBmpSeeds() {
@@ -77,46 +77,46 @@ void writeBmpSeeds() {
     seed("bmp", "index4-" + w, makeBmp(picture(width, 3, 4, sixteen)));
     seed("bmp", "index1-" + w, makeBmp(picture(width, 3, 1, two)));
   }
-  BmpSpec spec = picture(4, -3, 24, {});
-  seed("bmp", "top-down", makeBmp(spec));
-  spec = picture(6, 2, 8, sixteen);
-  spec.clrUsed = 16;
-  spec.fileHeader = false;
-  seed("bmp", "headerless-8", makeBmp(spec));
-  spec.fileHeader = true;
-  spec.gap = 6;
-  seed("bmp", "gap-8", makeBmp(spec));
-  spec = picture(5, 2, 4, sixteen);
-  spec.coreHeader = true;
-  seed("bmp", "core-4", makeBmp(spec));
-  spec.fileHeader = false;
-  seed("bmp", "core-4-headerless", makeBmp(spec));
-  spec = picture(3, 2, 24, {});
-  spec.coreHeader = true;
-  seed("bmp", "core-24", makeBmp(spec));
-  spec = picture(4, 2, 16, {});
-  spec.compression = 3;
-  spec.masks = {0xF800, 0x07E0, 0x001F};
-  seed("bmp", "bitfields-565", makeBmp(spec));
-  spec = picture(4, 2, 32, {});
-  spec.compression = 3;
-  spec.masks = {0x3FF00000, 0x000FFC00, 0x000003FF};
-  seed("bmp", "bitfields-101010", makeBmp(spec));
+  BmpLayout layout = picture(4, -3, 24, {});
+  seed("bmp", "top-down", makeBmp(layout));
+  layout = picture(6, 2, 8, sixteen);
+  layout.clrUsed = 16;
+  layout.fileHeader = false;
+  seed("bmp", "headerless-8", makeBmp(layout));
+  layout.fileHeader = true;
+  layout.gap = 6;
+  seed("bmp", "gap-8", makeBmp(layout));
+  layout = picture(5, 2, 4, sixteen);
+  layout.coreHeader = true;
+  seed("bmp", "core-4", makeBmp(layout));
+  layout.fileHeader = false;
+  seed("bmp", "core-4-headerless", makeBmp(layout));
+  layout = picture(3, 2, 24, {});
+  layout.coreHeader = true;
+  seed("bmp", "core-24", makeBmp(layout));
+  layout = picture(4, 2, 16, {});
+  layout.compression = 3;
+  layout.masks = {0xF800, 0x07E0, 0x001F};
+  seed("bmp", "bitfields-565", makeBmp(layout));
+  layout = picture(4, 2, 32, {});
+  layout.compression = 3;
+  layout.masks = {0x3FF00000, 0x000FFC00, 0x000003FF};
+  seed("bmp", "bitfields-101010", makeBmp(layout));
 
   // RLE streams with every escape: runs, literals (odd and even length),
   // a delta, end of line and end of picture.
-  spec = BmpSpec{};
-  spec.width = 8;
-  spec.height = 4;
-  spec.bitCount = 8;
-  spec.compression = 1;
-  spec.palette = sixteen;
-  spec.pixels = {3, 1, 0, 3, 4, 5, 6, 0, 0, 0, 0, 2, 2, 1, 2, 7, 0, 0, 0, 4, 1, 2, 3, 4, 0, 1};
-  seed("bmp", "rle8-escapes", makeBmp(spec));
-  spec.bitCount = 4;
-  spec.compression = 2;
-  spec.pixels = {5, 0x12, 0, 0, 0, 3, 0x45, 0x60, 0, 2, 1, 1, 2, 0x77, 0, 0, 0, 4, 0x12, 0x34, 0, 1};
-  seed("bmp", "rle4-escapes", makeBmp(spec));
+  layout = BmpLayout{};
+  layout.width = 8;
+  layout.height = 4;
+  layout.bitCount = 8;
+  layout.compression = 1;
+  layout.palette = sixteen;
+  layout.pixels = {3, 1, 0, 3, 4, 5, 6, 0, 0, 0, 0, 2, 2, 1, 2, 7, 0, 0, 0, 4, 1, 2, 3, 4, 0, 1};
+  seed("bmp", "rle8-escapes", makeBmp(layout));
+  layout.bitCount = 4;
+  layout.compression = 2;
+  layout.pixels = {5, 0x12, 0, 0, 0, 3, 0x45, 0x60, 0, 2, 1, 1, 2, 0x77, 0, 0, 0, 4, 0x12, 0x34, 0, 1};
+  seed("bmp", "rle4-escapes", makeBmp(layout));
 
   // Small map pictures, whose RLE streams have the runs of real maps.
   std::vector<uint8_t> indices = makeMapIndices(24);

@@ -32,11 +32,11 @@ class BmpTool : public ::testing::Test {
   void SetUp() override {
     input = temporaryPath("tool-in.bmp");
     // 3 x 2 pixels, bottom row stored first: the PPM must start with the top row.
-    BmpSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.pixels = packPixelRows(3, 2, 24, {0x010203, 0x040506, 0x070809, 0xA0B0C0, 0xD0E0F0, 0xFFFEFD});
-    writeBytes(input, makeBmp(spec));
+    BmpLayout layout;
+    layout.width = 3;
+    layout.height = 2;
+    layout.pixels = packPixelRows(3, 2, 24, {0x010203, 0x040506, 0x070809, 0xA0B0C0, 0xD0E0F0, 0xFFFEFD});
+    writeBytes(input, makeBmp(layout));
   }
   void TearDown() override {
     std::remove(input.c_str());

@@ -26,19 +26,19 @@ std::vector<unsigned char> fromIndices(const std::vector<int> &indices) {
   return rgbBytes(colours);
 }
 
-BmpSpec maskedSpec(uint16_t bitCount, uint32_t compression, std::vector<uint32_t> masks,
+BmpLayout maskedSpec(uint16_t bitCount, uint32_t compression, std::vector<uint32_t> masks,
                    const std::vector<uint32_t> &values) {
-  BmpSpec spec;
-  spec.width = static_cast<int32_t>(values.size());
-  spec.bitCount = bitCount;
-  spec.compression = compression;
-  spec.masks = std::move(masks);
-  spec.pixels = packPixelRows(spec.width, 1, bitCount, values);
-  return spec;
+  BmpLayout layout;
+  layout.width = static_cast<int32_t>(values.size());
+  layout.bitCount = bitCount;
+  layout.compression = compression;
+  layout.masks = std::move(masks);
+  layout.pixels = packPixelRows(layout.width, 1, bitCount, values);
+  return layout;
 }
 
-std::vector<unsigned char> loadPixels(const BmpSpec &spec) {
-  ImagePtr image = loadFromMemory(makeBmp(spec));
+std::vector<unsigned char> loadPixels(const BmpLayout &layout) {
+  ImagePtr image = loadFromMemory(makeBmp(layout));
   EXPECT_TRUE(headlessMessageBoxes().empty());
   if (!image) return {};
   return pixelBytes(*image);
@@ -56,63 +56,63 @@ TEST(DibConvert, PaletteDepthsAtEveryWidth) {
         indices.push_back(random() % paletteSize);
         expected.push_back(static_cast<int>(indices.back()));
       }
-      BmpSpec spec;
-      spec.width = width;
-      spec.height = 3;
-      spec.bitCount = bits;
-      spec.palette = testPalette(paletteSize);
-      spec.pixels = packPixelRows(width, 3, bits, indices);
-      EXPECT_EQ(loadPixels(spec), fromIndices(expected));
+      BmpLayout layout;
+      layout.width = width;
+      layout.height = 3;
+      layout.bitCount = bits;
+      layout.palette = testPalette(paletteSize);
+      layout.pixels = packPixelRows(width, 3, bits, indices);
+      EXPECT_EQ(loadPixels(layout), fromIndices(expected));
     }
   }
 }
 
 TEST(DibConvert, IndicesBeyondTheColourTableAreBlack) {
-  BmpSpec spec;
-  spec.width = 6;
-  spec.bitCount = 4;
-  spec.clrUsed = 3;
-  spec.palette = testPalette(3);
-  spec.pixels = packPixelRows(6, 1, 4, {0, 2, 3, 15, 1, 4});
-  EXPECT_EQ(loadPixels(spec), fromIndices({0, 2, BLACK, BLACK, 1, BLACK}));
+  BmpLayout layout;
+  layout.width = 6;
+  layout.bitCount = 4;
+  layout.clrUsed = 3;
+  layout.palette = testPalette(3);
+  layout.pixels = packPixelRows(6, 1, 4, {0, 2, 3, 15, 1, 4});
+  EXPECT_EQ(loadPixels(layout), fromIndices({0, 2, BLACK, BLACK, 1, BLACK}));
 }
 
 TEST(DibConvert, SixteenBitPixelsAre555WithTheTopBitIgnored) {
-  BmpSpec spec = maskedSpec(16, DIB_BI_RGB, {}, {0x7FFF, 0x7C00, 0x03E0, 0x001F, 0x0421, 0x8000, 0xFFFF, 0x3DEF});
-  EXPECT_EQ(loadPixels(spec), rgbBytes({0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0x080808, 0x000000,
+  BmpLayout layout = maskedSpec(16, DIB_BI_RGB, {}, {0x7FFF, 0x7C00, 0x03E0, 0x001F, 0x0421, 0x8000, 0xFFFF, 0x3DEF});
+  EXPECT_EQ(loadPixels(layout), rgbBytes({0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0x080808, 0x000000,
                                         0xFFFFFF, 0x7B7B7B}));
 }
 
 TEST(DibConvert, ThirtyTwoBitPixelsIgnoreTheirFourthByte) {
-  BmpSpec spec = maskedSpec(32, DIB_BI_RGB, {}, {0xFF123456, 0x00ABCDEF, 0x7F000001});
-  EXPECT_EQ(loadPixels(spec), rgbBytes({0x123456, 0xABCDEF, 0x000001}));
+  BmpLayout layout = maskedSpec(32, DIB_BI_RGB, {}, {0xFF123456, 0x00ABCDEF, 0x7F000001});
+  EXPECT_EQ(loadPixels(layout), rgbBytes({0x123456, 0xABCDEF, 0x000001}));
 }
 
 TEST(DibConvert, BitFieldChannelsWidenByRounding) {
-  BmpSpec rgb565 = maskedSpec(16, DIB_BI_BITFIELDS, {0xF800, 0x07E0, 0x001F},
+  BmpLayout rgb565 = maskedSpec(16, DIB_BI_BITFIELDS, {0xF800, 0x07E0, 0x001F},
                               {0xF800, 0x07E0, 0x001F, 0x0020, 0x0801, 0x8410});
   EXPECT_EQ(loadPixels(rgb565), rgbBytes({0xFF0000, 0x00FF00, 0x0000FF, 0x000400, 0x080008, 0x848284}));
 
   // 10-bit channels: 512 -> 128, 3 -> 1, 2 -> 0.
-  BmpSpec tenBits = maskedSpec(32, DIB_BI_BITFIELDS, {0x3FF00000, 0x000FFC00, 0x000003FF},
+  BmpLayout tenBits = maskedSpec(32, DIB_BI_BITFIELDS, {0x3FF00000, 0x000FFC00, 0x000003FF},
                                {0x3FFFFFFF, 0x20000C02, 0xC0000000});
   EXPECT_EQ(loadPixels(tenBits), rgbBytes({0xFFFFFF, 0x800100, 0x000000}));
 
   // The masks decide which bytes are red and blue.
-  BmpSpec swapped = maskedSpec(32, DIB_BI_BITFIELDS, {0x0000FF, 0x00FF00, 0xFF0000}, {0x123456});
+  BmpLayout swapped = maskedSpec(32, DIB_BI_BITFIELDS, {0x0000FF, 0x00FF00, 0xFF0000}, {0x123456});
   EXPECT_EQ(loadPixels(swapped), rgbBytes({0x563412}));
-  BmpSpec usual = maskedSpec(32, DIB_BI_BITFIELDS, {0xFF0000, 0x00FF00, 0x0000FF}, {0xEE123456});
+  BmpLayout usual = maskedSpec(32, DIB_BI_BITFIELDS, {0xFF0000, 0x00FF00, 0x0000FF}, {0xEE123456});
   EXPECT_EQ(loadPixels(usual), rgbBytes({0x123456}));
 }
 
 TEST(DibConvert, EmptyMasksGiveZeroAndScatteredMasksAreRefused) {
-  BmpSpec noBlue = maskedSpec(16, DIB_BI_BITFIELDS, {0xFF00, 0x00FF, 0}, {0x12FF});
+  BmpLayout noBlue = maskedSpec(16, DIB_BI_BITFIELDS, {0xFF00, 0x00FF, 0}, {0x12FF});
   EXPECT_EQ(loadPixels(noBlue), rgbBytes({0x12FF00}));
   // A 16-bit pixel has no bits above 15 to give.
-  BmpSpec high = maskedSpec(16, DIB_BI_BITFIELDS, {0xFF0000, 0xFF00, 0xFF}, {0xABCD});
+  BmpLayout high = maskedSpec(16, DIB_BI_BITFIELDS, {0xFF0000, 0xFF00, 0xFF}, {0xABCD});
   EXPECT_EQ(loadPixels(high), rgbBytes({0x00ABCD}));
 
-  BmpSpec scattered = maskedSpec(16, DIB_BI_BITFIELDS, {0xF0F0, 0x0F00, 0x000F}, {0x1234});
+  BmpLayout scattered = maskedSpec(16, DIB_BI_BITFIELDS, {0xF0F0, 0x0F00, 0x000F}, {0x1234});
   EXPECT_FALSE(loadFromMemory(makeBmp(scattered)));
   expectOneErrorBox("Image file conversion error.");
 }
@@ -120,71 +120,71 @@ TEST(DibConvert, EmptyMasksGiveZeroAndScatteredMasksAreRefused) {
 TEST(DibConvert, BitFieldPixelsFollowTheMasksAndColourTable) {
   for (bool fileHeader : {true, false}) {
     SCOPED_TRACE(fileHeader);
-    BmpSpec spec = maskedSpec(16, DIB_BI_BITFIELDS, {0x7C00, 0x03E0, 0x001F}, {0x7C00, 0x001F});
-    spec.fileHeader = fileHeader;
-    spec.clrUsed = 2;
-    spec.palette = {0x111111, 0x222222};
+    BmpLayout layout = maskedSpec(16, DIB_BI_BITFIELDS, {0x7C00, 0x03E0, 0x001F}, {0x7C00, 0x001F});
+    layout.fileHeader = fileHeader;
+    layout.clrUsed = 2;
+    layout.palette = {0x111111, 0x222222};
     if (!fileHeader) {
-      ASSERT_EQ(bmpPixelOffset(spec), 40u + 12u + 8u);
+      ASSERT_EQ(bmpPixelOffset(layout), 40u + 12u + 8u);
     }
-    EXPECT_EQ(loadPixels(spec), rgbBytes({0xFF0000, 0x0000FF}));
+    EXPECT_EQ(loadPixels(layout), rgbBytes({0xFF0000, 0x0000FF}));
   }
 }
 
 // RLE pictures of 6 x 3 pixels over a palette of 16 colours.
-BmpSpec rleSpec(uint32_t compression, std::vector<unsigned char> stream, int width = 6) {
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = 3;
-  spec.bitCount = compression == DIB_BI_RLE8 ? 8 : 4;
-  spec.compression = compression;
-  spec.clrUsed = 16;
-  spec.palette = testPalette(16);
-  spec.pixels = std::move(stream);
-  return spec;
+BmpLayout rleSpec(uint32_t compression, std::vector<unsigned char> stream, int width = 6) {
+  BmpLayout layout;
+  layout.width = width;
+  layout.height = 3;
+  layout.bitCount = compression == DIB_BI_RLE8 ? 8 : 4;
+  layout.compression = compression;
+  layout.clrUsed = 16;
+  layout.palette = testPalette(16);
+  layout.pixels = std::move(stream);
+  return layout;
 }
 
 TEST(DibConvert, Rle8RunsLiteralsAndEndOfLine) {
-  BmpSpec spec = rleSpec(DIB_BI_RLE8, {3, 1, 3, 2, 0, 0,    // row 0: run, run, end of line
+  BmpLayout layout = rleSpec(DIB_BI_RLE8, {3, 1, 3, 2, 0, 0,    // row 0: run, run, end of line
                                       2, 3, 0, 0,          // row 1: short row
                                       0, 3, 1, 2, 3, 0,    // row 2: three literals, padded
                                       0, 1});
-  EXPECT_EQ(loadPixels(spec), fromIndices({1, 1, 1, 2, 2, 2,
+  EXPECT_EQ(loadPixels(layout), fromIndices({1, 1, 1, 2, 2, 2,
                                            3, 3, BLACK, BLACK, BLACK, BLACK,
                                            1, 2, 3, BLACK, BLACK, BLACK}));
 }
 
 TEST(DibConvert, Rle8DeltaSkipsPixelsAndEndsEarly) {
-  BmpSpec spec = rleSpec(DIB_BI_RLE8, {1, 1, 0, 2, 2, 1, 1, 2, 0, 1, 5, 5});
-  EXPECT_EQ(loadPixels(spec), fromIndices({1, BLACK, BLACK, BLACK, BLACK, BLACK,
+  BmpLayout layout = rleSpec(DIB_BI_RLE8, {1, 1, 0, 2, 2, 1, 1, 2, 0, 1, 5, 5});
+  EXPECT_EQ(loadPixels(layout), fromIndices({1, BLACK, BLACK, BLACK, BLACK, BLACK,
                                            BLACK, BLACK, BLACK, 2, BLACK, BLACK,
                                            BLACK, BLACK, BLACK, BLACK, BLACK, BLACK}));
 }
 
 TEST(DibConvert, Rle8RunsPastTheRowOrPictureAreCut) {
-  BmpSpec spec = rleSpec(DIB_BI_RLE8, {8, 1, 2, 2, 0, 0,             // 8 pixels into a row of 6
+  BmpLayout layout = rleSpec(DIB_BI_RLE8, {8, 1, 2, 2, 0, 0,             // 8 pixels into a row of 6
                                       0, 7, 4, 5, 6, 7, 8, 9, 10, 0,  // 7 literals
                                       0, 0, 0, 2, 5, 0, 4, 3,         // delta to column 5
                                       0, 2, 0, 9, 6, 6});             // delta above the top row
-  EXPECT_EQ(loadPixels(spec), fromIndices({1, 1, 1, 1, 1, 1,
+  EXPECT_EQ(loadPixels(layout), fromIndices({1, 1, 1, 1, 1, 1,
                                            4, 5, 6, 7, 8, 9,
                                            BLACK, BLACK, BLACK, BLACK, BLACK, 3}));
 }
 
 TEST(DibConvert, Rle4AlternatesNibbles) {
-  BmpSpec spec = rleSpec(DIB_BI_RLE4, {5, 0x12, 0, 3, 0x31, 0x20, 0, 0,  // run of two colours, literals
+  BmpLayout layout = rleSpec(DIB_BI_RLE4, {5, 0x12, 0, 3, 0x31, 0x20, 0, 0,  // run of two colours, literals
                                       0, 5, 0x45, 0x67, 0x80, 0,       // five literals, padded
                                       9, 0x9A,                          // cut at the row's end
                                       0, 1},
                          8);
-  EXPECT_EQ(loadPixels(spec), fromIndices({1, 2, 1, 2, 1, 3, 1, 2,
+  EXPECT_EQ(loadPixels(layout), fromIndices({1, 2, 1, 2, 1, 3, 1, 2,
                                            4, 5, 6, 7, 8, 9, 10, 9,
                                            BLACK, BLACK, BLACK, BLACK, BLACK, BLACK, BLACK, BLACK}));
 }
 
 TEST(DibConvert, RleStreamMayEndWithTheTopRow) {
-  BmpSpec spec = rleSpec(DIB_BI_RLE8, {6, 1, 0, 0, 6, 2, 0, 0, 6, 3, 0, 0});
-  EXPECT_EQ(loadPixels(spec), fromIndices({1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3}));
+  BmpLayout layout = rleSpec(DIB_BI_RLE8, {6, 1, 0, 0, 6, 2, 0, 0, 6, 3, 0, 0});
+  EXPECT_EQ(loadPixels(layout), fromIndices({1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3}));
 }
 
 TEST(DibConvert, RleStreamsEndingEarlyAreRefused) {
@@ -205,9 +205,9 @@ TEST(DibConvert, RleStreamsEndingEarlyAreRefused) {
 }
 
 TEST(DibConvert, TopDownRleIsRefused) {
-  BmpSpec spec = rleSpec(DIB_BI_RLE8, {6, 1, 0, 1});
-  spec.height = -3;
-  EXPECT_FALSE(loadFromMemory(makeBmp(spec)));
+  BmpLayout layout = rleSpec(DIB_BI_RLE8, {6, 1, 0, 1});
+  layout.height = -3;
+  EXPECT_FALSE(loadFromMemory(makeBmp(layout)));
   expectOneErrorBox("Image file conversion error.");
 }
 

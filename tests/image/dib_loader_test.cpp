@@ -20,26 +20,26 @@ std::vector<uint32_t> colours(size_t count) {
 }
 
 // A 24-bit picture whose pixel i (in file order) is colourAt(i).
-BmpSpec trueColourSpec(int width, int height) {
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.pixels = packPixelRows(width, height < 0 ? -height : height, 24, colours(width * std::abs(height)));
-  return spec;
+BmpLayout trueColourSpec(int width, int height) {
+  BmpLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.pixels = packPixelRows(width, height < 0 ? -height : height, 24, colours(width * std::abs(height)));
+  return layout;
 }
 
 // An 8-bit picture of indices i % paletteSize over a palette of colourAt(i).
-BmpSpec palettedSpec(int width, int height, int paletteSize) {
-  BmpSpec spec;
-  spec.width = width;
-  spec.height = height;
-  spec.bitCount = 8;
-  spec.clrUsed = static_cast<uint32_t>(paletteSize);
-  spec.palette = colours(paletteSize);
+BmpLayout palettedSpec(int width, int height, int paletteSize) {
+  BmpLayout layout;
+  layout.width = width;
+  layout.height = height;
+  layout.bitCount = 8;
+  layout.clrUsed = static_cast<uint32_t>(paletteSize);
+  layout.palette = colours(paletteSize);
   std::vector<uint32_t> indices;
   for (int i = 0; i < width * height; ++i) indices.push_back(static_cast<uint32_t>(i % paletteSize));
-  spec.pixels = packPixelRows(width, height, 8, indices);
-  return spec;
+  layout.pixels = packPixelRows(width, height, 8, indices);
+  return layout;
 }
 
 std::vector<uint32_t> paletteLookup(int count, int paletteSize) {
@@ -61,18 +61,18 @@ TEST(DibLoader, TrueColourRowsLoseTheirPaddingAtEveryWidth) {
 }
 
 TEST(DibLoader, StoredBlueGreenRedComesOutRedGreenBlue) {
-  BmpSpec spec;
-  spec.pixels = {1, 2, 3, 0};
-  ImagePtr image = loadThroughFile(makeBmp(spec));
+  BmpLayout layout;
+  layout.pixels = {1, 2, 3, 0};
+  ImagePtr image = loadThroughFile(makeBmp(layout));
   ASSERT_TRUE(image);
   EXPECT_EQ(pixelBytes(*image), (std::vector<unsigned char>{3, 2, 1}));
 }
 
 TEST(DibLoader, HeaderlessPixelsFollowAShortColourTable) {
-  BmpSpec spec = palettedSpec(5, 4, 20);
-  spec.fileHeader = false;
-  ASSERT_EQ(bmpPixelOffset(spec), 40u + 80u);
-  ImagePtr image = loadThroughFile(makeBmp(spec));
+  BmpLayout layout = palettedSpec(5, 4, 20);
+  layout.fileHeader = false;
+  ASSERT_EQ(bmpPixelOffset(layout), 40u + 80u);
+  ImagePtr image = loadThroughFile(makeBmp(layout));
   ASSERT_TRUE(image);
   EXPECT_EQ(pixelBytes(*image), rgbBytes(paletteLookup(20, 20)));
 }
@@ -80,20 +80,20 @@ TEST(DibLoader, HeaderlessPixelsFollowAShortColourTable) {
 TEST(DibLoader, CoreHeaderColoursWidenWithAndWithoutFileHeader) {
   for (bool fileHeader : {true, false}) {
     SCOPED_TRACE(fileHeader);
-    BmpSpec spec;
-    spec.fileHeader = fileHeader;
-    spec.coreHeader = true;
-    spec.width = 5;
-    spec.height = 3;
-    spec.bitCount = 4;
-    spec.palette = colours(16);
+    BmpLayout layout;
+    layout.fileHeader = fileHeader;
+    layout.coreHeader = true;
+    layout.width = 5;
+    layout.height = 3;
+    layout.bitCount = 4;
+    layout.palette = colours(16);
     std::vector<uint32_t> indices;
     for (int i = 0; i < 15; ++i) indices.push_back(static_cast<uint32_t>((i * 7) % 16));
-    spec.pixels = packPixelRows(5, 3, 4, indices);
+    layout.pixels = packPixelRows(5, 3, 4, indices);
     if (!fileHeader) {
-      ASSERT_EQ(bmpPixelOffset(spec), 12u + 3u * 16u);
+      ASSERT_EQ(bmpPixelOffset(layout), 12u + 3u * 16u);
     }
-    ImagePtr image = loadThroughFile(makeBmp(spec));
+    ImagePtr image = loadThroughFile(makeBmp(layout));
     ASSERT_TRUE(image);
     std::vector<uint32_t> expected;
     for (uint32_t index : indices) expected.push_back(colourAt(index));
@@ -102,17 +102,17 @@ TEST(DibLoader, CoreHeaderColoursWidenWithAndWithoutFileHeader) {
 }
 
 TEST(DibLoader, PixelDataStartsAtTheFileHeaderOffsetPastAGap) {
-  BmpSpec spec = palettedSpec(6, 2, 256);
-  spec.clrUsed = 0;
-  spec.gap = 37;
-  ImagePtr image = loadThroughFile(makeBmp(spec));
+  BmpLayout layout = palettedSpec(6, 2, 256);
+  layout.clrUsed = 0;
+  layout.gap = 37;
+  ImagePtr image = loadThroughFile(makeBmp(layout));
   ASSERT_TRUE(image);
   EXPECT_EQ(pixelBytes(*image), rgbBytes(paletteLookup(12, 256)));
 }
 
 TEST(DibLoader, TopDownFileLoadsAsItsBottomUpTwin) {
-  BmpSpec bottomUp = trueColourSpec(3, 4);
-  BmpSpec topDown = bottomUp;
+  BmpLayout bottomUp = trueColourSpec(3, 4);
+  BmpLayout topDown = bottomUp;
   topDown.height = -4;
   topDown.pixels.clear();
   size_t stride = bottomUp.pixels.size() / 4;
@@ -130,11 +130,11 @@ TEST(DibLoader, TopDownFileLoadsAsItsBottomUpTwin) {
 
 TEST(DibLoader, ShortFilesAreRefusedWithOneBox) {
   for (bool fileHeader : {true, false}) {
-    BmpSpec spec = palettedSpec(5, 3, 16);
-    spec.fileHeader = fileHeader;
-    std::vector<unsigned char> whole = makeBmp(spec);
+    BmpLayout layout = palettedSpec(5, 3, 16);
+    layout.fileHeader = fileHeader;
+    std::vector<unsigned char> whole = makeBmp(layout);
     size_t headerEnd = fileHeader ? 54 : 40;
-    size_t pixelsAt = bmpPixelOffset(spec);
+    size_t pixelsAt = bmpPixelOffset(layout);
     const size_t cuts[] = {1, 3, 13, 20, headerEnd - 1, headerEnd, headerEnd + 10,
                            pixelsAt, pixelsAt + 9, whole.size() - 8, whole.size() - 4};
     for (size_t cut : cuts) {
@@ -148,8 +148,8 @@ TEST(DibLoader, ShortFilesAreRefusedWithOneBox) {
 }
 
 TEST(DibLoader, OnlyTheLastRowsPaddingMayBeMissing) {
-  BmpSpec spec = palettedSpec(5, 3, 16);
-  std::vector<unsigned char> bytes = makeBmp(spec);
+  BmpLayout layout = palettedSpec(5, 3, 16);
+  std::vector<unsigned char> bytes = makeBmp(layout);
   bytes.resize(bytes.size() - 3);
   ImagePtr image = loadThroughFile(bytes);
   ASSERT_TRUE(image);
@@ -157,10 +157,10 @@ TEST(DibLoader, OnlyTheLastRowsPaddingMayBeMissing) {
 }
 
 TEST(DibLoader, PixelOffsetPastTheEndIsRefused) {
-  BmpSpec spec = trueColourSpec(2, 2);
-  spec.overrideOffBits = true;
-  spec.offBits = 0xFFFFFFF0;
-  ImagePtr image = loadThroughFile(makeBmp(spec));
+  BmpLayout layout = trueColourSpec(2, 2);
+  layout.overrideOffBits = true;
+  layout.offBits = 0xFFFFFFF0;
+  ImagePtr image = loadThroughFile(makeBmp(layout));
   EXPECT_FALSE(image);
   expectOneErrorBox("Image file conversion error.");
 }
@@ -173,14 +173,14 @@ TEST(DibLoader, AbsurdSidesAreRefusedBeforeAnyAllocation) {
                               {3000000, 2000000}};
   for (const auto &side : sides) {
     SCOPED_TRACE(testing::Message() << side[0] << " x " << side[1]);
-    BmpSpec spec = trueColourSpec(1, 1);
-    spec.width = side[0];
-    spec.height = side[1];
-    ImagePtr image = loadFromMemory(makeBmp(spec));
+    BmpLayout layout = trueColourSpec(1, 1);
+    layout.width = side[0];
+    layout.height = side[1];
+    ImagePtr image = loadFromMemory(makeBmp(layout));
     EXPECT_FALSE(image);
     expectOneErrorBox("Image file conversion error.");
   }
-  BmpSpec core;
+  BmpLayout core;
   core.coreHeader = true;
   core.width = 65535;
   core.height = 1;
@@ -192,17 +192,17 @@ TEST(DibLoader, AbsurdSidesAreRefusedBeforeAnyAllocation) {
 // Refused from the header and the file's length alone, before a block of
 // 3 GB is asked for.
 TEST(DibLoader, SmallFileClaimingTheLargestPictureIsRefused) {
-  BmpSpec spec = trueColourSpec(1, 1);
-  spec.width = DIB_MAX_SIDE;
-  spec.height = DIB_MAX_SIDE;
-  ImagePtr image = loadFromMemory(makeBmp(spec));
+  BmpLayout layout = trueColourSpec(1, 1);
+  layout.width = DIB_MAX_SIDE;
+  layout.height = DIB_MAX_SIDE;
+  ImagePtr image = loadFromMemory(makeBmp(layout));
   EXPECT_FALSE(image);
   expectOneErrorBox("Image file conversion error.");
 }
 
 TEST(DibLoader, LargestAcceptedSideLoads) {
-  BmpSpec spec = palettedSpec(DIB_MAX_SIDE, 1, 200);
-  ImagePtr image = loadFromMemory(makeBmp(spec));
+  BmpLayout layout = palettedSpec(DIB_MAX_SIDE, 1, 200);
+  ImagePtr image = loadFromMemory(makeBmp(layout));
   ASSERT_TRUE(image);
   EXPECT_EQ(image->width, DIB_MAX_SIDE);
   EXPECT_EQ(pixelBytes(*image), rgbBytes(paletteLookup(DIB_MAX_SIDE, 200)));
@@ -245,39 +245,39 @@ TEST(DibLoader, HeadersOfOtherSizesAreUnknown) {
 }
 
 TEST(DibLoader, ColourCountFollowsHeaderFormAndClrUsed) {
-  auto countOf = [](const BmpSpec &spec) {
-    std::vector<unsigned char> bytes = makeBmp(spec);
-    return dibColorCount(bytes.data() + (spec.fileHeader ? 14 : 0));
+  auto countOf = [](const BmpLayout &layout) {
+    std::vector<unsigned char> bytes = makeBmp(layout);
+    return dibColorCount(bytes.data() + (layout.fileHeader ? 14 : 0));
   };
-  BmpSpec spec;
-  spec.coreHeader = true;
+  BmpLayout layout;
+  layout.coreHeader = true;
   const std::pair<uint16_t, uint16_t> derived[] = {{1, 2}, {4, 16}, {8, 256}, {24, 0}, {2, 0}};
   for (auto [bits, count] : derived) {
-    spec.bitCount = bits;
-    EXPECT_EQ(countOf(spec), count) << "core, " << bits << " bits";
+    layout.bitCount = bits;
+    EXPECT_EQ(countOf(layout), count) << "core, " << bits << " bits";
   }
-  spec.coreHeader = false;
-  spec.clrUsed = 0;
+  layout.coreHeader = false;
+  layout.clrUsed = 0;
   for (auto [bits, count] : derived) {
-    spec.bitCount = bits;
-    EXPECT_EQ(countOf(spec), count) << "info, " << bits << " bits";
+    layout.bitCount = bits;
+    EXPECT_EQ(countOf(layout), count) << "info, " << bits << " bits";
   }
-  spec.bitCount = 8;
+  layout.bitCount = 8;
   const std::pair<uint32_t, uint16_t> used[] = {{20, 20}, {300, 300}, {0x12345, 0x2345}, {0x10000, 0}};
   for (auto [clrUsed, count] : used) {
-    spec.clrUsed = clrUsed;
-    EXPECT_EQ(countOf(spec), count) << "biClrUsed " << clrUsed;
+    layout.clrUsed = clrUsed;
+    EXPECT_EQ(countOf(layout), count) << "biClrUsed " << clrUsed;
   }
 }
 
 // biClrUsed 0x10002 leaves 2 colour entries: the indices they cover keep
 // their colours, the others come out black, and nothing is read past them.
 TEST(DibLoader, HugeClrUsedKeepsItsLow16Bits) {
-  BmpSpec spec = palettedSpec(4, 1, 2);
-  spec.clrUsed = 0x10002;
-  spec.fileHeader = false;
-  spec.pixels = packPixelRows(4, 1, 8, {1, 0, 2, 255});
-  ImagePtr image = loadThroughFile(makeBmp(spec));
+  BmpLayout layout = palettedSpec(4, 1, 2);
+  layout.clrUsed = 0x10002;
+  layout.fileHeader = false;
+  layout.pixels = packPixelRows(4, 1, 8, {1, 0, 2, 255});
+  ImagePtr image = loadThroughFile(makeBmp(layout));
   ASSERT_TRUE(image);
   EXPECT_EQ(pixelBytes(*image), rgbBytes({colourAt(1), colourAt(0), 0, 0}));
 }
@@ -296,12 +296,12 @@ TEST(DibLoader, UndecodableHeadersAreConversionErrors) {
                         {"compression 6", 1, 32, 6}};
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
-    BmpSpec spec = trueColourSpec(4, 2);
-    spec.planes = c.planes;
-    spec.bitCount = c.bitCount;
-    spec.compression = c.compression;
-    spec.pixels.resize(4096, 0x11);
-    ImagePtr image = loadFromMemory(makeBmp(spec));
+    BmpLayout layout = trueColourSpec(4, 2);
+    layout.planes = c.planes;
+    layout.bitCount = c.bitCount;
+    layout.compression = c.compression;
+    layout.pixels.resize(4096, 0x11);
+    ImagePtr image = loadFromMemory(makeBmp(layout));
     EXPECT_FALSE(image);
     expectOneErrorBox("Image file conversion error.");
   }

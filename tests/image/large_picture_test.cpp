@@ -27,11 +27,11 @@ std::vector<uint32_t> bandPicture() {
 
 TEST(LargePicture, TrueColourDecodesEveryPixel) {
   std::vector<uint32_t> colours = bandPicture();
-  BmpSpec spec;
-  spec.width = SIDE;
-  spec.height = SIDE;
-  spec.pixels = packPixelRows(SIDE, SIDE, 24, colours);
-  ImagePtr image = loadThroughFile(makeBmp(spec));
+  BmpLayout layout;
+  layout.width = SIDE;
+  layout.height = SIDE;
+  layout.pixels = packPixelRows(SIDE, SIDE, 24, colours);
+  ImagePtr image = loadThroughFile(makeBmp(layout));
   ASSERT_TRUE(image);
   ASSERT_EQ(image->width, SIDE);
   ASSERT_EQ(image->height, SIDE);
@@ -43,28 +43,28 @@ TEST(LargePicture, TrueColourDecodesEveryPixel) {
 TEST(LargePicture, Rle8DecodesRunsAndLeavesSkippedRowsBlack) {
   std::vector<uint32_t> palette;
   for (uint32_t i = 0; i < 256; ++i) palette.push_back(i * 0x030507u & 0xFFFFFF);
-  BmpSpec spec;
-  spec.width = SIDE;
-  spec.height = SIDE;
-  spec.bitCount = 8;
-  spec.compression = 1;
-  spec.palette = palette;
+  BmpLayout layout;
+  layout.width = SIDE;
+  layout.height = SIDE;
+  layout.bitCount = 8;
+  layout.compression = 1;
+  layout.palette = palette;
   std::vector<uint32_t> expected(static_cast<size_t>(SIDE) * SIDE, 0);
   const int codedRows = SIDE * 3 / 4;
   for (int y = 0; y < codedRows; ++y) {
     for (int x = 0, run = 0; x < SIDE; x += 255, ++run) {
       unsigned index = static_cast<unsigned>(y + run * 7) & 0xFF;
       int length = SIDE - x < 255 ? SIDE - x : 255;
-      spec.pixels.push_back(static_cast<unsigned char>(length));
-      spec.pixels.push_back(static_cast<unsigned char>(index));
+      layout.pixels.push_back(static_cast<unsigned char>(length));
+      layout.pixels.push_back(static_cast<unsigned char>(index));
       for (int k = x; k < x + length; ++k) expected[static_cast<size_t>(y) * SIDE + k] = palette[index];
     }
-    spec.pixels.push_back(0);
-    spec.pixels.push_back(0);
+    layout.pixels.push_back(0);
+    layout.pixels.push_back(0);
   }
-  spec.pixels.push_back(0);
-  spec.pixels.push_back(1);
-  ImagePtr image = loadThroughFile(makeBmp(spec));
+  layout.pixels.push_back(0);
+  layout.pixels.push_back(1);
+  ImagePtr image = loadThroughFile(makeBmp(layout));
   ASSERT_TRUE(image);
   EXPECT_TRUE(pixelBytes(*image) == rgbBytes(expected));
 }

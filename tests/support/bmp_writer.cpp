@@ -15,52 +15,52 @@ void putLe32(std::vector<unsigned char> &out, uint32_t value) {
   putLe16(out, value >> 16);
 }
 
-size_t headerBytes(const BmpSpec &spec) {
-  return (spec.fileHeader ? 14 : 0) + (spec.coreHeader ? 12 : 40) + 4 * spec.masks.size() +
-         spec.palette.size() * (spec.coreHeader ? 3 : 4);
+size_t headerBytes(const BmpLayout &layout) {
+  return (layout.fileHeader ? 14 : 0) + (layout.coreHeader ? 12 : 40) + 4 * layout.masks.size() +
+         layout.palette.size() * (layout.coreHeader ? 3 : 4);
 }
 
 }  // namespace
 
-size_t bmpPixelOffset(const BmpSpec &spec) { return headerBytes(spec) + spec.gap; }
+size_t bmpPixelOffset(const BmpLayout &layout) { return headerBytes(layout) + layout.gap; }
 
-std::vector<unsigned char> makeBmp(const BmpSpec &spec) {
+std::vector<unsigned char> makeBmp(const BmpLayout &layout) {
   std::vector<unsigned char> out;
-  size_t pixelOffset = bmpPixelOffset(spec);
-  if (spec.fileHeader) {
+  size_t pixelOffset = bmpPixelOffset(layout);
+  if (layout.fileHeader) {
     putLe16(out, 0x4D42);
-    putLe32(out, static_cast<uint32_t>(pixelOffset + spec.pixels.size()));
+    putLe32(out, static_cast<uint32_t>(pixelOffset + layout.pixels.size()));
     putLe32(out, 0);
-    putLe32(out, spec.overrideOffBits ? spec.offBits : static_cast<uint32_t>(pixelOffset));
+    putLe32(out, layout.overrideOffBits ? layout.offBits : static_cast<uint32_t>(pixelOffset));
   }
-  if (spec.coreHeader) {
+  if (layout.coreHeader) {
     putLe32(out, 12);
-    putLe16(out, static_cast<uint16_t>(spec.width));
-    putLe16(out, static_cast<uint16_t>(spec.height));
-    putLe16(out, spec.planes);
-    putLe16(out, spec.bitCount);
+    putLe16(out, static_cast<uint16_t>(layout.width));
+    putLe16(out, static_cast<uint16_t>(layout.height));
+    putLe16(out, layout.planes);
+    putLe16(out, layout.bitCount);
   } else {
     putLe32(out, 40);
-    putLe32(out, static_cast<uint32_t>(spec.width));
-    putLe32(out, static_cast<uint32_t>(spec.height));
-    putLe16(out, spec.planes);
-    putLe16(out, spec.bitCount);
-    putLe32(out, spec.compression);
-    putLe32(out, spec.sizeImage);
+    putLe32(out, static_cast<uint32_t>(layout.width));
+    putLe32(out, static_cast<uint32_t>(layout.height));
+    putLe16(out, layout.planes);
+    putLe16(out, layout.bitCount);
+    putLe32(out, layout.compression);
+    putLe32(out, layout.sizeImage);
     putLe32(out, 2835);
     putLe32(out, 2835);
-    putLe32(out, spec.clrUsed);
-    putLe32(out, spec.clrImportant);
+    putLe32(out, layout.clrUsed);
+    putLe32(out, layout.clrImportant);
   }
-  for (uint32_t mask : spec.masks) putLe32(out, mask);
-  for (uint32_t colour : spec.palette) {
+  for (uint32_t mask : layout.masks) putLe32(out, mask);
+  for (uint32_t colour : layout.palette) {
     out.push_back(static_cast<unsigned char>(colour));
     out.push_back(static_cast<unsigned char>(colour >> 8));
     out.push_back(static_cast<unsigned char>(colour >> 16));
-    if (!spec.coreHeader) out.push_back(0);
+    if (!layout.coreHeader) out.push_back(0);
   }
-  for (size_t i = 0; i < spec.gap; ++i) out.push_back(static_cast<unsigned char>(0xE0 + i % 16));
-  out.insert(out.end(), spec.pixels.begin(), spec.pixels.end());
+  for (size_t i = 0; i < layout.gap; ++i) out.push_back(static_cast<unsigned char>(0xE0 + i % 16));
+  out.insert(out.end(), layout.pixels.begin(), layout.pixels.end());
   return out;
 }
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <vector>
 
-struct BmpSpec {
+struct BmpLayout {
   bool fileHeader = true;
   bool coreHeader = false;            // 12-byte header: 16-bit sides, no compression field
   int32_t width = 1;
@@ -29,10 +29,10 @@ struct BmpSpec {
 
 // The whole file. bfOffBits points at the pixel data, behind the headers,
 // masks, colour table and gap. Gap bytes are a pattern, not zeros.
-std::vector<unsigned char> makeBmp(const BmpSpec &spec);
+std::vector<unsigned char> makeBmp(const BmpLayout &layout);
 
 // Offset of the pixel data in the bytes makeBmp builds.
-size_t bmpPixelOffset(const BmpSpec &spec);
+size_t bmpPixelOffset(const BmpLayout &layout);
 
 // Stored rows of an uncompressed picture, in file order, each padded to a
 // multiple of 4 bytes with a non-zero pattern. values holds rows x width
