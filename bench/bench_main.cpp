@@ -27,13 +27,16 @@ std::vector<std::string> temporaryFiles;
 // iteration (wall clock and thread time), one value per repetition.
 class TableReporter : public benchmark::ConsoleReporter {
  public:
-  // With repetitions only the aggregates (mean, median, ...) are shown.
+  // With repetitions only each benchmark's median is shown.
   void ReportRuns(const std::vector<Run> &runs) override {
-    std::vector<Run> aggregates;
+    std::vector<Run> shown;
     for (const Run &run : runs) {
-      if (run.run_type == Run::RT_Aggregate) aggregates.push_back(run);
+      bool repeated = run.repetitions > 1;
+      if (!repeated || (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median")) {
+        shown.push_back(run);
+      }
     }
-    ConsoleReporter::ReportRuns(aggregates.empty() ? runs : aggregates);
+    if (!shown.empty()) ConsoleReporter::ReportRuns(shown);
     for (const Run &run : runs) {
       if (run.run_type != Run::RT_Iteration || run.error_occurred || run.iterations == 0) continue;
       double iterations = static_cast<double>(run.iterations);
