@@ -1,0 +1,279 @@
+# shellcheck shell=bash
+# What the two end-to-end tests share: the Linux viewer's (viewer_e2e.sh) and
+# the Windows viewer's under wine (wine_e2e.sh). Each test sources this file
+# and keeps what differs itself: how the viewer starts and ends, the chooser,
+# and how a screenshot is taken.
+#
+# A test that sources this file provides
+#   work          its folder for screenshots, logs and the save
+#   viewer_window the viewer's window (set by its start_viewer)
+#   client_x, client_y  where the viewer's client area stands on the screen
+#   exit_timeout  seconds the viewer is given to end
+#   focus_settle  seconds to wait after giving a window the focus
+# and the functions
+#   run_probe ARGS...   runs the screenshot probe
+#   shot NAME           saves the client area as $work/NAME.ppm
+#   choose_file PATH    opens the chooser with 'O' and loads PATH
+# shellcheck disable=SC2154 # the variables above are set by the test
+
+TITLE_PREFIX="KZR Tern Haven  Package Viewer V0.2a "
+viewer_pid=
+xvfb_pid=
+
+step() { printf '%s  %s\n' "$(date +%T)" "$*"; }
+fail() {
+  echo "FAIL: $*"
+  exit 1
+}
+
+# Skips the test (status 77) when one of the named programs is missing.
+require_tools() {
+  local tool
+  for tool in "$@"; do
+    if ! command -v "$tool" >/dev/null; then
+      echo "SKIPPED: $tool is not installed (scripts/install-deps test installs it)"
+      exit 77
+    fi
+  done
+}
+
+# Xvfb picks a free display itself and writes its number to descriptor 3.
+start_xvfb() {
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  xvfb_pid=$!
+  for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.1
+  done
+  [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
+  local display
+  display=$(head -n1 "$work/display")
+  export DISPLAY=:$display
+  step "Xvfb on $DISPLAY"
+}
+# Waits for the server to be gone: a server still shutting down removes its
+# socket files, which would be a new server's on the same display number.
+stop_xvfb() {
+  if [ -n "$xvfb_pid" ]; then
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+  fi
+}
+
+# --- windows and input ---------------------------------------------------------
+
+# Id of the top-level window whose title starts with $1 (xdotool cannot read
+# titles stored as UTF-8 text by SDL's message box, xwininfo can).
+window_id() {
+  xwininfo -root -tree | awk -v prefix="\"$1" 'index($0, prefix) { print $1; exit }'
+}
+# Waits up to $2 seconds for such a window to be on screen (windows can exist
+# unmapped for a while, and wine names a window a moment before mapping it;
+# an unmapped window cannot take the focus).
+wait_window() {
+  local id
+  for _ in $(seq $(($2 * 10))); do
+    id=$(window_id "$1")
+    if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+wait_gone() {
+  for _ in $(seq $(($2 * 10))); do
+    [ -z "$(window_id "$1")" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+# There is no window manager: the test gives the keyboard focus itself, once
+# the window is mapped, and then lets the program see the focus change.
+focus() {
+  for _ in $(seq 50); do
+    if xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; then
+      xdotool windowfocus --sync "$1" && sleep "$focus_settle" && return 0
+    fi
+    sleep 0.1
+  done
+  fail "window $1 never became viewable"
+}
+press() {
+  xdotool keydown "$1"
+  sleep 0.1
+  xdotool keyup "$1"
+  sleep 0.3
+}
+hold() {
+  xdotool keydown "$1"
+  sleep "$2"
+  xdotool keyup "$1"
+  sleep 0.3
+}
+wheel() {
+  xdotool click "$1"
+  sleep 0.3
+}
+
+# --- screenshots -----------------------------------------------------------------
+
+# "left top right bottom" of the map square, left of the counter panel.
+map_box() { run_probe mapbox "$work/$1.ppm" 0 0 460 480; }
+differing() { run_probe diff "$work/$1.ppm" "$work/$2.ppm" 0 0 640 480; }
+count() { run_probe count "$work/$1.ppm" "$2" "$3" "$4" "$5" "$6"; }
+# markers_at SHOT ZOOM [WIDTH HEIGHT]: every marker where the projection puts it.
+markers_at() {
+  run_probe markers "$work/$1.ppm" "$work/markers.txt" "${3:-640}" "${4:-480}" "$2" 0 0 || fail "markers of $1 at zoom $2"
+}
+in_range() { [ "$1" -ge "$2" ] && [ "$1" -le "$3" ]; }
+
+# --- the viewer ------------------------------------------------------------------
+
+# Waits up to $exit_timeout seconds for the viewer to end and checks its status.
+expect_exit_status_1() {
+  for _ in $(seq $((exit_timeout * 10))); do
+    kill -0 "$viewer_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  kill -0 "$viewer_pid" 2>/dev/null && fail "the viewer did not end ($1)"
+  local status=0
+  wait "$viewer_pid" || status=$?
+  viewer_pid=
+  [ "$status" -eq 1 ] || fail "exit status $status after $1, expected 1"
+  step "ended with status 1 after $1"
+}
+
+# --- checks both viewers pass ------------------------------------------------------
+
+# The viewer's title and client size. Leaves xwininfo's description of the
+# window in window_info and the client area's place in client_x, client_y.
+check_window() {
+  window_info=$(xwininfo -id "$viewer_window")
+  local title
+  title=$(sed -n 's/^xwininfo: Window id: [^ ]* "\(.*\)"$/\1/p' <<<"$window_info")
+  echo "title: $title"
+  [[ $title == "$TITLE_PREFIX"?* ]] || fail "title '$title'"
+  grep -q 'Width: 640$' <<<"$window_info" || fail "client width: $window_info"
+  grep -q 'Height: 480$' <<<"$window_info" || fail "client height: $window_info"
+  client_x=$(sed -n 's/^ *Absolute upper-left X: *//p' <<<"$window_info")
+  client_y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$window_info")
+}
+
+check_start_map() {
+  shot start
+  local left top right bottom
+  read -r left top right bottom <<<"$(map_box start)"
+  echo "map square: $left $top $right $bottom"
+  # At zoom 4 the square's half-height is 240 / (4 tan 15 deg) = 223.9 pixels.
+  in_range "$left" 95 97 && in_range "$top" 15 17 && in_range "$bottom" 462 464 || fail "map square at start"
+}
+
+# 'H' swaps the counter panel for the help page and back.
+check_help_page() {
+  step "help"
+  [ "$(count start 600 0 640 200 white)" -gt 0 ] || fail "no panel text at start"
+  press h
+  shot help
+  local help_text panel_text
+  help_text=$(count help 64 100 576 300 white)
+  panel_text=$(count help 600 0 640 200 white)
+  echo "white pixels: help page $help_text, panel edge with help $panel_text"
+  [ "$help_text" -gt 500 ] || fail "'H' showed no help text"
+  [ "$panel_text" -eq 0 ] || fail "the panel is still shown with the help page"
+  press h
+  shot panel
+  [ "$(differing start panel)" -eq 0 ] || fail "'H' again did not bring the panel back"
+}
+
+# After choose_file: the save's markers where the projection puts them.
+check_loaded() {
+  focus "$viewer_window"
+  shot loaded
+  markers_at loaded 4
+}
+
+# check_zoom [KEY...]: zooms in and out with the keypad and the wheel and back
+# to the start; each KEY is pressed last and must leave the zoom alone.
+check_zoom() {
+  step "zoom"
+  press KP_Add
+  press KP_Add
+  press KP_Add
+  shot zoom_in
+  markers_at zoom_in 3.7
+  wheel 4 # away from the user: out
+  wheel 4
+  shot wheel_out
+  markers_at wheel_out 3.9
+  wheel 5 # toward the user: in
+  shot wheel_in
+  markers_at wheel_in 3.8
+  press KP_Subtract
+  press KP_Subtract
+  local key
+  for key in "$@"; do
+    press "$key"
+  done
+  shot zoom_back
+  [ "$(differing loaded zoom_back)" -eq 0 ] || fail "not back at the start zoom"
+}
+
+# check_pan UP_KEY UP_NAME: the left arrow, UP_KEY (called UP_NAME in the
+# messages) and a drag with the mouse move the map. Leaves the last
+# screenshot as "dragged".
+check_pan() {
+  step "pan"
+  local left0 top0 left1 top1 left2
+  read -r left0 top0 _ _ <<<"$(map_box loaded)"
+  hold Left 0.5
+  shot pan_left
+  read -r left1 _ _ _ <<<"$(map_box pan_left)"
+  echo "left edge: $left0 -> $left1 (left arrow)"
+  [ "$left1" -gt $((left0 + 3)) ] || fail "the left arrow did not move the map right"
+  hold "$1" 0.5
+  shot pan_up
+  read -r _ top1 _ _ <<<"$(map_box pan_up)"
+  echo "top edge: $top0 -> $top1 ($2)"
+  [ "$top1" -gt $((top0 + 3)) ] || fail "$2 did not move the map down"
+
+  # A drag of 20 pixels to the right moves the map 20/128 world units left:
+  # 0.15625 * 223.9 = 35 pixels.
+  xdotool mousemove $((client_x + 200)) $((client_y + 300))
+  sleep 0.2
+  xdotool mousedown 1
+  sleep 0.2
+  local x
+  for x in 205 210 215 220; do
+    xdotool mousemove $((client_x + x)) $((client_y + 300))
+    sleep 0.1
+  done
+  sleep 0.2
+  xdotool mouseup 1
+  shot dragged
+  read -r left2 _ _ _ <<<"$(map_box dragged)"
+  echo "left edge: $left1 -> $left2 (drag of 20 pixels)"
+  in_range $((left1 - left2)) 33 37 || fail "the drag moved the map by $((left1 - left2)) pixels, expected 35"
+}
+
+# A file that is not there: a message box, and the markers stay as they were.
+check_missing_file() {
+  step "missing file"
+  choose_file "$work/missing.b"
+  local box
+  box=$(wait_window "KZR Package Viewer\"" 10) || fail "no box titled \"KZR Package Viewer\""
+  shot error_box
+  focus "$box"
+  xdotool key Return
+  wait_gone "KZR Package Viewer\"" 10 || fail "the box did not close"
+  focus "$viewer_window"
+  shot after_error
+  [ "$(differing dragged after_error)" -eq 0 ] || fail "the markers changed after the failed load"
+}
+
+check_escape() {
+  step "escape"
+  hold Escape 0.2
+  expect_exit_status_1 "escape"
+}
