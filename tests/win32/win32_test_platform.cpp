@@ -1,5 +1,5 @@
-// The Windows test platform: real file views, GDI conversion and buffer swap,
-// recorded message boxes.
+// The Windows test platform: real file views, GDI conversion and buffer swap;
+// message boxes are recorded as on the headless platform.
 #include "win32_test_platform.h"
 
 #include <windows.h>
@@ -9,25 +9,12 @@
 #include "platform/win32/win32_gdi_convert.h"
 
 namespace {
-std::vector<RecordedMessageBox> recordedBoxes;
-HeadlessMessageSink messageSink = nullptr;
 // Which converter a program starts with; the default is GDI, as in the viewer.
 #ifndef WIN32_TEST_PORTABLE_CONVERTER
 #define WIN32_TEST_PORTABLE_CONVERTER 0
 #endif
 bool usePortableConverter = WIN32_TEST_PORTABLE_CONVERTER;
 }  // namespace
-
-const std::vector<RecordedMessageBox> &headlessMessageBoxes() { return recordedBoxes; }
-
-void headlessClearMessageBoxes() { recordedBoxes.clear(); }
-
-void headlessSetMessageSink(HeadlessMessageSink sink) { messageSink = sink; }
-
-void platformShowMessageBox(MessageBoxOwner owner, const char *caption, const char *text) {
-  recordedBoxes.push_back(RecordedMessageBox{owner, caption, text});
-  if (messageSink) messageSink(caption, text);
-}
 
 void win32TestUsePortableConverter(bool portable) { usePortableConverter = portable; }
 
