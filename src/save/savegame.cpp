@@ -133,36 +133,47 @@ bool readMarkers(SaveFile &save, PickupMarker **packages, int32_t *packageCount,
 
 }  // namespace
 
-void loadSavegame() {
-  FILE *file = std::fopen(viewerState.saveFileName, "rb");
-  if (!file) {
-    showErrorBox(OPEN_FAILED, ERROR_HEADING);
-    return;
-  }
+SavegameStatus readSavegameMarkers(const char *path, SavegameMarkers *markers) {
+  FILE *file = std::fopen(path, "rb");
+  if (!file) return SAVEGAME_OPEN_FAILED;
 
   SaveFile save{file, -1, 0};
   if (std::fseek(file, 0, SEEK_END) == 0) save.size = std::ftell(file);
 
-  PickupMarker *packages = nullptr;
-  PickupMarker *rampages = nullptr;
-  int32_t packageCount = 0;
-  int32_t rampageCount = 0;
-  bool ok = save.size >= 0 && readMarkers(save, &packages, &packageCount, &rampages, &rampageCount);
+  SavegameMarkers read;
+  bool ok = save.size >= 0 &&
+            readMarkers(save, &read.packages, &read.packageCount, &read.rampages, &read.rampageCount);
   std::fclose(file);
+  if (!ok) return SAVEGAME_DAMAGED;
+  *markers = read;
+  return SAVEGAME_READ;
+}
 
-  if (!ok) {
-    showErrorBox(DAMAGED, ERROR_HEADING);
-    return;
-  }
-
+void adoptSavegameMarkers(const SavegameMarkers &markers) {
   // Both lists and both counts change together, only once the whole table has
   // been read.
   std::free(viewerState.packages);
   std::free(viewerState.rampages);
-  viewerState.packages = packages;
-  viewerState.packageCount = packageCount;
-  viewerState.rampages = rampages;
-  viewerState.rampageCount = rampageCount;
+  viewerState.packages = markers.packages;
+  viewerState.packageCount = markers.packageCount;
+  viewerState.rampages = markers.rampages;
+  viewerState.rampageCount = markers.rampageCount;
+}
+
+bool loadSavegame() {
+  SavegameMarkers markers;
+  switch (readSavegameMarkers(viewerState.saveFileName, &markers)) {
+    case SAVEGAME_READ:
+      adoptSavegameMarkers(markers);
+      return true;
+    case SAVEGAME_OPEN_FAILED:
+      showErrorBox(OPEN_FAILED, ERROR_HEADING);
+      return false;
+    case SAVEGAME_DAMAGED:
+      break;
+  }
+  showErrorBox(DAMAGED, ERROR_HEADING);
+  return false;
 }
 
 void showErrorBox(const char *message, const char *heading) {

@@ -1,15 +1,45 @@
 // Reading the pickup table of a savegame into the marker lists.
 #pragma once
 
+#include <cstdint>
+
 constexpr unsigned char PICKUP_KIND_PACKAGE = 154;
 constexpr unsigned char PICKUP_KIND_RAMPAGE = 127;
 
+struct PickupMarker;
+
+// What reading a savegame came to.
+enum SavegameStatus {
+  SAVEGAME_READ,         // the lists hold the save's markers
+  SAVEGAME_OPEN_FAILED,  // the file could not be opened
+  SAVEGAME_DAMAGED,      // the file is truncated or its layout does not fit in it
+};
+
+// Marker lists read from one save, not yet in viewerState. Both lists come
+// from malloc with room for 100 and 35 markers.
+struct SavegameMarkers {
+  PickupMarker *packages = nullptr;
+  int32_t packageCount = 0;
+  PickupMarker *rampages = nullptr;
+  int32_t rampageCount = 0;
+};
+
+// Reads the named savegame's markers, in file order (the first 100 packages
+// and 35 rampages; any beyond are dropped), into fresh lists in *markers.
+// Shows no box and touches no state; on any status but SAVEGAME_READ nothing
+// is allocated and *markers is untouched.
+SavegameStatus readSavegameMarkers(const char *path, SavegameMarkers *markers);
+
+// Replaces viewerState's lists and counts, together, with *markers (whose
+// lists viewerState then owns), releasing the lists it held before.
+void adoptSavegameMarkers(const SavegameMarkers &markers);
+
 // Reads the savegame named by viewerState.saveFileName and replaces the
-// package and rampage lists and counts with its markers, in file order (the
-// first 100 packages and 35 rampages; any beyond are dropped). A file that
-// cannot be opened, or that is truncated or damaged, is reported in one
-// message box and leaves the lists and counts exactly as they were.
-void loadSavegame();
+// package and rampage lists and counts with its markers. A file that cannot
+// be opened, or that is truncated or damaged, is reported in one message box
+// and leaves the lists and counts exactly as they were. Returns whether the
+// lists were replaced.
+bool loadSavegame();
 
 // Shows "heading : message" in a modal box owned by the main window, under
 // the caption "KZR Package Viewer".
