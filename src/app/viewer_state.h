@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/platform.h"
+
 // One kept pickup: its position in savegame world units, copied bit for bit
 // from the savegame.
 struct PickupMarker {
@@ -25,6 +27,7 @@ struct ViewerState {
   // Run control.
   int32_t running = 1;
   int32_t showHelp = 0;
+  int32_t showInfo = 0;  // the information line of 'I' at the bottom left
 
   // Platform handles.
   PlatformHandle instance = nullptr;
@@ -54,6 +57,9 @@ struct ViewerState {
   int32_t dragDeltaX = 0;
   int32_t dragDeltaY = 0;
   int32_t leftButtonDown = 0;
+  // 1 for a key that went down since the last pass of the controls: a tap
+  // pressed and released between two frames still counts as pressed once.
+  int32_t keyWentDown[KEY_CODE_COUNT] = {};
 
   // The savegame and the markers read from it. A list pointer is non-null
   // whenever its count is above 0; the lists come from malloc and are
@@ -63,6 +69,13 @@ struct ViewerState {
   int32_t packageCount = 0;
   PickupMarker *rampages = nullptr;
   int32_t rampageCount = 0;
+
+  // Live reload of the save named in saveFileName: its stamp when it was last
+  // read, whether a changed version still waits to be read cleanly, and when
+  // (in the platform's milliseconds) the file is looked at next.
+  FileStamp saveStamp = {};
+  int32_t reloadPending = 0;
+  uint32_t nextReloadCheck = 0;
 
   // OpenGL names.
   uint32_t mapTexture = 0;

@@ -85,3 +85,16 @@ void platformSwapBuffers();
 // the chooser is open no controls run, but the main window is still redrawn
 // when it needs it.
 bool platformChooseSavegame(char *path);
+
+// What tells one version of a file from the next: its size and the time it
+// was last written (in the platform's own units, compared only for equality).
+struct FileStamp {
+  bool exists;       // false when the file could not be looked at (missing, say)
+  int64_t size;
+  int64_t modified;
+};
+
+// Looks at the named file's size and modification time without opening or
+// reading it (one stat-like call). A file that cannot be looked at gives a
+// stamp with exists false and zero size and time.
+FileStamp platformFileStamp(const char *name);

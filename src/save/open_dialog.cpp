@@ -6,6 +6,7 @@
 
 #include "app/viewer_state.h"
 #include "platform/platform.h"
+#include "save/live_reload.h"
 #include "save/savegame.h"
 
 void openSavegameDialog(char *destination) {
@@ -18,8 +19,23 @@ void openSavegameDialog(char *destination) {
   // the reader run off the end of the name.
   if (std::memchr(path, '\0', sizeof path) == nullptr || path[0] == '\0') return;
   std::memcpy(destination, path, sizeof path);
-  // The one caller passes saveFileName, which is what the reader opens.
+  // The one caller passes saveFileName, which is what the reader opens; from
+  // now on it is followed as the game rewrites it.
+  watchSavegame();
   loadSavegame();
+}
+
+bool openSavegameFile(const char *path) {
+  const size_t length = strnlen(path, SAVE_PATH_SIZE);
+  if (length == 0) return false;
+  if (length >= static_cast<size_t>(SAVE_PATH_SIZE)) {
+    showErrorBox(PATH_TOO_LONG, "Error !");
+    return false;
+  }
+  std::memset(viewerState.saveFileName, 0, SAVE_PATH_SIZE);
+  std::memcpy(viewerState.saveFileName, path, length);
+  watchSavegame();
+  return loadSavegame();
 }
 
 bool acceptChosenPath(const char *text, size_t length, char *path) {

@@ -12,6 +12,18 @@
 // has closed and any load has finished.
 void openSavegameDialog(char *destination);
 
+// What the user is told about a path too long for the 260-byte savegame name.
+constexpr char PATH_TOO_LONG[] = "The path of the chosen file is too long !";
+
+// Opens the save at path exactly as if it had been chosen in the dialog (the
+// dialog ends here too): the path goes into saveFileName, the save is read at
+// once, with the reader's boxes on failure, and from then on it is followed
+// as the game rewrites it. A path longer than 259 bytes gets a box and
+// changes nothing; an empty one changes nothing. Returns whether the lists
+// were replaced. Used for a save named on the command line or dropped on the
+// window.
+bool openSavegameFile(const char *path);
+
 // Turns what a chooser printed into a path: the text, less one trailing line
 // feed. On success path (260 bytes) holds it followed by zero bytes. Refuses,
 // leaving path untouched, an empty path, one longer than 259 bytes and one
