@@ -1,6 +1,8 @@
-// The per-frame controls. Held keys act every pass; keypad plus, keypad minus,
-// 'O' and 'H' act once per key-down (a fresh event: keyDown and keyEvent both
-// set) and consume the event; escape acts while held.
+// The per-frame controls. Held keys act every pass; the zoom keys, 'O', 'H'
+// and 'I' act once per key-down (a fresh event: keyDown and keyEvent both set)
+// and consume the event; escape acts while held. A key that went down since
+// the previous pass counts as down in this one even when it is already up
+// again, so a quick tap is never lost.
 #include "app/controls.h"
 
 #include "app/viewer_state.h"
@@ -17,13 +19,34 @@ constexpr float ZOOM_FARTHEST = 4.0f;
 constexpr uint32_t KEY_A = 'A';
 constexpr uint32_t KEY_D = 'D';
 constexpr uint32_t KEY_H = 'H';
+constexpr uint32_t KEY_I = 'I';
 constexpr uint32_t KEY_O = 'O';
 constexpr uint32_t KEY_S = 'S';
 constexpr uint32_t KEY_W = 'W';
 
-bool held(uint32_t key) { return viewerState.keyDown[key] != 0; }
+bool held(uint32_t key) { return viewerState.keyDown[key] != 0 || viewerState.keyWentDown[key] != 0; }
 
-bool freshEvent(uint32_t key) { return viewerState.keyDown[key] != 0 && viewerState.keyEvent[key] != 0; }
+bool freshEvent(uint32_t key) { return held(key) && viewerState.keyEvent[key] != 0; }
+
+// A zoom key: a fresh event is consumed even at the bound, so that it cannot
+// act later. Zooming in brings the scene closer (a smaller zoom).
+void applyZoomKey(uint32_t key, bool zoomIn) {
+  ViewerState &state = viewerState;
+  if (!freshEvent(key)) return;
+  state.keyEvent[key] = 0;
+  if (zoomIn) {
+    if (state.zoom > ZOOM_NEAREST) state.zoom = state.zoom - ZOOM_STEP;
+  } else {
+    if (state.zoom < ZOOM_FARTHEST) state.zoom = state.zoom + ZOOM_STEP;
+  }
+}
+
+bool toggledByKey(uint32_t key, int32_t *flag) {
+  if (!freshEvent(key)) return false;
+  viewerState.keyEvent[key] = 0;
+  *flag = *flag == 0 ? 1 : 0;
+  return true;
+}
 
 float clampToLimit(float value) {
   if (value > CAMERA_LIMIT) return CAMERA_LIMIT;
@@ -66,15 +89,12 @@ void applyControls() {
     if (state.cameraY < CAMERA_LIMIT) state.cameraY = state.cameraY + state.panStep;
   }
 
-  // A zoom key press is consumed even at the bound, so it cannot act later.
-  if (freshEvent(VK_CODE_KEYPAD_PLUS)) {
-    state.keyEvent[VK_CODE_KEYPAD_PLUS] = 0;
-    if (state.zoom > ZOOM_NEAREST) state.zoom = state.zoom - ZOOM_STEP;
-  }
-  if (freshEvent(VK_CODE_KEYPAD_MINUS)) {
-    state.keyEvent[VK_CODE_KEYPAD_MINUS] = 0;
-    if (state.zoom < ZOOM_FARTHEST) state.zoom = state.zoom + ZOOM_STEP;
-  }
+  // The main keyboard's '+' ('=' on the same key) and '-' zoom as the
+  // keypad's do, for keyboards without a keypad.
+  applyZoomKey(VK_CODE_KEYPAD_PLUS, true);
+  applyZoomKey(VK_CODE_KEYPAD_MINUS, false);
+  applyZoomKey(VK_CODE_OEM_PLUS, true);
+  applyZoomKey(VK_CODE_OEM_MINUS, false);
 
   // The dialog is modal: no other pass runs until it has closed and, if a file
   // was confirmed, the savegame has been read.
@@ -83,12 +103,22 @@ void applyControls() {
     state.keyEvent[KEY_O] = 0;
   }
 
-  if (freshEvent(KEY_H)) {
-    state.keyEvent[KEY_H] = 0;
-    state.showHelp = state.showHelp == 0 ? 1 : 0;
-  }
+  toggledByKey(KEY_H, &state.showHelp);
+  toggledByKey(KEY_I, &state.showInfo);
 
   // Escape acts on the held state and is checked last: the other controls of
   // this pass have acted, and the main loop still draws this pass's frame.
   if (held(VK_CODE_ESCAPE)) state.running = 0;
+
+  // Every key that went down before this pass has now been seen.
+  for (int32_t &wentDown : state.keyWentDown) wentDown = 0;
+}
+
+bool controlsActWhileHeld() {
+  constexpr uint32_t KEYS_ACTING_WHILE_HELD[] = {VK_CODE_LEFT, KEY_A, VK_CODE_RIGHT, KEY_D,         VK_CODE_UP,
+                                                 KEY_W,        VK_CODE_DOWN, KEY_S, VK_CODE_ESCAPE};
+  for (uint32_t key : KEYS_ACTING_WHILE_HELD) {
+    if (held(key)) return true;
+  }
+  return false;
 }

@@ -18,6 +18,7 @@ void handleKeyDown(uint32_t virtualKey) {
   if (!isKeyCode(virtualKey)) return;
   viewerState.keyDown[virtualKey] = 1;
   viewerState.keyEvent[virtualKey] = 1;
+  viewerState.keyWentDown[virtualKey] = 1;
 }
 
 void handleKeyUp(uint32_t virtualKey) {

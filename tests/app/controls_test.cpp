@@ -141,16 +141,78 @@ TEST_F(ControlsTest, HeldZoomKeyDoesNotRepeatWithoutKeyRepeatButAPressAtTheBound
   EXPECT_EQ(viewerState.zoom, 2.0f);
 }
 
-TEST_F(ControlsTest, ReleaseIsNotAFreshEvent) {
-  handleKeyDown('H');
-  handleKeyUp('H');
-  handleKeyDown(VK_CODE_KEYPAD_MINUS);
-  handleKeyUp(VK_CODE_KEYPAD_MINUS);
+// A key pressed and released between two passes still acts once: one tap of
+// 'H', a zoom key or an arrow does what one short press does. The release
+// that follows a seen press is no fresh event, and a tap during a hold
+// changes nothing about the hold.
+TEST_F(ControlsTest, TapBetweenPassesActsOnceAndReleaseAloneDoesNothing) {
   viewerState.zoom = 2.0f;
+  for (uint32_t key : {uint32_t{'H'}, VK_CODE_KEYPAD_MINUS, VK_CODE_LEFT}) {
+    handleKeyDown(key);
+    handleKeyUp(key);
+  }
+  applyControls();
+  EXPECT_EQ(viewerState.showHelp, 1);
+  EXPECT_EQ(viewerState.zoom, 2.1f);
+  EXPECT_EQ(viewerState.cameraX, 0.005f);
+  applyControls();  // the taps are over
+  EXPECT_EQ(viewerState.showHelp, 1);
+  EXPECT_EQ(viewerState.zoom, 2.1f);
+  EXPECT_EQ(viewerState.cameraX, 0.005f);
+
+  // A press seen in one pass and released before the next: the release
+  // (keyEvent set, keyDown clear) is no fresh event.
+  handleKeyDown('H');
+  applyControls();
+  handleKeyUp('H');
   applyControls();
   EXPECT_EQ(viewerState.showHelp, 0);
-  EXPECT_EQ(viewerState.zoom, 2.0f);
-  EXPECT_EQ(headlessChooserCalls().size(), 0u);
+
+  // The tap of 'O' opens the dialog once.
+  handleKeyDown('O');
+  handleKeyUp('O');
+  applyControls();
+  applyControls();
+  EXPECT_EQ(headlessChooserCalls().size(), 1u);
+
+  // Left held for three passes with a tap of left in between: three steps.
+  handleKeyDown(VK_CODE_LEFT);
+  applyControls();
+  handleKeyDown(VK_CODE_LEFT);
+  applyControls();
+  applyControls();
+  handleKeyUp(VK_CODE_LEFT);
+  applyControls();
+  EXPECT_EQ(viewerState.cameraX, 0.005f + 0.005f + 0.005f + 0.005f);
+}
+
+// Keyboards without a keypad: the main keyboard's '+' ('=') and '-' keys
+// zoom exactly as the keypad's do, once per key-down, at the same bounds.
+TEST_F(ControlsTest, MainKeyboardPlusAndMinusZoomLikeTheKeypad) {
+  int steps = 0;
+  while (steps < 40) {
+    const float before = viewerState.zoom;
+    press(VK_CODE_OEM_PLUS);
+    if (viewerState.zoom == before) break;
+    ++steps;
+  }
+  EXPECT_EQ(steps, 31);
+  EXPECT_EQ(viewerState.zoom, 0.90000165f);
+  while (viewerState.zoom < 4.0f) press(VK_CODE_OEM_MINUS);
+  EXPECT_EQ(viewerState.zoom, 4.0f);
+  press(VK_CODE_OEM_MINUS);
+  EXPECT_EQ(viewerState.zoom, 4.0f);
+}
+
+// 'I' toggles the information line once per press, like 'H'.
+TEST_F(ControlsTest, ITogglesTheInformationLine) {
+  press('I');
+  EXPECT_EQ(viewerState.showInfo, 1);
+  applyControls();
+  EXPECT_EQ(viewerState.showInfo, 1);
+  press('I');
+  EXPECT_EQ(viewerState.showInfo, 0);
+  EXPECT_EQ(viewerState.showHelp, 0);
 }
 
 TEST_F(ControlsTest, HTogglesOnEveryRepeat) {
