@@ -1,11 +1,11 @@
 // The projection and viewport for a new client size.
 #include "app/resize.h"
 
+#include "app/map_point.h"
 #include "app/viewer_state.h"
 #include "render/gl.h"
 
 namespace {
-constexpr GLdouble FIELD_OF_VIEW = 30.0;  // degrees, vertical
 constexpr GLfloat NEAR_PLANE = 0.1f;      // widened from 32-bit, as the scene was tuned with it
 constexpr GLdouble FAR_PLANE = 4096.0;
 }  // namespace
@@ -21,6 +21,6 @@ void resizeViewport(int32_t width, int32_t height) {
   const GLfloat aspect = static_cast<GLfloat>(width) / static_cast<GLfloat>(height);
   glMatrixMode(GL_PROJECTION);
   glLoadIdentity();
-  gluPerspective(FIELD_OF_VIEW, aspect, static_cast<GLdouble>(NEAR_PLANE), FAR_PLANE);
+  gluPerspective(FIELD_OF_VIEW_DEGREES, aspect, static_cast<GLdouble>(NEAR_PLANE), FAR_PLANE);
   glViewport(0, 0, width, height);
 }

@@ -6,7 +6,9 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
+#include "app/map_point.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
 #include "render/font.h"
@@ -15,10 +17,6 @@
 namespace {
 
 constexpr GLfloat BACKGROUND[4] = {0.05f, 0.05f, 0.1f, 1.0f};
-
-// Savegame units to scene units: the map square from -1 to 1 stands for the
-// savegame area from -2000 to 2000.
-constexpr GLfloat MARKER_SCALE = 0.0005f;
 
 // Heights that choose a package's shape: below the lower one (or not a
 // number) a down triangle, up to the upper one inclusive a square, above it
@@ -31,6 +29,28 @@ constexpr int32_t PANEL_TEXT_INSET = 160;
 constexpr int32_t HELP_HALF_WIDTH = 280;
 constexpr int32_t HELP_TEXT_INSET = 256;
 constexpr int32_t HELP_MARGIN = 32;
+constexpr int32_t GLYPH_SIZE = 16;
+// The information line's text starts this far from the left and bottom edges.
+constexpr int32_t INFO_INSET = 8;
+
+// The information line of 'I', laid out once per frame: its lines stand at
+// the bottom left, the last one INFO_INSET pixels above the bottom edge.
+struct InfoText {
+  char lines[INFO_LINE_COUNT][INFO_LINE_SIZE];
+  int32_t count = 0;
+  int32_t widest = 0;
+  int32_t top = 0;
+};
+
+void layOutInfoText(InfoText *info) {
+  if (!viewerState.showInfo) return;
+  info->count = composeInfoLines(info->lines);
+  for (int32_t i = 0; i < info->count; ++i) {
+    const int32_t length = static_cast<int32_t>(std::strlen(info->lines[i]));
+    if (length > info->widest) info->widest = length;
+  }
+  info->top = viewerState.windowHeight - INFO_INSET - info->count * GLYPH_SIZE;
+}
 
 struct TextLine {
   int32_t y;
@@ -91,8 +111,8 @@ void drawUpTriangle() {
 
 void moveToMarker(const PickupMarker &marker) {
   glPushMatrix();
-  glTranslatef(marker.x * MARKER_SCALE + viewerState.cameraX,
-               marker.y * MARKER_SCALE + viewerState.cameraY, -viewerState.zoom);
+  glTranslatef(marker.x * SAVEGAME_TO_SCENE + viewerState.cameraX,
+               marker.y * SAVEGAME_TO_SCENE + viewerState.cameraY, -viewerState.zoom);
 }
 
 void drawMap() {
@@ -172,7 +192,7 @@ void fillRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
 // function the previous frame's text left behind (S x S + D x (1 - S)), so it
 // shows translucent from the second frame on; the very first frame still has
 // OpenGL's initial function and draws it opaque.
-void drawOverlayBackground() {
+void drawOverlayBackground(const InfoText &info) {
   const int32_t width = viewerState.windowWidth;
   const int32_t height = viewerState.windowHeight;
   if (viewerState.showHelp) {
@@ -183,14 +203,27 @@ void drawOverlayBackground() {
     glColor4f(0.2f, 0.2f, 0.2f, 0.7f);
     fillRectangle(width - PANEL_WIDTH, 0, width, height);
   }
+  if (info.count > 0) {
+    // A strip like the panel's under the text, so that it reads over any
+    // part of the map.
+    glColor4f(0.2f, 0.2f, 0.2f, 0.7f);
+    fillRectangle(0, info.top - INFO_INSET / 2, info.widest * GLYPH_SIZE + 2 * INFO_INSET, height);
+  }
 }
 
-void drawOverlayText() {
+void drawInfoText(const InfoText &info) {
+  for (int32_t i = 0; i < info.count; ++i) {
+    drawText(INFO_INSET, info.top + i * GLYPH_SIZE, info.lines[i]);
+  }
+}
+
+void drawOverlayText(const InfoText &info) {
   glEnable(GL_TEXTURE_2D);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   // A glyph texel T lands as T x T + D x (1 - T): black leaves the picture
   // alone, white paints white.
   glBlendFunc(GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR);
+  drawInfoText(info);
 
   if (viewerState.showHelp) {
     const int32_t x = viewerState.windowWidth / 2 - HELP_TEXT_INSET;
@@ -233,9 +266,11 @@ void renderFrame() {
   drawPackages();
   drawRampages();
 
+  InfoText info;
+  layOutInfoText(&info);
   enterOverlay();
-  drawOverlayBackground();
-  drawOverlayText();
+  drawOverlayBackground(info);
+  drawOverlayText(info);
   leaveOverlay();
 
   platformSwapBuffers();

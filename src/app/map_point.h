@@ -1,0 +1,35 @@
+// Between the pixels of the client area and the savegame's world: where a
+// savegame position is drawn, which position lies under a pixel, and the
+// information line of 'I' built from that.
+#pragma once
+
+#include <cstdint>
+
+// The vertical field of view of the scene's perspective, in degrees.
+constexpr double FIELD_OF_VIEW_DEGREES = 30.0;
+// Savegame units to scene units: the map square from -1 to 1 stands for the
+// savegame area from -2000 to 2000.
+constexpr float SAVEGAME_TO_SCENE = 0.0005f;
+
+// Client pixels (x to the right, y downward, (0, 0) the top-left pixel's
+// corner) of the savegame position (x, y) in the plane of the map, for the
+// camera, zoom and window size in viewerState.
+void pixelOfSavegamePoint(double x, double y, double *pixelX, double *pixelY);
+
+// The savegame position in the plane of the map under the centre of the
+// client pixel (pixelX, pixelY): the inverse of pixelOfSavegamePoint.
+void savegamePointAtPixel(int32_t pixelX, int32_t pixelY, double *x, double *y);
+
+// Pixels between the pointer and a marker's centre within which the
+// information line names the marker.
+constexpr double MARKER_PICK_RADIUS = 6.0;
+
+constexpr int32_t INFO_LINE_COUNT = 2;
+constexpr int32_t INFO_LINE_SIZE = 160;
+
+// The information line for the pointer at (mouseX, mouseY): first the map
+// position under it, then, when a marker's centre lies within 6 pixels, that
+// marker's kind, index in its list and x, y, z (the nearest one; packages
+// before rampages at equal distance). Numbers have one decimal; non-finite
+// ones read "nan", "inf" and "-inf". Returns the number of lines written.
+int32_t composeInfoLines(char lines[INFO_LINE_COUNT][INFO_LINE_SIZE]);
