@@ -5,6 +5,7 @@
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_platform.h"
 #include "render/frame.h"
+#include "save/open_dialog.h"
 
 namespace {
 
@@ -46,6 +47,18 @@ bool handleWindowEvent(const SDL_WindowEvent &window) {
   }
 }
 
+// A drop of several files opens the first; the rest are released unread.
+bool dropOpened = false;
+
+void handleDroppedFile(char *file, bool open) {
+  if (!file) return;
+  if (open && !dropOpened) {
+    dropOpened = true;
+    openSavegameFile(file);
+  }
+  SDL_free(file);
+}
+
 }  // namespace
 
 bool sdlDispatchEvent(const SDL_Event &event) {
@@ -70,6 +83,16 @@ bool sdlDispatchEvent(const SDL_Event &event) {
     case SDL_MOUSEWHEEL:
       handleWheelEvent(event.wheel);
       return true;
+    case SDL_DROPBEGIN:
+      dropOpened = false;
+      return true;
+    case SDL_DROPFILE:
+      // A save dropped on the window opens as if chosen in the dialog.
+      handleDroppedFile(event.drop.file, true);
+      return true;
+    case SDL_DROPCOMPLETE:
+      dropOpened = false;
+      return true;
     default:
       return true;
   }
@@ -86,6 +109,10 @@ bool sdlDispatchModalEvent(const SDL_Event &event) {
       return true;
     case SDL_MOUSEBUTTONUP:
       if (event.button.button == SDL_BUTTON_LEFT) handleLeftButtonUp();
+      return true;
+    case SDL_DROPFILE:
+      // The chooser has the user's attention; a drop meanwhile is not taken.
+      handleDroppedFile(event.drop.file, false);
       return true;
     default:
       return true;

@@ -1,18 +1,26 @@
 // The Linux program: creates the window and its OpenGL context, runs the main
-// loop (one event per pass; a pass without an event applies the controls and
-// draws a frame) and releases the context at the end. The exit status is 1,
-// whichever way the loop ended.
+// loop and releases the context at the end. The loop hands every waiting event
+// to its handler and then, when something can have changed, applies the
+// controls and draws a frame; when nothing moves it sleeps until the next
+// event or the next look at the loaded save. The exit status is 1, whichever
+// way the loop ended.
 #include <cstdio>
 #include <cstring>
+
+#include <algorithm>
+#include <cstdint>
 
 #include "app/controls.h"
 #include "app/input.h"
 #include "app/resize.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
+#include "platform/sdl/sdl_pacing.h"
 #include "platform/sdl/sdl_platform.h"
 #include "render/frame.h"
 #include "render/resources.h"
+#include "save/live_reload.h"
+#include "save/open_dialog.h"
 
 #ifndef VIEWER_DATA_DIR
 #define VIEWER_DATA_DIR "/usr/local/share/package-viewer"
@@ -26,31 +34,48 @@ constexpr int DEPTH_SIZES[] = {32, 24, 16, 0};
 
 void printHelp() {
   std::printf(
-      "Usage: package-viewer [--help | --version]\n"
+      "Usage: package-viewer [SAVEGAME | --help | --version]\n"
       "\n"
       "Shows the hidden packages (red) and rampages (green) still left in a KZR Tern Haven\n"
-      "savegame over a picture of the game's map.\n"
+      "savegame over a picture of the game's map. A SAVEGAME given here (or dropped on the\n"
+      "window) is opened at once; a loaded save is read again whenever the game rewrites it.\n"
       "\n"
       "Start it in a folder that holds font.bmp and THmap.bmp; the installed copies are in\n"
       "  %s\n"
       "Keys: 'O' opens a savegame, 'H' shows the help page, the arrows, W A S D or a\n"
-      "left-button drag move the map, keypad + and - or the wheel zoom, escape quits.\n",
+      "left-button drag move the map, + and - or the wheel zoom, 'I' shows the map position\n"
+      "under the pointer and the marker there, escape quits.\n",
       VIEWER_DATA_DIR);
 }
 
-// Answers --help and --version; anything else is wrong usage.
-int runCommandLine(int argc, char **argv) {
-  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+// Reads the command line: nothing, one savegame to open, --help or --version.
+// Returns true when the viewer is to start (with *savePath set, or null);
+// otherwise the program ends with *status (0 for the answers, 2 for wrong
+// usage).
+bool readCommandLine(int argc, char **argv, const char **savePath, int *status) {
+  *savePath = nullptr;
+  if (argc < 2) return true;
+  const char *argument = argv[1];
+  if (argc == 2 && (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0)) {
     printHelp();
-    return 0;
+    *status = 0;
+    return false;
   }
-  if (argc == 2 && std::strcmp(argv[1], "--version") == 0) {
+  if (argc == 2 && std::strcmp(argument, "--version") == 0) {
     std::printf("package-viewer %s\n", VIEWER_VERSION);
-    return 0;
+    *status = 0;
+    return false;
   }
-  std::fprintf(stderr, "package-viewer: unknown argument '%s'\nUsage: package-viewer [--help | --version]\n",
-               argv[1]);
-  return 2;
+  // A savegame whose name starts with '-' can be given as ./-name.
+  if (argc == 2 && argument[0] != '-' && argument[0] != '\0') {
+    *savePath = argument;
+    return true;
+  }
+  std::fprintf(stderr,
+               "package-viewer: %s '%s'\nUsage: package-viewer [SAVEGAME | --help | --version]\n",
+               argc == 2 ? "unknown argument" : "more than one argument, from", argument);
+  *status = 2;
+  return false;
 }
 
 // Without a display SDL falls back to drivers that draw nowhere; a window
@@ -85,16 +110,74 @@ bool createWindowAndContext(SDL_Window **window, SDL_GLContext *context) {
   return false;
 }
 
-void runMainLoop() {
+// Frames drawn after start whatever happens, while the window manager maps
+// and exposes the window.
+constexpr int STARTUP_FRAMES = 3;
+constexpr uint32_t IDLE_WAKEUP_MS = 1000;
+
+uint64_t millisecondsToTicks(uint32_t milliseconds) {
+  return SDL_GetPerformanceFrequency() * milliseconds / 1000;
+}
+
+// Waits at most `milliseconds` for an event and hands it to its handler.
+// Returns false when it asked the loop to end.
+bool waitForEvent(uint32_t milliseconds, bool *gotEvent) {
+  SDL_Event event;
+  *gotEvent = SDL_WaitEventTimeout(&event, static_cast<int>(milliseconds)) != 0;
+  return !*gotEvent || sdlDispatchEvent(event);
+}
+
+void runMainLoop(SDL_Window *window) {
+  SDL_DisplayMode mode{};
+  const int display = SDL_GetWindowDisplayIndex(window);
+  const int32_t reportedHz = display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0;
+  FramePacer pacer = makeFramePacer(reportedHz, SDL_GetPerformanceFrequency());
+  int startupFrames = STARTUP_FRAMES;
+  bool frameDue = true;
+
   while (viewerState.running) {
+    // Every waiting event first: a frame shows all of them at once.
     SDL_Event event;
-    if (SDL_PollEvent(&event)) {
+    bool gotEvent = false;
+    while (SDL_PollEvent(&event)) {
+      gotEvent = true;
       // A closed window ends the loop before any further frame.
-      if (!sdlDispatchEvent(event)) viewerState.running = 0;
-    } else {
+      if (!sdlDispatchEvent(event)) {
+        viewerState.running = 0;
+        return;
+      }
+    }
+    if (gotEvent) frameDue = true;
+    if (reloadSavegameIfChanged(SDL_GetTicks())) frameDue = true;
+    if (startupFrames > 0 || controlsActWhileHeld()) frameDue = true;
+
+    if (frameDue) {
+      // No more than one frame per refresh, whether or not the swap waits.
+      const uint64_t wait = ticksBeforeNextFrame(pacer, SDL_GetPerformanceCounter());
+      if (wait > 0) {
+        const uint32_t milliseconds =
+            static_cast<uint32_t>((wait * 1000 + SDL_GetPerformanceFrequency() - 1) / SDL_GetPerformanceFrequency());
+        if (!waitForEvent(milliseconds, &gotEvent)) {
+          viewerState.running = 0;
+          return;
+        }
+        if (ticksBeforeNextFrame(pacer, SDL_GetPerformanceCounter()) > millisecondsToTicks(1)) continue;
+      }
+      noteFrameStarted(&pacer, SDL_GetPerformanceCounter());
       applyControls();
       renderFrame();
+      frameDue = false;
+      if (startupFrames > 0) --startupFrames;
+      continue;
     }
+
+    // Nothing moves: sleep until an event arrives or the save is due for a
+    // look (and at least once a second, which costs nothing).
+    if (!waitForEvent(std::min(millisecondsUntilReloadCheck(SDL_GetTicks()), IDLE_WAKEUP_MS), &gotEvent)) {
+      viewerState.running = 0;
+      return;
+    }
+    if (gotEvent) frameDue = true;
   }
 }
 
@@ -103,7 +186,9 @@ void runMainLoop() {
 SDL_Window *sdlMainWindow() { return static_cast<SDL_Window *>(viewerState.window); }
 
 int main(int argc, char **argv) {
-  if (argc > 1) return runCommandLine(argc, argv);
+  const char *savePath = nullptr;
+  int status = 0;
+  if (!readCommandLine(argc, argv, &savePath, &status)) return status;
 
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     reportStartFailure("cannot start the video system");
@@ -130,8 +215,8 @@ int main(int argc, char **argv) {
   viewerState.deviceContext = window;
   viewerState.glContext = context;
   SDL_SetWindowMinimumSize(window, MINIMUM_WINDOW_WIDTH, MINIMUM_WINDOW_HEIGHT);
-  // Paced by the display where it allows it, so the loop that never waits
-  // does not spin a core; where it does not, the loop runs free.
+  // Swaps wait for the display where it allows it; the loop paces its frames
+  // itself where it does not.
   SDL_GL_SetSwapInterval(1);
   // Keys arrive as key events; no text input or input method is wanted.
   SDL_StopTextInput();
@@ -149,8 +234,11 @@ int main(int argc, char **argv) {
   SDL_GetWindowSize(window, &width, &height);
   resizeViewport(width, height);
   renderFrame();
+  // A save named on the command line opens once the first frame is up, as if
+  // chosen in the dialog.
+  if (savePath) openSavegameFile(savePath);
 
-  runMainLoop();
+  runMainLoop(window);
 
   SDL_GL_MakeCurrent(window, nullptr);
   SDL_GL_DeleteContext(context);

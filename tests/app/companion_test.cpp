@@ -1,0 +1,205 @@
+// What the viewer does as a companion of the running game: a save opened by
+// path (command line, drop) as the dialog opens it, the quiet live reload of a
+// save the game rewrites, and the map position and marker under the pointer.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+
+#include "app/map_point.h"
+#include "app/viewer_state.h"
+#include "platform/headless/headless.h"
+#include "save/live_reload.h"
+#include "save/open_dialog.h"
+#include "support/savegame_writer.h"
+
+namespace {
+
+class CompanionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    resetViewerState();
+    headlessClearMessageBoxes();
+    savePath = temporaryPath("companion.b");
+    writeBytes(savePath, makeSavegame({pickup(154, 10, 20, 5), pickup(127, -50, -60, 0)}));
+  }
+  void TearDown() override { resetViewerState(); }
+
+  // Rewrites the save with `packages` packages and no rampage.
+  void rewriteSave(int packages) {
+    std::vector<PickupSpec> pickups;
+    for (int i = 0; i < packages; ++i) pickups.push_back(pickup(154, 100.0f * i, 0, 12));
+    writeBytes(savePath, makeSavegame(pickups));
+  }
+
+  std::string savePath;
+};
+
+TEST_F(CompanionTest, OpeningByPathIsTheDialogsLoadWithItsBoxes) {
+  ASSERT_TRUE(openSavegameFile(savePath.c_str()));
+  EXPECT_STREQ(viewerState.saveFileName, savePath.c_str());
+  EXPECT_EQ(viewerState.packageCount, 1);
+  EXPECT_EQ(viewerState.rampageCount, 1);
+  EXPECT_TRUE(headlessMessageBoxes().empty());
+
+  // A missing file: the reader's box, and the markers stay.
+  const std::string missing = temporaryPath("missing.b");
+  EXPECT_FALSE(openSavegameFile(missing.c_str()));
+  ASSERT_EQ(headlessMessageBoxes().size(), 1u);
+  EXPECT_EQ(headlessMessageBoxes()[0].text, "Error ! : Error opening file !");
+  EXPECT_EQ(viewerState.packageCount, 1);
+
+  // A path that does not fit the 260-byte name: a box, nothing changes.
+  headlessClearMessageBoxes();
+  const std::string tooLong(SAVE_PATH_SIZE, 'a');
+  EXPECT_FALSE(openSavegameFile(tooLong.c_str()));
+  ASSERT_EQ(headlessMessageBoxes().size(), 1u);
+  EXPECT_EQ(headlessMessageBoxes()[0].text, "Error ! : The path of the chosen file is too long !");
+  EXPECT_STREQ(viewerState.saveFileName, missing.c_str());
+}
+
+// The game rewrites the save: more markers, fewer, and once a version cut
+// short mid-write. Only a check that is due looks at the file; a changed file
+// that reads cleanly replaces the lists, a damaged one keeps them, shows no
+// box and is tried again at every check until it reads cleanly.
+TEST_F(CompanionTest, ReloadFollowsTheSaveQuietlyAndRetriesUntilClean) {
+  EXPECT_FALSE(reloadSavegameIfChanged(0));  // nothing named: nothing to look at
+  EXPECT_EQ(millisecondsUntilReloadCheck(0), UINT32_MAX);
+  ASSERT_TRUE(openSavegameFile(savePath.c_str()));
+
+  uint32_t now = 5000;
+  EXPECT_FALSE(reloadSavegameIfChanged(now));  // unchanged
+  EXPECT_EQ(millisecondsUntilReloadCheck(now), RELOAD_CHECK_INTERVAL_MS);
+
+  rewriteSave(7);
+  EXPECT_FALSE(reloadSavegameIfChanged(now + 10));  // not due yet
+  EXPECT_EQ(viewerState.packageCount, 1);
+  now += RELOAD_CHECK_INTERVAL_MS;
+  EXPECT_TRUE(reloadSavegameIfChanged(now));
+  EXPECT_EQ(viewerState.packageCount, 7);
+  EXPECT_EQ(viewerState.rampageCount, 0);
+
+  // Half of a save with fewer markers: no box, the lists stay, and the same
+  // half-written file is tried again at the next check.
+  std::vector<PickupSpec> three;
+  for (int i = 0; i < 3; ++i) three.push_back(pickup(127, 1, 2, 3));
+  std::vector<unsigned char> bytes = makeSavegame(three);
+  writeBytes(savePath, std::vector<unsigned char>(bytes.begin(), bytes.begin() + bytes.size() / 2));
+  now += RELOAD_CHECK_INTERVAL_MS;
+  EXPECT_FALSE(reloadSavegameIfChanged(now));
+  EXPECT_EQ(viewerState.packageCount, 7);
+  EXPECT_EQ(viewerState.reloadPending, 1);
+  now += RELOAD_CHECK_INTERVAL_MS;
+  EXPECT_FALSE(reloadSavegameIfChanged(now));
+  EXPECT_EQ(viewerState.packageCount, 7);
+
+  // The game finishes writing: the next check reads it.
+  writeBytes(savePath, bytes);
+  now += RELOAD_CHECK_INTERVAL_MS;
+  EXPECT_TRUE(reloadSavegameIfChanged(now));
+  EXPECT_EQ(viewerState.packageCount, 0);
+  EXPECT_EQ(viewerState.rampageCount, 3);
+  EXPECT_EQ(viewerState.reloadPending, 0);
+
+  // The file gone for a moment is a failed reload like any other.
+  std::remove(savePath.c_str());
+  now += RELOAD_CHECK_INTERVAL_MS;
+  EXPECT_FALSE(reloadSavegameIfChanged(now));
+  EXPECT_EQ(viewerState.rampageCount, 3);
+  EXPECT_TRUE(headlessMessageBoxes().empty());
+}
+
+// The millisecond clock wraps after 49 days; a check due just past the wrap
+// is still due in a second, not in 49 days.
+TEST_F(CompanionTest, ReloadChecksSurviveTheClockWrapping) {
+  ASSERT_TRUE(openSavegameFile(savePath.c_str()));
+  const uint32_t beforeWrap = UINT32_MAX - 100;
+  EXPECT_FALSE(reloadSavegameIfChanged(beforeWrap - 5000));
+  EXPECT_EQ(millisecondsUntilReloadCheck(beforeWrap - 5000), RELOAD_CHECK_INTERVAL_MS);
+  EXPECT_FALSE(reloadSavegameIfChanged(beforeWrap));
+  EXPECT_EQ(millisecondsUntilReloadCheck(beforeWrap), RELOAD_CHECK_INTERVAL_MS);
+  rewriteSave(4);
+  EXPECT_EQ(millisecondsUntilReloadCheck(beforeWrap + RELOAD_CHECK_INTERVAL_MS), 0u);
+  EXPECT_TRUE(reloadSavegameIfChanged(beforeWrap + RELOAD_CHECK_INTERVAL_MS));
+  EXPECT_EQ(viewerState.packageCount, 4);
+}
+
+// The inverse projection undoes the forward one for every window shape,
+// camera and zoom the controls can reach; the map's corners land where the
+// frame draws them (at 640 x 480 and zoom 4 the square spans 223.9 pixels
+// either side of the middle).
+TEST_F(CompanionTest, PixelAndMapPositionAreInverses) {
+  double x;
+  double y;
+  pixelOfSavegamePoint(-2000.0, 2000.0, &x, &y);
+  const double halfSide = 240.0 / (4.0 * std::tan(15.0 * 3.14159265358979323846 / 180.0));
+  EXPECT_NEAR(x, 320.0 - halfSide, 1e-3);
+  EXPECT_NEAR(y, 240.0 - halfSide, 1e-3);
+
+  const int32_t sizes[][2] = {{640, 480}, {800, 600}, {1920, 480}, {640, 1200}};
+  const float cameras[] = {-0.755f, 0.0f, 0.3f};
+  const float zooms[] = {0.90000165f, 2.5f, 4.0f};
+  for (const auto &size : sizes) {
+    for (float camera : cameras) {
+      for (float zoom : zooms) {
+        viewerState.windowWidth = size[0];
+        viewerState.windowHeight = size[1];
+        viewerState.cameraX = camera;
+        viewerState.cameraY = -camera;
+        viewerState.zoom = zoom;
+        for (int32_t pixel : {0, 17, 239, 479}) {
+          double mapX;
+          double mapY;
+          savegamePointAtPixel(pixel, pixel, &mapX, &mapY);
+          pixelOfSavegamePoint(mapX, mapY, &x, &y);
+          ASSERT_NEAR(x, pixel + 0.5, 1e-6) << size[0] << "x" << size[1] << " zoom " << zoom;
+          ASSERT_NEAR(y, pixel + 0.5, 1e-6) << size[0] << "x" << size[1] << " zoom " << zoom;
+        }
+      }
+    }
+  }
+}
+
+// The information line: the map position under the pointer, and the nearest
+// marker within 6 pixels with its kind, index and position, non-finite
+// numbers written as the list command writes them.
+TEST_F(CompanionTest, InformationLineNamesTheMarkerUnderThePointer) {
+  writeBytes(savePath, makeSavegame({pickup(154, 0, 0, NAN), pickup(154, 500, 500, 1.25f),
+                                     pickup(127, 540, 500, -INFINITY)}));
+  ASSERT_TRUE(openSavegameFile(savePath.c_str()));
+  char lines[INFO_LINE_COUNT][INFO_LINE_SIZE];
+
+  // At zoom 4 the rampage at 540 stands 4.5 pixels right of the package at
+  // 500. The pointer about 3 pixels left of the package names the package.
+  double x;
+  double y;
+  pixelOfSavegamePoint(500, 500, &x, &y);
+  viewerState.mouseX = static_cast<int32_t>(std::floor(x)) - 3;
+  viewerState.mouseY = static_cast<int32_t>(std::floor(y));
+  ASSERT_EQ(composeInfoLines(lines), 2);
+  EXPECT_EQ(std::string(lines[1]), "package 1: 500.0, 500.0, 1.2");
+  double mapX;
+  double mapY;
+  savegamePointAtPixel(viewerState.mouseX, viewerState.mouseY, &mapX, &mapY);
+  char expected[INFO_LINE_SIZE];
+  std::snprintf(expected, sizeof expected, "map %.1f, %.1f", mapX, mapY);
+  EXPECT_EQ(std::string(lines[0]), expected);
+
+  // About 4 pixels right of the package: the rampage is nearer and wins.
+  viewerState.mouseX += 7;
+  ASSERT_EQ(composeInfoLines(lines), 2);
+  EXPECT_EQ(std::string(lines[1]), "rampage 0: 540.0, 500.0, -inf");
+
+  pixelOfSavegamePoint(0, 0, &x, &y);
+  viewerState.mouseX = static_cast<int32_t>(std::floor(x));
+  viewerState.mouseY = static_cast<int32_t>(std::floor(y));
+  ASSERT_EQ(composeInfoLines(lines), 2);
+  EXPECT_EQ(std::string(lines[1]), "package 0: 0.0, 0.0, nan");
+
+  // Seven pixels away from every marker: the position alone.
+  viewerState.mouseY += 7;
+  EXPECT_EQ(composeInfoLines(lines), 1);
+}
+
+}  // namespace
