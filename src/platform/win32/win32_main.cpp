@@ -3,11 +3,15 @@
 // device context and the palette when it ends.
 #include <windows.h>
 
+#include <cstring>
+
 #include "app/controls.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
 #include "platform/win32/win32_window.h"
 #include "render/frame.h"
+#include "save/live_reload.h"
+#include "save/open_dialog.h"
 
 namespace {
 
@@ -38,8 +42,9 @@ HWND createMainWindow(HINSTANCE instance) {
                          nullptr);
 }
 
-// Takes at most one message a pass; a pass that finds the queue empty applies
-// the recorded input and draws a frame. Never waits.
+// Takes at most one message a pass; a pass that finds the queue empty looks at
+// the loaded save when that is due (reading it again when the game has
+// rewritten it), applies the recorded input and draws a frame. Never waits.
 void runMessageLoop() {
   MSG message;
   while (viewerState.running) {
@@ -51,10 +56,31 @@ void runMessageLoop() {
       TranslateMessage(&message);
       DispatchMessageA(&message);
     } else {
+      reloadSavegameIfChanged(GetTickCount());
       applyControls();
       renderFrame();
     }
   }
+}
+
+// The savegame named on the command line, as Explorer passes a file dropped
+// on the program's icon: the whole line, without the quotes around a name
+// with spaces and without surrounding blanks. Empty when there is none.
+void savePathFromCommandLine(const char *commandLine, char *path, size_t size) {
+  path[0] = '\0';
+  if (!commandLine) return;
+  while (*commandLine == ' ' || *commandLine == '\t') ++commandLine;
+  size_t length = std::strlen(commandLine);
+  while (length > 0 && (commandLine[length - 1] == ' ' || commandLine[length - 1] == '\t')) --length;
+  if (length >= 2 && commandLine[0] == '"' && commandLine[length - 1] == '"') {
+    ++commandLine;
+    length -= 2;
+  }
+  // Longer than any path the savegame name can hold: keep one byte too many,
+  // so that the opener tells the user so.
+  if (length >= size) length = size - 1;
+  std::memcpy(path, commandLine, length);
+  path[length] = '\0';
 }
 
 void releaseSurface() {
@@ -69,7 +95,7 @@ void releaseSurface() {
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
   viewerState.instance = instance;
   viewerState.windowWidth = CLIENT_WIDTH;
   viewerState.windowHeight = CLIENT_HEIGHT;
@@ -89,6 +115,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
   ShowWindow(window, showCommand);
   SetForegroundWindow(window);
   UpdateWindow(window);
+  // A save named on the command line opens once the first frame is up, as if
+  // chosen in the dialog.
+  char savePath[SAVE_PATH_SIZE + 1];
+  savePathFromCommandLine(commandLine, savePath, sizeof savePath);
+  if (savePath[0] != '\0') openSavegameFile(savePath);
 
   runMessageLoop();
   releaseSurface();

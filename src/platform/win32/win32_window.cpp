@@ -3,6 +3,9 @@
 #include "platform/win32/win32_window.h"
 
 #include <cstdint>
+#include <cstring>
+
+#include <shellapi.h>
 
 #include "app/input.h"
 #include "app/resize.h"
@@ -10,12 +13,26 @@
 #include "platform/win32/win32_pixel_format.h"
 #include "render/frame.h"
 #include "render/resources.h"
+#include "save/open_dialog.h"
+#include "save/savegame.h"
 
 namespace {
 
 // Pointer positions come as two unsigned 16-bit halves of lParam.
 int32_t pointerX(LPARAM lParam) { return LOWORD(lParam); }
 int32_t pointerY(LPARAM lParam) { return HIWORD(lParam); }
+
+// Buffer swaps wait for the display's refresh where the driver lets the
+// program ask for it (WGL_EXT_swap_control); elsewhere nothing changes.
+void askForSwapInterval() {
+  using SwapIntervalFunction = BOOL(WINAPI *)(int);
+  const PROC address = wglGetProcAddress("wglSwapIntervalEXT");
+  if (!address) return;
+  SwapIntervalFunction swapInterval;
+  static_assert(sizeof swapInterval == sizeof address, "a function pointer");
+  std::memcpy(&swapInterval, &address, sizeof address);
+  swapInterval(1);
+}
 
 // Device context, pixel format and palette, the OpenGL context (current from
 // here to shutdown), the graphics resources, and the pointer at the centre of
@@ -27,11 +44,27 @@ void createSurface(HWND window) {
   HGLRC glContext = wglCreateContext(deviceContext);
   viewerState.glContext = glContext;
   wglMakeCurrent(deviceContext, glContext);
+  askForSwapInterval();
   initGraphics();
   startPointerAtCentre();
   // Screen coordinates: the window stands at (0, 0), so this is near, not
   // at, the client point the record holds.
   SetCursorPos(viewerState.mouseX, viewerState.mouseY);
+  // Saves dropped on the window open as if chosen in the dialog.
+  DragAcceptFiles(window, TRUE);
+}
+
+// A save dropped on the window: the first file of the drop is opened.
+void openDroppedFile(HDROP drop) {
+  char path[SAVE_PATH_SIZE + 1] = {};
+  const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+  const bool fits = length > 0 && length < sizeof path && DragQueryFileA(drop, 0, path, sizeof path) == length;
+  DragFinish(drop);
+  if (fits) {
+    openSavegameFile(path);
+  } else if (length > 0) {
+    showErrorBox(PATH_TOO_LONG, "Error !");
+  }
 }
 
 void keepMinimumSize(WPARAM edge, RECT *rect) {
@@ -81,6 +114,9 @@ LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
       return 0;
     case WM_MOUSEWHEEL:
       handleWheel(static_cast<int16_t>(HIWORD(wParam)));
+      return 0;
+    case WM_DROPFILES:
+      openDroppedFile(reinterpret_cast<HDROP>(wParam));
       return 0;
     case WM_SIZING:
       keepMinimumSize(wParam, reinterpret_cast<RECT *>(lParam));
