@@ -194,8 +194,7 @@ check_loaded() {
   markers_at loaded 4
 }
 
-# check_zoom [KEY...]: zooms in and out with the keypad and the wheel and back
-# to the start; each KEY is pressed last and must leave the zoom alone.
+# Zooms in and out with the keypad and the wheel and back to the start.
 check_zoom() {
   step "zoom"
   press KP_Add
@@ -212,10 +211,6 @@ check_zoom() {
   markers_at wheel_in 3.8
   press KP_Subtract
   press KP_Subtract
-  local key
-  for key in "$@"; do
-    press "$key"
-  done
   shot zoom_back
   [ "$(differing loaded zoom_back)" -eq 0 ] || fail "not back at the start zoom"
 }
@@ -276,4 +271,119 @@ check_escape() {
   step "escape"
   hold Escape 0.2
   expect_exit_status_1 "escape"
+}
+
+# --- conditions over time -------------------------------------------------------
+
+# wait_picture NAME SECONDS CHECK...: takes screenshots named NAME until the
+# command CHECK... succeeds on one (it reads $work/NAME.ppm), at most SECONDS
+# long. Prints how long it took in `waited`; fails the test when it never held.
+wait_picture() {
+  local name=$1 limit=$2 start now
+  shift 2
+  start=$(date +%s.%N)
+  while :; do
+    grab "$name"
+    "$@" >/dev/null 2>&1 && break
+    now=$(date +%s.%N)
+    if awk -v s="$start" -v n="$now" -v l="$limit" 'BEGIN { exit !(n - s > l) }'; then
+      fail "$name: no such picture within $limit s ($*)"
+    fi
+  done
+  waited=$(awk -v s="$start" -v n="$(date +%s.%N)" 'BEGIN { printf "%.2f", n - s }')
+}
+# Whether the help page is up, or the counter panel.
+help_shown() { [ "$(count "$1" 64 100 576 300 white)" -gt 500 ]; }
+panel_shown() { [ "$(count "$1" 600 0 640 200 white)" -gt 0 ] && ! help_shown "$1"; }
+# Red pixels in the map area (package markers).
+red_pixels() { count "$1" 0 0 460 480 red; }
+
+# --- the companion features ------------------------------------------------------
+
+# Ten instant taps of 'H' (no hold at all) each toggle the help page, and ten
+# of 'O' each open the chooser, which the test closes again with escape.
+check_taps() {
+  step "instant taps"
+  local i chooser
+  for i in $(seq 10); do
+    xdotool key h
+    wait_picture tap_help 10 help_shown tap_help
+    xdotool key h
+    wait_picture tap_panel 10 panel_shown tap_panel
+  done
+  echo "10 of 10 taps of 'H' showed the help page and 10 of 10 took it away"
+  for i in $(seq 10); do
+    xdotool key o
+    chooser=$(wait_window "Open a File\"" 20) || fail "tap $i of 'O' opened no chooser"
+    close_chooser "$chooser"
+    focus "$viewer_window"
+  done
+  echo "10 of 10 taps of 'O' opened the chooser"
+}
+
+# check_reload SAVE: the save the viewer has loaded (all markers of
+# $work/markers.txt) is rewritten on disk as the game writes it: with fewer
+# markers, then cut short in the middle of a write, then complete again. Each
+# clean version shows on screen with no box; the cut one changes nothing.
+check_reload() {
+  step "live reload"
+  local save=$1 full_red few_red
+  cp "$save" "$work/full.b"
+  cp "$work/markers.txt" "$work/markers_full.txt"
+  write_save_file "$work/few.b" "$work/markers_few.txt" 12
+  full_red=$(red_pixels loaded)
+
+  cat "$work/few.b" >"$save"
+  cp "$work/markers_few.txt" "$work/markers.txt"
+  wait_picture reload_few 10 fewer_markers_shown reload_few "$full_red"
+  echo "fewer markers on screen $waited s after the write"
+  few_red=$(red_pixels reload_few)
+
+  # Half a save: looked at twice (the look is once a second), no box, and
+  # the picture stays as it was.
+  head -c $(($(stat -c %s "$work/full.b") / 2)) "$work/full.b" >"$save"
+  sleep 2.5
+  [ -z "$(window_id "KZR Package Viewer\"")" ] || fail "a box came up for a save cut short"
+  grab reload_cut
+  [ "$(differing reload_few reload_cut)" -eq 0 ] || fail "the picture changed for a save cut short"
+
+  cat "$work/full.b" >"$save"
+  cp "$work/markers_full.txt" "$work/markers.txt"
+  wait_picture reload_full 10 all_markers_shown reload_full "$few_red"
+  echo "the completed save on screen $waited s after the write"
+  [ -z "$(window_id "KZR Package Viewer\"")" ] || fail "a box came up during the reloads"
+}
+fewer_markers_shown() {
+  run_probe markers "$work/$1.ppm" "$work/markers.txt" 640 480 4 0 0 && [ "$(red_pixels "$1")" -lt "$2" ]
+}
+all_markers_shown() {
+  run_probe markers "$work/$1.ppm" "$work/markers.txt" 640 480 4 0 0 && [ "$(red_pixels "$1")" -gt "$2" ]
+}
+
+# check_first_key STARTS: the viewer started afresh STARTS times; each time an
+# instant 'O' as the very first key it gets opens the chooser.
+check_first_key() {
+  step "first key after start, $1 starts"
+  local i chooser
+  for i in $(seq "$1"); do
+    start_viewer
+    xdotool key o
+    chooser=$(wait_window "Open a File\"" 20) || fail "start $i: 'O' as the first key opened no chooser"
+    close_chooser "$chooser"
+    focus "$viewer_window"
+    hold Escape 0.2
+    expect_exit_status_1 "escape" >/dev/null
+  done
+  echo "$1 of $1 fresh starts took an instant 'O' as their first key"
+}
+
+# start_with_save SAVE: the viewer started with the save as its argument shows
+# its markers, with no dialog and no box.
+check_start_with_save() {
+  step "a save given as the argument"
+  start_viewer "$1"
+  check_window
+  wait_picture loaded 20 run_probe markers "$work/loaded.ppm" "$work/markers.txt" 640 480 4 0 0
+  echo "markers on screen $waited s after the window"
+  [ -z "$(window_id "KZR Package Viewer\"")" ] || fail "a box came up for the save given as argument"
 }

@@ -46,16 +46,24 @@ start_xvfb
 
 run_probe() { "$probe" "$@"; }
 # The whole screen: the viewer's window stands at (0, 0).
+grab() { import -window root -depth 8 "ppm:$work/$1.ppm"; }
 shot() {
   sleep 0.4
-  import -window root -depth 8 "ppm:$work/$1.ppm"
+  grab "$1"
 }
+write_save_file() { "$write_save" "$@" >/dev/null; }
 
+# start_viewer [SAVE]
 start_viewer() {
-  (cd "$(dirname "$viewer")" && exec "$viewer") >"$work/viewer.out" 2>"$work/viewer.err" &
+  (cd "$(dirname "$viewer")" && exec "$viewer" "$@") >"$work/viewer.out" 2>"$work/viewer.err" &
   viewer_pid=$!
   viewer_window=$(wait_window "$TITLE_PREFIX" 20) || fail "no viewer window"
   focus "$viewer_window"
+}
+close_chooser() {
+  focus "$1"
+  xdotool key Escape
+  wait_gone "Open a File\"" 10 || fail "the chooser did not close on escape"
 }
 # Opens the chooser with 'O', types a path and confirms it. With a second
 # argument, first takes a screenshot of that name of the viewer beside it.
@@ -126,10 +134,17 @@ shot resized_back
 [ "$(differing loaded resized_back)" -eq 0 ] || fail "not the same picture back at 640 x 480"
 
 # --- zoom ----------------------------------------------------------------------------
-check_zoom minus # the main keyboard's minus does nothing
+check_zoom
 press KP_Subtract # at the far bound: nothing
 shot zoom_bound
 [ "$(differing loaded zoom_bound)" -eq 0 ] || fail "keypad minus passed the far bound"
+# The main keyboard's '=' (the '+' key) and '-' zoom as the keypad's do.
+press equal
+shot zoom_main_plus
+markers_at zoom_main_plus 3.9
+press minus
+shot zoom_main_minus
+[ "$(differing loaded zoom_main_minus)" -eq 0 ] || fail "the main keyboard's '-' did not zoom back out"
 
 # --- panning -------------------------------------------------------------------------
 check_pan Up "the up arrow"
@@ -145,5 +160,12 @@ start_viewer
 sleep 0.5
 "$close_window" "$viewer_window"
 expect_exit_status_1 "closing the window"
+
+# --- the companion: a save by argument, rewritten by the game; quick taps ------------
+check_start_with_save "$work/save.b"
+check_reload "$work/save.b"
+check_taps
+check_escape
+check_first_key 20
 
 echo "PASSED"

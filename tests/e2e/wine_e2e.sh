@@ -45,18 +45,28 @@ start_xvfb
 win() { "$wine_run" "$prefix" "$@" | tr -d '\r'; }
 run_probe() { win "$probe" "$@"; }
 # The client area alone: wine's X window for it stands at (client_x, client_y).
+grab() { import -window root -crop "640x480+$client_x+$client_y" +repage -depth 8 "ppm:$work/$1.ppm"; }
 shot() {
   sleep 0.5
-  import -window root -crop "640x480+$client_x+$client_y" +repage -depth 8 "ppm:$work/$1.ppm"
+  grab "$1"
 }
 # The Windows name of a file of the test (wine's drive Z: is the root).
 windows_path() { local path=$1; echo "Z:${path//\//\\}"; }
+write_save_file() { win "$write_save" "$@" >/dev/null; }
 
+# start_viewer [SAVE]
 start_viewer() {
-  (cd "$work/run" && exec "$wine_run" "$prefix" package-viewer.exe) >"$work/viewer.out" 2>&1 &
+  local arguments=()
+  [ $# -gt 0 ] && arguments=("$(windows_path "$1")")
+  (cd "$work/run" && exec "$wine_run" "$prefix" package-viewer.exe "${arguments[@]}") >"$work/viewer.out" 2>&1 &
   viewer_pid=$!
   viewer_window=$(wait_window "$TITLE_PREFIX" 60) || fail "no viewer window"
   focus "$viewer_window"
+}
+close_chooser() {
+  focus "$1"
+  xdotool key Escape
+  wait_gone "Open a File\"" 10 || fail "the dialog did not close on escape"
 }
 # Opens the dialog with 'O', types a path into its name field and confirms.
 choose_file() {
@@ -98,9 +108,14 @@ choose_file "$work/save.b"
 check_loaded
 
 # --- zoom ----------------------------------------------------------------------------
-# No further key that must leave the zoom alone.
-# shellcheck disable=SC2119
 check_zoom
+# The main keyboard's '=' (the '+' key) and '-' zoom as the keypad's do.
+press equal
+shot zoom_main_plus
+markers_at zoom_main_plus 3.9
+press minus
+shot zoom_main_minus
+[ "$(differing loaded zoom_main_minus)" -eq 0 ] || fail "the main keyboard's '-' did not zoom back out"
 
 # --- panning -------------------------------------------------------------------------
 check_pan w "'W'"
@@ -115,5 +130,12 @@ step "close"
 start_viewer
 xdotool key alt+F4
 expect_exit_status_1 "Alt+F4 (closing the window)"
+
+# --- the companion: a save by argument, rewritten by the game; quick taps ------------
+check_start_with_save "$work/save.b"
+check_reload "$work/save.b"
+check_taps
+check_escape
+check_first_key 20
 
 echo "PASSED"

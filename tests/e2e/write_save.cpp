@@ -1,7 +1,9 @@
 // Writes the savegame that the end-to-end test loads, and a list of the
 // markers it holds ("package|rampage X Y Z" per line) for the screenshot
 // checks. The markers lie on a jittered grid, far enough apart that no two
-// overlap on screen, with heights that give every package shape.
+// overlap on screen, with heights that give every package shape. With a
+// COUNT, only the first COUNT markers are kept: the same save as the game
+// would write it with the others still to be collected.
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -21,8 +23,9 @@ uint32_t nextRandom(uint32_t *state) {
 }  // namespace
 
 int main(int argc, char **argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: e2e-write-save SAVE.b MARKERS.txt\n");
+  const int limit = argc == 4 ? std::atoi(argv[3]) : PACKAGE_CAPACITY + RAMPAGE_CAPACITY;
+  if (argc != 3 && argc != 4) {
+    std::fprintf(stderr, "usage: e2e-write-save SAVE.b MARKERS.txt [COUNT]\n");
     return 2;
   }
   std::vector<PickupSpec> pickups;
@@ -44,6 +47,7 @@ int main(int argc, char **argv) {
       const float y = -1920.0f + 320.0f * static_cast<float>(row) + 80.0f +
                       static_cast<float>(nextRandom(&state) % 160);
       const float z = static_cast<float>(nextRandom(&state) % 26);
+      if (packages + rampages >= limit) break;
       if (roll < 6 && packages < PACKAGE_CAPACITY) {
         pickups.push_back(pickup(PICKUP_KIND_PACKAGE, x, y, z));
         std::fprintf(list, "package %.1f %.1f %.1f\n", x, y, z);
