@@ -91,8 +91,8 @@ void drawUpTriangle() {
 
 void moveToMarker(const PickupMarker &marker) {
   glPushMatrix();
-  glTranslatef(marker.x * MARKER_SCALE + viewerState.cameraX,
-               marker.y * MARKER_SCALE + viewerState.cameraY, -viewerState.zoom);
+  const ScenePoint centre = markerScenePoint(marker);
+  glTranslatef(centre.x, centre.y, -viewerState.zoom);
 }
 
 void drawMap() {
@@ -221,6 +221,10 @@ void leaveOverlay() {
 }
 
 }  // namespace
+
+ScenePoint markerScenePoint(const PickupMarker &marker) {
+  return {marker.x * MARKER_SCALE + viewerState.cameraX, marker.y * MARKER_SCALE + viewerState.cameraY};
+}
 
 void renderFrame() {
   glClearColor(BACKGROUND[0], BACKGROUND[1], BACKGROUND[2], BACKGROUND[3]);
