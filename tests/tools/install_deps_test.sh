@@ -42,8 +42,14 @@ case $1 in
   *) echo "dpkg $*" >>"$STUB_LOG" ;;
 esac
 STUB
-printf '#!/bin/sh\necho "apt-get $*" >>"$STUB_LOG"\n' >"$work/bin/apt-get"
-printf '#!/bin/sh\nexec "$@"\n' >"$work/bin/sudo"
+cat >"$work/bin/apt-get" <<'STUB'
+#!/bin/sh
+echo "apt-get $*" >>"$STUB_LOG"
+STUB
+cat >"$work/bin/sudo" <<'STUB'
+#!/bin/sh
+exec "$@"
+STUB
 chmod +x "$work/bin/"*
 export PATH="$work/bin:$PATH" STUB_DB="$work/db" STUB_LOG="$work/log"
 
