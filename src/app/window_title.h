@@ -3,9 +3,11 @@
 // followed by one space and our credit.
 #pragma once
 
-#define VIEWER_NAME_AND_VERSION "KZR Tern Haven  Package Viewer V0.2a"
+#include "app/viewer_version.h"
+
+#define VIEWER_NAME_AND_VERSION "KZR Tern Haven  Package Viewer V" VIEWER_VERSION_TEXT
 
 constexpr char WINDOW_TITLE[] = VIEWER_NAME_AND_VERSION " - port by the Tern Haven Viewer crew";
 
 // The version that --version reports.
-constexpr char VIEWER_VERSION[] = "0.2a";
+constexpr char VIEWER_VERSION[] = VIEWER_VERSION_TEXT;

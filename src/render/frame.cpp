@@ -111,8 +111,8 @@ void drawUpTriangle() {
 
 void moveToMarker(const PickupMarker &marker) {
   glPushMatrix();
-  glTranslatef(marker.x * SAVEGAME_TO_SCENE + viewerState.cameraX,
-               marker.y * SAVEGAME_TO_SCENE + viewerState.cameraY, -viewerState.zoom);
+  const ScenePoint centre = markerScenePoint(marker);
+  glTranslatef(centre.x, centre.y, -viewerState.zoom);
 }
 
 void drawMap() {
@@ -254,6 +254,10 @@ void leaveOverlay() {
 }
 
 }  // namespace
+
+ScenePoint markerScenePoint(const PickupMarker &marker) {
+  return {marker.x * SAVEGAME_TO_SCENE + viewerState.cameraX, marker.y * SAVEGAME_TO_SCENE + viewerState.cameraY};
+}
 
 void renderFrame() {
   glClearColor(BACKGROUND[0], BACKGROUND[1], BACKGROUND[2], BACKGROUND[3]);

@@ -1,6 +1,8 @@
 // Drawing one complete frame: the map, the markers and the overlay.
 #pragma once
 
+struct PickupMarker;
+
 // Draws the whole picture from viewerState into the back buffer and presents
 // it with platformSwapBuffers. Expects the projection and viewport of the last
 // resize, and the state that initGraphics set. Leaves the model-view matrix
@@ -8,3 +10,13 @@
 // texture bound, blending off, the colour white and the text blend function
 // (GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR) set. Allocates nothing.
 void renderFrame();
+
+// Where a marker's centre stands in the scene: its savegame x and y scaled to
+// scene units and shifted by the camera. Each product and sum is rounded to a
+// 32-bit float, on every platform alike (the 32-bit Windows build does its
+// float arithmetic in SSE registers for that, see the top CMakeLists.txt).
+struct ScenePoint {
+  float x;
+  float y;
+};
+ScenePoint markerScenePoint(const PickupMarker &marker);

@@ -3,6 +3,7 @@
 set -euo pipefail
 tool=$1
 make_save=$2
+version=$3
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -36,5 +37,6 @@ set +e
 "$tool" frobnicate >/dev/null 2>&1; [ $? -eq 2 ] || fail "unknown command did not exit 2"
 set -e
 "$tool" --help | grep -q '^Usage:' || fail "--help printed no usage"
-"$tool" --version | grep -q '^package-tool ' || fail "--version printed no version"
+version_line=$("$tool" --version)
+[[ $version_line == "package-tool $version "* ]] || fail "--version printed: $version_line"
 echo "package-tool list: all checks passed"

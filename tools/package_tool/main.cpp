@@ -4,12 +4,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/viewer_version.h"
 #include "package_tool/commands.h"
 #include "platform/headless/headless.h"
 
 namespace {
 
-const char *const VERSION_TEXT = "package-tool 0.2a (KZR Tern Haven Package Viewer)";
+const char *const VERSION_TEXT = "package-tool " VIEWER_VERSION_TEXT " (KZR Tern Haven Package Viewer)";
 
 void printMessageBox(const char *caption, const char *text) {
   // The loader's open-failure text ends in a newline of its own.

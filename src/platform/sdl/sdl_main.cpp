@@ -3,7 +3,7 @@
 // to its handler and then, when something can have changed, applies the
 // controls and draws a frame; when nothing moves it sleeps until the next
 // event or the next look at the loaded save. The exit status is 1, whichever
-// way the loop ended.
+// way the loop ended, and 3 when the window could not be made.
 #include <cstdio>
 #include <cstring>
 
@@ -29,6 +29,9 @@
 namespace {
 
 constexpr int EXIT_STATUS = 1;
+// No display, no video system or no OpenGL window: the loop never ran. Not 1,
+// so that scripts/viewer can tell it from a window that was closed.
+constexpr int START_FAILURE_STATUS = 3;
 // Depth buffers asked for, best first: the closest one the display offers wins.
 constexpr int DEPTH_SIZES[] = {32, 24, 16, 0};
 
@@ -192,13 +195,13 @@ int main(int argc, char **argv) {
 
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     reportStartFailure("cannot start the video system");
-    return EXIT_STATUS;
+    return START_FAILURE_STATUS;
   }
   if (!hasVisibleDisplay()) {
     std::fprintf(stderr, "package-viewer: no display to show a window on (video driver '%s')\n",
                  SDL_GetCurrentVideoDriver());
     SDL_Quit();
-    return EXIT_STATUS;
+    return START_FAILURE_STATUS;
   }
   // The window starts at its smallest size, a client area of 640 x 480.
   viewerState.windowWidth = MINIMUM_WINDOW_WIDTH;
@@ -209,7 +212,7 @@ int main(int argc, char **argv) {
   if (!createWindowAndContext(&window, &context)) {
     reportStartFailure("cannot create an OpenGL window");
     SDL_Quit();
-    return EXIT_STATUS;
+    return START_FAILURE_STATUS;
   }
   viewerState.window = window;
   viewerState.deviceContext = window;
