@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+#include <shellapi.h>
+#include <shlobj.h>
+
 #include <cstring>
 #include <vector>
 
@@ -12,6 +15,7 @@
 #include "platform/platform.h"
 #include "platform/win32/win32_pixel_format.h"
 #include "platform/win32/win32_window.h"
+#include "platform/headless/headless.h"
 #include "support/savegame_writer.h"
 
 namespace {
@@ -55,6 +59,46 @@ class WindowProcedure : public ::testing::Test {
     return windowProc(nullptr, message, wParam, lParam);
   }
 };
+
+// The block Explorer hands a window for a drop: a DROPFILES header followed
+// by the names, each NUL-terminated, and one more NUL at the end.
+HDROP makeDrop(const std::vector<std::string> &names) {
+  size_t size = sizeof(DROPFILES) + 1;
+  for (const std::string &name : names) size += name.size() + 1;
+  HGLOBAL block = GlobalAlloc(GHND, size);
+  auto *header = static_cast<DROPFILES *>(GlobalLock(block));
+  header->pFiles = sizeof(DROPFILES);
+  char *text = reinterpret_cast<char *>(header + 1);
+  for (const std::string &name : names) {
+    std::memcpy(text, name.c_str(), name.size() + 1);
+    text += name.size() + 1;
+  }
+  GlobalUnlock(block);
+  return static_cast<HDROP>(block);
+}
+
+// A save dropped on the window opens as if chosen in the dialog (the first
+// of several files); a name too long for the savegame path gets its box.
+TEST_F(WindowProcedure, DroppedSavesOpenAsIfChosen) {
+  headlessClearMessageBoxes();
+  const std::string save = temporaryPath("dropped.b");
+  writeBytes(save, makeSavegame({pickup(154, 1, 2, 3), pickup(154, 4, 5, 6)}));
+  const std::string other = temporaryPath("other.b");
+  writeBytes(other, makeSavegame({pickup(127, 1, 2, 3)}));
+
+  EXPECT_EQ(send(WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({save, other})), 0), 0);
+  EXPECT_STREQ(viewerState.saveFileName, save.c_str());
+  EXPECT_EQ(viewerState.packageCount, 2);
+  EXPECT_EQ(viewerState.rampageCount, 0);
+  EXPECT_TRUE(headlessMessageBoxes().empty());
+
+  const std::string tooLong = "C:\\" + std::string(300, 'a') + ".b";
+  EXPECT_EQ(send(WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({tooLong})), 0), 0);
+  ASSERT_EQ(headlessMessageBoxes().size(), 1u);
+  EXPECT_EQ(headlessMessageBoxes()[0].text, "Error ! : The path of the chosen file is too long !");
+  EXPECT_STREQ(viewerState.saveFileName, save.c_str());
+  EXPECT_EQ(viewerState.packageCount, 2);
+}
 
 TEST_F(WindowProcedure, KeysAreRecordedByTheirVirtualKeyCode) {
   EXPECT_EQ(send(WM_KEYDOWN, 'O', 0x00180001), 0);
