@@ -5,16 +5,13 @@
 // again, so a quick tap is never lost.
 #include "app/controls.h"
 
+#include "app/view.h"
 #include "app/viewer_state.h"
 #include "save/open_dialog.h"
 
 namespace {
 
 constexpr float DRAG_SCALE = 0.0078125f;  // world units per pixel of pointer motion (1/128)
-constexpr float CAMERA_LIMIT = 0.75f;
-constexpr float ZOOM_STEP = 0.1f;
-constexpr float ZOOM_NEAREST = 1.0f;
-constexpr float ZOOM_FARTHEST = 4.0f;
 
 constexpr uint32_t KEY_A = 'A';
 constexpr uint32_t KEY_D = 'D';

@@ -2,13 +2,10 @@
 // the minimum-size rule for a window being sized.
 #include "app/input.h"
 
+#include "app/view.h"
 #include "app/viewer_state.h"
 
 namespace {
-
-constexpr float ZOOM_STEP = 0.1f;
-constexpr float ZOOM_NEAREST = 1.0f;
-constexpr float ZOOM_FARTHEST = 4.0f;
 
 bool isKeyCode(uint32_t virtualKey) { return virtualKey < static_cast<uint32_t>(KEY_CODE_COUNT); }
 

@@ -7,6 +7,8 @@
 
 #include <cstdint>
 
+#include "app/view.h"
+
 // A key went down (also each auto-repeat) or up. Sets keyDown to 1 or 0 and
 // keyEvent to 1. Codes outside 0..255 are ignored.
 void handleKeyDown(uint32_t virtualKey);
@@ -54,8 +56,9 @@ enum SizingEdge : int32_t {
   SIZING_BOTTOMRIGHT = 8,
 };
 
-constexpr int32_t MINIMUM_WINDOW_WIDTH = 640;
-constexpr int32_t MINIMUM_WINDOW_HEIGHT = 480;
+// The window is sized no smaller than it starts.
+constexpr int32_t MINIMUM_WINDOW_WIDTH = START_WINDOW_WIDTH;
+constexpr int32_t MINIMUM_WINDOW_HEIGHT = START_WINDOW_HEIGHT;
 
 // Keeps a rectangle that is being sized at least 640 x 480 by moving the edge
 // that is being dragged: too narrow moves the dragged left or right side, too

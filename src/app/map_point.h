@@ -5,11 +5,7 @@
 
 #include <cstdint>
 
-// The vertical field of view of the scene's perspective, in degrees.
-constexpr double FIELD_OF_VIEW_DEGREES = 30.0;
-// Savegame units to scene units: the map square from -1 to 1 stands for the
-// savegame area from -2000 to 2000.
-constexpr float SAVEGAME_TO_SCENE = 0.0005f;
+#include "app/view.h"
 
 // Client pixels (x to the right, y downward, (0, 0) the top-left pixel's
 // corner) of the savegame position (x, y) in the plane of the map, for the

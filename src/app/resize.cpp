@@ -1,14 +1,9 @@
 // The projection and viewport for a new client size.
 #include "app/resize.h"
 
-#include "app/map_point.h"
+#include "app/view.h"
 #include "app/viewer_state.h"
 #include "render/gl.h"
-
-namespace {
-constexpr GLfloat NEAR_PLANE = 0.1f;      // widened from 32-bit, as the scene was tuned with it
-constexpr GLdouble FAR_PLANE = 4096.0;
-}  // namespace
 
 void resizeViewport(int32_t width, int32_t height) {
   // Zero height leaves no finite aspect ratio, and gluPerspective refuses an

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "app/view.h"
 #include "platform/platform.h"
 
 // One kept pickup: its position in savegame world units, copied bit for bit
@@ -37,8 +38,8 @@ struct ViewerState {
   PlatformHandle palette = nullptr;
 
   // Client-area size in pixels.
-  int32_t windowWidth = 640;
-  int32_t windowHeight = 480;
+  int32_t windowWidth = START_WINDOW_WIDTH;
+  int32_t windowHeight = START_WINDOW_HEIGHT;
 
   // Camera, in world units; the map square spans -1 to 1 around it.
   float cameraX = 0.0f;
