@@ -16,7 +16,7 @@ close_window=$(realpath "$4")
 work=$(realpath -m "$5")
 keep_screenshot=${6:+$(realpath -m "$6")}
 
-require_tools Xvfb xdotool zenity import convert xwininfo
+require_tools Xvfb xdotool zenity import convert xwininfo setxkbmap
 
 rm -rf "$work"
 mkdir -p "$work/home" "$work/runtime"
@@ -165,7 +165,8 @@ expect_exit_status_1 "closing the window"
 
 # --- a small 16-bit screen -------------------------------------------------------------
 # 1024 x 768 with 5/6/5 colour, as over VNC: the viewer starts and draws the
-# map, and the chooser, which GTK makes wider than that, is fitted to it.
+# map, the chooser, which GTK makes wider than that, is fitted to it, and a
+# Russian layout leaves the keys where they are.
 # Without Composite, whose 32-bit visual would offer 8/8/8 all the same.
 step "16-bit screen of 1024 x 768"
 stop_xvfb
@@ -196,6 +197,12 @@ focus "$viewer_window"
 press h
 shot small_help
 [ "$(count small_help 64 100 576 300 white)" -gt 500 ] || fail "'H' after a cancel showed no help page"
+# Under a Russian layout the key of 'H' types a Cyrillic letter and still
+# toggles the help page.
+setxkbmap ru
+press Cyrillic_er
+shot small_russian
+[ "$(differing start small_russian)" -eq 0 ] || fail "the 'H' key of a Russian layout did not hide the help page"
 check_escape
 
 echo "PASSED"
