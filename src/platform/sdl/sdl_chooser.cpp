@@ -33,6 +33,11 @@ constexpr char UNUSABLE_ANSWER_MESSAGE[] = "The file dialog did not return a usa
 // Output beyond this is not kept: no path that long could be accepted.
 constexpr size_t OUTPUT_LIMIT = 4096;
 constexpr int POLL_MILLISECONDS = 15;
+// The chooser's window is looked for this often, and for this long after the
+// start: a chooser whose window is not on the main window's X display (under
+// Wayland, say) is never found, and every look lists the screen's windows.
+constexpr Uint32 FIT_INTERVAL_MILLISECONDS = 100;
+constexpr Uint32 FIT_PERIOD_MILLISECONDS = 10000;
 // zenity's status for Cancel, Escape or a closed window; kdialog's for Cancel.
 constexpr int CHOOSER_CANCEL_STATUS = 1;
 
@@ -136,8 +141,14 @@ ChooserEnd waitForChooser(pid_t pid, int outputFd, std::string *output) {
   bool closeRequested = false;
   bool readFailed = false;
   bool fitted = false;
+  const Uint32 started = SDL_GetTicks();
+  Uint32 lastLook = started - FIT_INTERVAL_MILLISECONDS;
   for (;;) {
-    if (!fitted) fitted = fitChooserWindow(pid);
+    const Uint32 now = SDL_GetTicks();
+    if (!fitted && now - started < FIT_PERIOD_MILLISECONDS && now - lastLook >= FIT_INTERVAL_MILLISECONDS) {
+      lastLook = now;
+      fitted = fitChooserWindow(pid);
+    }
     pollfd readable{outputFd, POLLIN, 0};
     const int ready = poll(&readable, 1, POLL_MILLISECONDS);
     if (ready > 0) {
