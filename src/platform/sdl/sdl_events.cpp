@@ -16,7 +16,7 @@ void handleKey(const SDL_KeyboardEvent &key) {
   // Repeats arrive as further key-down events, each a fresh event again.
   if (key.type == SDL_KEYDOWN) {
     // Keys pressed with Alt held belong to the system, as on Windows. Their
-    // release is still recorded, so a key that Alt joined stays held no longer.
+    // releases are still recorded, so a key held before Alt went down is let go.
     if ((key.keysym.mod & KMOD_ALT) != 0) return;
     handleKeyDown(static_cast<uint32_t>(virtualKey));
   } else {
@@ -51,7 +51,7 @@ bool handleWindowEvent(const SDL_WindowEvent &window) {
   }
 }
 
-// Input that a modal box or chooser keeps from the main window.
+// Input that a modal box keeps from the main window.
 bool isModalDroppedInput(const SDL_Event &event) {
   switch (event.type) {
     case SDL_KEYDOWN:
