@@ -76,12 +76,16 @@ void platformSwapBuffers();
 
 // Shows the platform's open-file chooser, modal over the main window: title
 // "Open a File", the one filter "KZR TH Savegames" for "*.b", an empty name
-// field and no folder or name kept from an earlier call; no existence check is
-// asked for, so a typed name of a missing file is returned like any other.
-// path is a 260-byte buffer, all zero bytes on entry. Returns true when the
-// user confirmed a file whose full path fits in 259 bytes, with that path in
-// path, NUL-terminated. Returns false for a cancel, a chooser that failed or
-// could not be started (after telling the user why), and a longer path. While
+// field and no name kept from an earlier call. The folder it starts in is the
+// platform's choice (on Linux that of viewerState.saveFileName, or the working
+// directory). No existence check is asked for, so a typed name of a missing
+// file is returned like any other. path is a 260-byte buffer, all zero bytes
+// on entry. Returns true when the user confirmed a file whose full path fits
+// in 259 bytes, with that path in path, NUL-terminated. Returns false for a
+// cancel, silently; and for a chooser that failed or could not be started, a
+// longer path, and an answer that cannot be the chosen file, after telling
+// the user through showErrorBox (CHOOSER_FAILED_MESSAGE and
+// CHOSEN_PATH_TOO_LONG_MESSAGE of save/open_dialog.h where they apply). While
 // the chooser is open no controls run, but the main window is still redrawn
 // when it needs it.
 bool platformChooseSavegame(char *path);

@@ -29,3 +29,10 @@ bool openSavegameFile(const char *path);
 // leaving path untouched, an empty path, one longer than 259 bytes and one
 // with a NUL inside.
 bool acceptChosenPath(const char *text, size_t length, char *path);
+
+// What a platform's chooser tells the user, through showErrorBox under this
+// heading, when it could not be opened or failed and when the chosen path is
+// longer than 259 bytes: the same on every platform. A cancel tells nothing.
+constexpr char CHOOSER_ERROR_HEADING[] = "Error !";
+constexpr char CHOOSER_FAILED_MESSAGE[] = "The file dialog could not be opened !";
+constexpr char CHOSEN_PATH_TOO_LONG_MESSAGE[] = "The path of the chosen file is too long !";

@@ -37,9 +37,11 @@ require_tools() {
   done
 }
 
-# Xvfb picks a free display itself and writes its number to descriptor 3.
+# start_xvfb [SCREEN [OPTION...]]: a screen of SCREEN (as Xvfb's -screen
+# takes it, 1280x1024x24 unless given), further options passed on. Xvfb picks
+# a free display itself and writes its number to descriptor 3.
 start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024x24}" "${@:2}" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 100); do
     [ -s "$work/display" ] && break
@@ -252,13 +254,16 @@ check_pan() {
   in_range $((left1 - left2)) 33 37 || fail "the drag moved the map by $((left1 - left2)) pixels, expected 35"
 }
 
-# A file that is not there: a message box, and the markers stay as they were.
+# check_missing_file [WHILE_OPEN]: a file that is not there gives a message
+# box, and the markers stay as they were. WHILE_OPEN, a command, runs while
+# the box is open; whatever it does must leave no trace.
 check_missing_file() {
   step "missing file"
   choose_file "$work/missing.b"
   local box
   box=$(wait_window "KZR Package Viewer\"" 10) || fail "no box titled \"KZR Package Viewer\""
   shot error_box
+  [ -z "${1:-}" ] || "$1"
   focus "$box"
   xdotool key Return
   wait_gone "KZR Package Viewer\"" 10 || fail "the box did not close"

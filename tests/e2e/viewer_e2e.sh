@@ -16,7 +16,7 @@ close_window=$(realpath "$4")
 work=$(realpath -m "$5")
 keep_screenshot=${6:+$(realpath -m "$6")}
 
-require_tools Xvfb xdotool zenity import convert xwininfo
+require_tools Xvfb xdotool zenity import convert xwininfo setxkbmap
 
 rm -rf "$work"
 mkdir -p "$work/home" "$work/runtime"
@@ -147,10 +147,27 @@ shot zoom_main_minus
 [ "$(differing loaded zoom_main_minus)" -eq 0 ] || fail "the main keyboard's '-' did not zoom back out"
 
 # --- panning -------------------------------------------------------------------------
-check_pan Up "the up arrow"
+# Keypad 8 with NumLock off (as Xvfb starts; the key sends KP_Up then) is the
+# up arrow.
+check_pan KP_Up "keypad 8"
 
 # --- a missing file ----------------------------------------------------------------------
-check_missing_file
+# The box is modal: a key, a wheel turn and a button pressed in the viewer's
+# window meanwhile are not acted on once it closes; the drag that the button
+# would start moves nothing.
+act_in_viewer() {
+  focus "$viewer_window"
+  press h
+  xdotool mousemove $((client_x + 200)) $((client_y + 300))
+  wheel 5
+  xdotool mousedown 1
+}
+check_missing_file act_in_viewer
+xdotool mousemove $((client_x + 230)) $((client_y + 300))
+sleep 0.1
+xdotool mousemove $((client_x + 260)) $((client_y + 300)) mouseup 1
+shot after_box
+[ "$(differing dragged after_box)" -eq 0 ] || fail "input made while the box was open was acted on"
 
 # --- the end -------------------------------------------------------------------------
 check_escape
@@ -167,5 +184,47 @@ check_reload "$work/save.b"
 check_taps
 check_escape
 check_first_key 20
+
+# --- a small 16-bit screen -------------------------------------------------------------
+# 1024 x 768 with 5/6/5 colour, as over VNC: the viewer starts and draws the
+# map, the chooser, which GTK makes wider than that, is fitted to it, and a
+# Russian layout leaves the keys where they are.
+# Without Composite, whose 32-bit visual would offer 8/8/8 all the same.
+step "16-bit screen of 1024 x 768"
+stop_xvfb
+start_xvfb 1024x768x16 -extension Composite
+start_viewer
+check_window
+check_start_map
+press o
+chooser=$(wait_window "Open a File\"" 20) || fail "'O' opened no chooser on the small screen"
+fitted=
+for _ in $(seq 50); do
+  chooser_info=$(xwininfo -id "$chooser")
+  read -r x y w h <<<"$(awk '/Absolute upper-left X/ {x = $NF} /Absolute upper-left Y/ {y = $NF}
+    /^ *Width/ {w = $NF} /^ *Height/ {h = $NF} END {print x, y, w, h}' <<<"$chooser_info")"
+  if [ "$x" -ge 0 ] && [ "$y" -ge 0 ] && [ $((x + w)) -le 1024 ] && [ $((y + h)) -le 768 ]; then
+    fitted=1
+    break
+  fi
+  sleep 0.1
+done
+echo "chooser: ${w}x${h} at $x,$y"
+[ -n "$fitted" ] || fail "the chooser does not fit the 1024 x 768 screen"
+# A cancel shows no box: the viewer takes keys again at once.
+focus "$chooser"
+xdotool key Escape
+wait_gone "Open a File\"" 10 || fail "the chooser did not close on escape"
+focus "$viewer_window"
+press h
+shot small_help
+[ "$(count small_help 64 100 576 300 white)" -gt 500 ] || fail "'H' after a cancel showed no help page"
+# Under a Russian layout the key of 'H' types a Cyrillic letter and still
+# toggles the help page.
+setxkbmap ru
+press Cyrillic_er
+shot small_russian
+[ "$(differing start small_russian)" -eq 0 ] || fail "the 'H' key of a Russian layout did not hide the help page"
+check_escape
 
 echo "PASSED"

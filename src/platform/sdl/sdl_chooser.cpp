@@ -10,25 +10,39 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
+#include "app/viewer_state.h"
 #include "platform/platform.h"
+#include "platform/sdl/sdl_chooser_text.h"
+#include "platform/sdl/sdl_chooser_window.h"
 #include "platform/sdl/sdl_platform.h"
 #include "save/open_dialog.h"
-
-extern char **environ;
+#include "save/savegame.h"
 
 namespace {
 
 constexpr char CHOOSER_TITLE[] = "Open a File";
 constexpr char FILTER_LABEL[] = "KZR TH Savegames";
 constexpr char FILTER_PATTERN[] = "*.b";
+constexpr char NOT_INSTALLED_MESSAGE[] = "No file chooser found: install zenity or kdialog !";
+constexpr char UNUSABLE_ANSWER_MESSAGE[] = "The file dialog did not return a usable path !";
 // Output beyond this is not kept: no path that long could be accepted.
 constexpr size_t OUTPUT_LIMIT = 4096;
 constexpr int POLL_MILLISECONDS = 15;
+// The chooser's window is looked for this often, and for this long after the
+// start: a chooser whose window is not on the main window's X display (under
+// Wayland, say) is never found, and every look lists the screen's windows.
+constexpr Uint32 FIT_INTERVAL_MILLISECONDS = 100;
+constexpr Uint32 FIT_PERIOD_MILLISECONDS = 10000;
+// zenity's status for Cancel, Escape or a closed window; kdialog's for Cancel.
+constexpr int CHOOSER_CANCEL_STATUS = 1;
 
 enum SpawnResult { SPAWNED, NOT_INSTALLED, SPAWN_FAILED };
+enum ChooserEnd { CHOOSER_CONFIRMED, CHOOSER_CANCELLED, CHOOSER_FAILED, CHOOSER_CLOSED };
 
 // The main window's X11 id, for the chooser to stay above it; empty when the
 // window is not on X11 (the chooser is then a plain top-level window).
@@ -42,16 +56,35 @@ std::string x11WindowId() {
   return "";
 }
 
+// The folder the chooser starts in, ending in '/': that of the save loaded
+// last, or the working directory before the first one.
+std::string startFolder() {
+  const char *name = viewerState.saveFileName;
+  const std::string saved(name, strnlen(name, SAVE_PATH_SIZE));
+  std::string folder;
+  const size_t slash = saved.rfind('/');
+  if (slash != std::string::npos) folder = saved.substr(0, slash + 1);
+  if (!folder.empty() && folder[0] == '/') return folder;
+  char *workingDirectory = getcwd(nullptr, 0);
+  if (!workingDirectory) return folder.empty() ? "./" : folder;
+  std::string absolute = workingDirectory;
+  std::free(workingDirectory);
+  if (absolute.back() != '/') absolute += '/';
+  return absolute + folder;
+}
+
 std::vector<std::string> zenityArguments(const std::string &windowId) {
   std::vector<std::string> arguments = {"zenity", "--file-selection", "--modal"};
   if (!windowId.empty()) arguments.push_back("--attach=" + windowId);
   arguments.push_back(std::string("--title=") + CHOOSER_TITLE);
+  // A folder name ending in '/' opens that folder with an empty name field.
+  arguments.push_back("--filename=" + startFolder());
   arguments.push_back(std::string("--file-filter=") + FILTER_LABEL + " | " + FILTER_PATTERN);
   return arguments;
 }
 
 std::vector<std::string> kdialogArguments(const std::string &windowId) {
-  std::vector<std::string> arguments = {"kdialog", "--getopenfilename", ".",
+  std::vector<std::string> arguments = {"kdialog", "--getopenfilename", startFolder(),
                                         std::string(FILTER_LABEL) + " (" + FILTER_PATTERN + ")",
                                         "--title", CHOOSER_TITLE};
   if (!windowId.empty()) {
@@ -61,26 +94,39 @@ std::vector<std::string> kdialogArguments(const std::string &windowId) {
   return arguments;
 }
 
+std::vector<char *> pointersTo(std::vector<std::string> &strings) {
+  std::vector<char *> pointers;
+  for (std::string &text : strings) pointers.push_back(&text[0]);
+  pointers.push_back(nullptr);
+  return pointers;
+}
+
 // Starts the program with its standard output on a pipe (read end in
 // *outputFd) and its input and error output on /dev/null.
-SpawnResult spawnChooser(const std::vector<std::string> &arguments, pid_t *pid, int *outputFd) {
+SpawnResult spawnChooser(std::vector<std::string> arguments, std::vector<std::string> environment, pid_t *pid,
+                         int *outputFd) {
   int pipeFds[2];
   if (pipe2(pipeFds, O_CLOEXEC) != 0) return SPAWN_FAILED;
 
   posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-
-  std::vector<char *> argv;
-  for (const std::string &argument : arguments) argv.push_back(const_cast<char *>(argument.c_str()));
-  argv.push_back(nullptr);
-
-  const int error = posix_spawnp(pid, argv[0], &actions, nullptr, argv.data(), environ);
+  if (posix_spawn_file_actions_init(&actions) != 0) {
+    close(pipeFds[0]);
+    close(pipeFds[1]);
+    return SPAWN_FAILED;
+  }
+  int error = posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  if (error == 0) error = posix_spawn_file_actions_adddup2(&actions, pipeFds[1], STDOUT_FILENO);
+  if (error == 0) error = posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  bool started = false;
+  if (error == 0) {
+    std::vector<char *> argv = pointersTo(arguments);
+    std::vector<char *> envp = pointersTo(environment);
+    error = posix_spawnp(pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    started = error == 0;
+  }
   posix_spawn_file_actions_destroy(&actions);
   close(pipeFds[1]);
-  if (error != 0) {
+  if (!started) {
     close(pipeFds[0]);
     return error == ENOENT ? NOT_INSTALLED : SPAWN_FAILED;
   }
@@ -90,19 +136,32 @@ SpawnResult spawnChooser(const std::vector<std::string> &arguments, pid_t *pid, 
 
 // Reads the chooser's output until it closes it, handling the main window's
 // events in between. A close request ends the chooser and is put back in the
-// queue for the main loop. Returns true when the chooser exited with status 0.
-bool waitForChooser(pid_t pid, int outputFd, std::string *output) {
+// queue for the main loop.
+ChooserEnd waitForChooser(pid_t pid, int outputFd, std::string *output) {
   bool closeRequested = false;
+  bool readFailed = false;
+  bool fitted = false;
+  const Uint32 started = SDL_GetTicks();
+  Uint32 lastLook = started - FIT_INTERVAL_MILLISECONDS;
   for (;;) {
+    const Uint32 now = SDL_GetTicks();
+    if (!fitted && now - started < FIT_PERIOD_MILLISECONDS && now - lastLook >= FIT_INTERVAL_MILLISECONDS) {
+      lastLook = now;
+      fitted = fitChooserWindow(pid);
+    }
     pollfd readable{outputFd, POLLIN, 0};
     const int ready = poll(&readable, 1, POLL_MILLISECONDS);
     if (ready > 0) {
       char buffer[1024];
       const ssize_t got = read(outputFd, buffer, sizeof buffer);
       if (got == 0) break;
-      if (got < 0 && errno != EINTR && errno != EAGAIN) break;
+      if (got < 0 && errno != EINTR && errno != EAGAIN) {
+        readFailed = true;
+        break;
+      }
       if (got > 0 && output->size() < OUTPUT_LIMIT) output->append(buffer, static_cast<size_t>(got));
     } else if (ready < 0 && errno != EINTR) {
+      readFailed = true;
       break;
     }
 
@@ -115,17 +174,46 @@ bool waitForChooser(pid_t pid, int outputFd, std::string *output) {
     }
   }
   close(outputFd);
+  // Its answer can no longer be read whole: the chooser must not be waited
+  // for while the window stands still.
+  if (readFailed) kill(pid, SIGTERM);
 
   int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
+  pid_t waited;
+  do {
+    waited = waitpid(pid, &status, 0);
+  } while (waited < 0 && errno == EINTR);
   if (closeRequested) {
     SDL_Event quit{};
     quit.type = SDL_QUIT;
     SDL_PushEvent(&quit);
+    return CHOOSER_CLOSED;
+  }
+  // Without the chooser's status there is no telling a choice from a failure.
+  if (waited != pid || readFailed || !WIFEXITED(status)) return CHOOSER_FAILED;
+  if (WEXITSTATUS(status) == 0) return CHOOSER_CONFIRMED;
+  if (WEXITSTATUS(status) == CHOOSER_CANCEL_STATUS) return CHOOSER_CANCELLED;
+  return CHOOSER_FAILED;
+}
+
+// Copies the chosen file's name, as the chooser printed it, into path (all
+// zero bytes on entry), or tells the user why it cannot be the chosen file.
+// zenity prints "(null)" for a name it cannot show; both choosers print
+// absolute paths, anything else is not a file they chose.
+bool acceptAnswer(std::string answer, bool fromZenity, char *path) {
+  if (!answer.empty() && answer.back() == '\n') answer.pop_back();
+  std::string name = answer;
+  const bool usable = !answer.empty() && answer[0] == '/' && answer.find('\0') == std::string::npos;
+  if (!usable || (fromZenity && !fromZenityEncoding(answer, &name))) {
+    showErrorBox(UNUSABLE_ANSWER_MESSAGE, CHOOSER_ERROR_HEADING);
     return false;
   }
-  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  if (name.size() > static_cast<size_t>(SAVE_PATH_SIZE - 1)) {
+    showErrorBox(CHOSEN_PATH_TOO_LONG_MESSAGE, CHOOSER_ERROR_HEADING);
+    return false;
+  }
+  std::memcpy(path, name.data(), name.size());
+  return true;
 }
 
 }  // namespace
@@ -134,20 +222,33 @@ bool platformChooseSavegame(char *path) {
   const std::string windowId = x11WindowId();
   pid_t pid = 0;
   int outputFd = -1;
-  SpawnResult result = spawnChooser(zenityArguments(windowId), &pid, &outputFd);
-  if (result == NOT_INSTALLED) result = spawnChooser(kdialogArguments(windowId), &pid, &outputFd);
+  bool fromZenity = true;
+  SpawnResult result = spawnChooser(zenityArguments(windowId), zenityEnvironment(), &pid, &outputFd);
   if (result == NOT_INSTALLED) {
-    platformShowMessageBox(MESSAGE_OWNER_MAIN_WINDOW, "KZR Package Viewer",
-                           "Error ! : No file chooser found: install zenity or kdialog !");
+    // Qt reads and prints file names in the locale's own encoding, so
+    // kdialog's answer is already the file's name: it keeps the locale.
+    fromZenity = false;
+    result = spawnChooser(kdialogArguments(windowId), currentEnvironment(), &pid, &outputFd);
+  }
+  if (result == NOT_INSTALLED) {
+    showErrorBox(NOT_INSTALLED_MESSAGE, CHOOSER_ERROR_HEADING);
     return false;
   }
   if (result == SPAWN_FAILED) {
-    platformShowMessageBox(MESSAGE_OWNER_MAIN_WINDOW, "KZR Package Viewer",
-                           "Error ! : The file chooser could not be started !");
+    showErrorBox(CHOOSER_FAILED_MESSAGE, CHOOSER_ERROR_HEADING);
     return false;
   }
 
   std::string output;
-  if (!waitForChooser(pid, outputFd, &output)) return false;
-  return acceptChosenPath(output.data(), output.size(), path);
+  switch (waitForChooser(pid, outputFd, &output)) {
+    case CHOOSER_CONFIRMED:
+      return acceptAnswer(output, fromZenity, path);
+    case CHOOSER_FAILED:
+      showErrorBox(CHOOSER_FAILED_MESSAGE, CHOOSER_ERROR_HEADING);
+      return false;
+    case CHOOSER_CANCELLED:
+    case CHOOSER_CLOSED:
+      return false;
+  }
+  return false;
 }

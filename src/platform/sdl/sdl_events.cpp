@@ -1,5 +1,7 @@
 // The SDL counterpart of the window procedure: each SDL event becomes the
 // call of the platform-neutral handler of the same meaning.
+#include <vector>
+
 #include "app/input.h"
 #include "app/resize.h"
 #include "platform/sdl/sdl_keys.h"
@@ -10,10 +12,13 @@
 namespace {
 
 void handleKey(const SDL_KeyboardEvent &key) {
-  const int32_t virtualKey = virtualKeyFromSdl(key.keysym.sym);
+  const int32_t virtualKey = virtualKeyFromSdl(key.keysym);
   if (virtualKey < 0) return;
   // Repeats arrive as further key-down events, each a fresh event again.
   if (key.type == SDL_KEYDOWN) {
+    // Keys pressed with Alt held belong to the system, as on Windows. Their
+    // releases are still recorded, so a key held before Alt went down is let go.
+    if ((key.keysym.mod & KMOD_ALT) != 0) return;
     handleKeyDown(static_cast<uint32_t>(virtualKey));
   } else {
     handleKeyUp(static_cast<uint32_t>(virtualKey));
@@ -57,6 +62,21 @@ void handleDroppedFile(char *file, bool open) {
     openSavegameFile(file);
   }
   SDL_free(file);
+}
+
+// Input that a modal box keeps from the main window.
+bool isModalDroppedInput(const SDL_Event &event) {
+  switch (event.type) {
+    case SDL_KEYDOWN:
+    case SDL_TEXTEDITING:
+    case SDL_TEXTINPUT:
+    case SDL_MOUSEMOTION:
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEWHEEL:
+      return true;
+    default:
+      return false;
+  }
 }
 
 }  // namespace
@@ -116,5 +136,30 @@ bool sdlDispatchModalEvent(const SDL_Event &event) {
       return true;
     default:
       return true;
+  }
+}
+
+int sdlQueuedEventCount() {
+  SDL_PumpEvents();
+  return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
+void sdlDropInputQueuedSince(int queuedBefore) {
+  SDL_PumpEvents();
+  const int queued = SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+  if (queued <= queuedBefore) return;
+  std::vector<SDL_Event> events(static_cast<size_t>(queued));
+  const int taken = SDL_PeepEvents(events.data(), queued, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
+  if (taken <= 0) return;
+  // The queue is taken whole and put back in its order, less the dropped
+  // input: what came before the box stays in front of what came during it.
+  std::vector<SDL_Event> kept;
+  for (int i = 0; i < taken; ++i) {
+    if (i < queuedBefore || !isModalDroppedInput(events[static_cast<size_t>(i)])) {
+      kept.push_back(events[static_cast<size_t>(i)]);
+    }
+  }
+  if (!kept.empty()) {
+    SDL_PeepEvents(kept.data(), static_cast<int>(kept.size()), SDL_ADDEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT);
   }
 }

@@ -92,23 +92,33 @@ void reportStartFailure(const char *what) {
   std::fprintf(stderr, "package-viewer: %s: %s\n", what, SDL_GetError());
 }
 
-// Creates the window with a double-buffered OpenGL context of 8 bits per
-// colour channel and the deepest depth buffer available, and makes it current.
+// Creates the window with a double-buffered OpenGL context and makes it
+// current: 8 bits per colour channel where the display has them, else the
+// 5/6/5 of a 16-bit display, else whatever it offers; with each, the deepest
+// depth buffer available.
 bool createWindowAndContext(SDL_Window **window, SDL_GLContext *context) {
-  SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-  SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+  struct ColourBits {
+    int red;
+    int green;
+    int blue;
+  };
+  static constexpr ColourBits COLOUR_SIZES[] = {{8, 8, 8}, {5, 6, 5}, {0, 0, 0}};
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-  for (int depth : DEPTH_SIZES) {
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
-    // Created hidden: the surface and the graphics exist before it is shown.
-    *window = SDL_CreateWindow(WINDOW_TITLE, 0, 0, viewerState.windowWidth, viewerState.windowHeight,
-                               SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
-    if (!*window) continue;
-    *context = SDL_GL_CreateContext(*window);
-    if (*context) return true;
-    SDL_DestroyWindow(*window);
-    *window = nullptr;
+  for (const ColourBits &colour : COLOUR_SIZES) {
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, colour.red);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, colour.green);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, colour.blue);
+    for (int depth : DEPTH_SIZES) {
+      SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, depth);
+      // Created hidden: the surface and the graphics exist before it is shown.
+      *window = SDL_CreateWindow(WINDOW_TITLE, 0, 0, viewerState.windowWidth, viewerState.windowHeight,
+                                 SDL_WINDOW_OPENGL | SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN);
+      if (!*window) continue;
+      *context = SDL_GL_CreateContext(*window);
+      if (*context) return true;
+      SDL_DestroyWindow(*window);
+      *window = nullptr;
+    }
   }
   return false;
 }

@@ -18,3 +18,12 @@ bool sdlDispatchEvent(const SDL_Event &event);
 // so that no key or button stays held; presses, motion and the wheel belong to
 // the chooser and are dropped. Returns false on a close request.
 bool sdlDispatchModalEvent(const SDL_Event &event);
+
+// A modal box blocks the main loop while its window runs by itself, so the
+// main window's events of that time wait in SDL's queue until it closes.
+// sdlQueuedEventCount, called just before the box, pumps and counts the queue;
+// sdlDropInputQueuedSince, called when the box has closed, pumps again and
+// drops from the events queued since that count the presses, motion and wheel
+// (releases and window events stay, so that nothing stays held).
+int sdlQueuedEventCount();
+void sdlDropInputQueuedSince(int queuedBefore);

@@ -8,7 +8,12 @@
 void platformShowMessageBox(MessageBoxOwner owner, const char *caption, const char *text) {
   SDL_Window *parent = owner == MESSAGE_OWNER_MAIN_WINDOW ? sdlMainWindow() : SDL_GetKeyboardFocus();
   // One OK button and no icon; the call returns when the box is dismissed.
-  if (SDL_ShowSimpleMessageBox(0, caption, text, parent) != 0) {
+  // The box is modal: what the user did in the main window meanwhile is not
+  // acted on once it closes.
+  const int queuedBefore = sdlQueuedEventCount();
+  const int shown = SDL_ShowSimpleMessageBox(0, caption, text, parent);
+  sdlDropInputQueuedSince(queuedBefore);
+  if (shown != 0) {
     // No box could be shown (no display, say): the text must still reach
     // the user somewhere.
     std::fprintf(stderr, "%s: %s\n", caption, text);

@@ -7,6 +7,7 @@
 
 #include "app/viewer_state.h"
 #include "platform/platform.h"
+#include "save/open_dialog.h"
 #include "save/savegame.h"
 
 // The request in its 76-byte form, without the three fields Windows 2000
@@ -35,9 +36,9 @@ bool platformChooseSavegame(char *path) {
   // user would otherwise take for a key that does nothing.
   DWORD error = CommDlgExtendedError();
   if (error == FNERR_BUFFERTOOSMALL) {
-    showErrorBox("The path of the chosen file is too long !", "Error !");
+    showErrorBox(CHOSEN_PATH_TOO_LONG_MESSAGE, CHOOSER_ERROR_HEADING);
   } else if (error != 0) {
-    showErrorBox("The file dialog could not be opened !", "Error !");
+    showErrorBox(CHOOSER_FAILED_MESSAGE, CHOOSER_ERROR_HEADING);
   }
   return false;
 }
