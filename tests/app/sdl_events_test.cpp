@@ -6,7 +6,9 @@
 #include <vector>
 
 #include "app/viewer_state.h"
+#include "platform/headless/headless.h"
 #include "platform/sdl/sdl_platform.h"
+#include "support/savegame_writer.h"
 
 // The tests have no main window.
 SDL_Window *sdlMainWindow() { return nullptr; }
@@ -126,6 +128,48 @@ TEST_F(SdlEventsTest, InputMadeWhileABoxWasOpenKeepsOnlyReleases) {
                                         SDL_MOUSEBUTTONUP, SDL_WINDOWEVENT, SDL_QUIT};
   EXPECT_EQ(left, expected);
   SDL_Quit();
+}
+
+SDL_Event dropEvent(Uint32 type, const std::string &file = "") {
+  SDL_Event event{};
+  event.type = type;
+  event.drop.type = type;
+  // The handler owns the name, as it owns SDL's, and frees it with SDL_free.
+  event.drop.file = type == SDL_DROPFILE ? SDL_strdup(file.c_str()) : nullptr;
+  return event;
+}
+
+// A save dropped on the window opens as if chosen in the dialog, the first
+// of several dropped at once; one dropped while the chooser is open is not
+// taken.
+TEST_F(SdlEventsTest, DroppedSavesOpenAsIfChosen) {
+  resetViewerState();
+  headlessClearMessageBoxes();
+  const std::string save = temporaryPath("dropped.b");
+  writeBytes(save, makeSavegame({pickup(154, 1, 2, 3), pickup(154, 4, 5, 6)}));
+  const std::string other = temporaryPath("dropped_other.b");
+  writeBytes(other, makeSavegame({pickup(127, 1, 2, 3)}));
+
+  EXPECT_TRUE(sdlDispatchModalEvent(dropEvent(SDL_DROPFILE, save)));
+  EXPECT_EQ(viewerState.saveFileName[0], '\0');
+
+  for (const SDL_Event &event : {dropEvent(SDL_DROPBEGIN), dropEvent(SDL_DROPFILE, save),
+                                 dropEvent(SDL_DROPFILE, other), dropEvent(SDL_DROPCOMPLETE)}) {
+    EXPECT_TRUE(sdlDispatchEvent(event));
+  }
+  EXPECT_STREQ(viewerState.saveFileName, save.c_str());
+  EXPECT_EQ(viewerState.packageCount, 2);
+  EXPECT_EQ(viewerState.rampageCount, 0);
+
+  // The next drop stands on its own: a missing file gets the reader's box.
+  const std::string missing = temporaryPath("dropped_missing.b");
+  for (const SDL_Event &event :
+       {dropEvent(SDL_DROPBEGIN), dropEvent(SDL_DROPFILE, missing), dropEvent(SDL_DROPCOMPLETE)}) {
+    EXPECT_TRUE(sdlDispatchEvent(event));
+  }
+  ASSERT_EQ(headlessMessageBoxes().size(), 1u);
+  EXPECT_EQ(headlessMessageBoxes()[0].text, "Error ! : Error opening file !");
+  EXPECT_EQ(viewerState.packageCount, 2);
 }
 
 }  // namespace
