@@ -29,6 +29,23 @@ set -e
 [ -z "$out" ] || fail "missing file printed: $out"
 grep -qx 'KZR Package Viewer: Error ! : Error opening file !' "$work/err" || fail "stderr was: $(cat "$work/err")"
 
+# What is not a regular file gets the same box at once: a folder, a FIFO
+# (a writer waits on it, so a tool that blocks in opening it is released and
+# fails below rather than hanging) and a device.
+mkfifo "$work/fifo"
+{ : >"$work/fifo"; } 2>/dev/null &
+writer=$!
+for special in "$work" "$work/fifo" /dev/zero; do
+  set +e
+  out=$("$tool" list "$special" 2>"$work/err"); status=$?
+  set -e
+  [ $status -eq 1 ] || fail "$special exited $status"
+  [ -z "$out" ] || fail "$special printed: $out"
+  grep -qx 'KZR Package Viewer: Error ! : Error opening file !' "$work/err" || fail "$special: stderr was: $(cat "$work/err")"
+done
+kill "$writer" 2>/dev/null || true
+wait "$writer" 2>/dev/null || true
+
 # Wrong usage exits 2; --help and --version exit 0 on stdout.
 set +e
 "$tool" list >/dev/null 2>&1; [ $? -eq 2 ] || fail "list without a file did not exit 2"
