@@ -150,6 +150,14 @@ ImageRecord *loadDibMemory(const unsigned char *bytes, size_t size) {
     showError(CONVERSION_ERROR);
     return nullptr;
   }
+  // So is a run-length stream that runs out before it ends the picture,
+  // after one walk over its codes: a few bytes can claim 32768 x 32768.
+  bool runLength = wide.biCompression == DIB_BI_RLE8 || wide.biCompression == DIB_BI_RLE4;
+  if (runLength && !dibRleStreamEnds(bytes + pixelsAt, size - pixelsAt, wide.biCompression == DIB_BI_RLE4,
+                                     static_cast<uint32_t>(rows))) {
+    showError(CONVERSION_ERROR);
+    return nullptr;
+  }
 
   DibHeader *block = makeHeaderBlock(wide, bytes + tableAt, colourCount, core);
   if (!block) {
@@ -165,7 +173,9 @@ ImageRecord *loadDibMemory(const unsigned char *bytes, size_t size) {
 
   uint64_t pixelBytes = static_cast<uint64_t>(rows) * static_cast<uint64_t>(wide.biWidth) * 3;
   // At most 32768 x 32768 x 3 bytes, which a 32-bit size_t still holds.
-  unsigned char *pixels = static_cast<unsigned char *>(std::malloc(static_cast<size_t>(pixelBytes)));
+  // Zero-filled: the pixels a run-length stream skips are black without a
+  // write, and fresh pages cost nothing until they are touched.
+  unsigned char *pixels = static_cast<unsigned char *>(std::calloc(static_cast<size_t>(pixelBytes), 1));
   ImageRecord *record = nullptr;
   if (!pixels) {
     showError(OUT_OF_MEMORY);

@@ -74,10 +74,10 @@ struct DibSource {
 // Decodes the source as the BMP format defines for its bit count and
 // compression and writes |height| rows of width pixels, 3 bytes each in red,
 // green, blue order, with no row padding, into rgb (|height| x width x 3 bytes,
-// supplied by the caller). Rows are written bottom row first whatever the
-// source's row order, so that a top-down source comes out the same as its
-// bottom-up twin. Every byte of rgb is written: pixels that a compressed
-// source skips come out black. Palette indices beyond the colour entries come
+// supplied by the caller, zero-filled). Rows are written bottom row first
+// whatever the source's row order, so that a top-down source comes out the
+// same as its bottom-up twin. Pixels that a compressed source skips come out
+// black: they may be left unwritten. Palette indices beyond the colour entries come
 // out black. Never reads outside [pixels, pixels + pixelBytes) nor past the
 // colour entries. Pixel data that ends before the picture is complete (an RLE
 // stream that runs out before its end-of-bitmap code while rows remain, too)

@@ -20,12 +20,6 @@
 #include "support/address_space_cap.h"
 #endif
 
-#if defined(__SANITIZE_ADDRESS__)
-// The out-of-memory test needs a failed allocation to return null, as it does
-// without the sanitizer, rather than end the run.
-extern "C" const char *__asan_default_options() { return "allocator_may_return_null=1"; }
-#endif
-
 namespace {
 
 const char *const DAMAGED_TEXT = "Error ! : The savegame is truncated or damaged !";
