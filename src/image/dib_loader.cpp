@@ -109,7 +109,13 @@ uint16_t dibColorCount(const unsigned char *header) {
   }
 }
 
-ImageRecord *loadDibMemory(const unsigned char *bytes, size_t size) {
+namespace {
+
+// Everything of loadDibMemory but the release of a failed load's pixel
+// block: that is left in *unusedPixels (null when there is none), so that
+// loadDibFile can release it last, after the file.
+ImageRecord *readDib(const unsigned char *bytes, size_t size, unsigned char **unusedPixels) {
+  *unusedPixels = nullptr;
   bool fileHeader = size >= 2 && readLe16(bytes) == BMP_FILE_MAGIC;
   size_t headerAt = fileHeader ? BMP_FILE_HEADER_SIZE : 0;
   if (size < headerAt + 4) {
@@ -192,12 +198,21 @@ ImageRecord *loadDibMemory(const unsigned char *bytes, size_t size) {
   }
   std::free(block);
   if (!record) {
-    std::free(pixels);
+    *unusedPixels = pixels;
     return nullptr;
   }
   record->width = wide.biWidth;
   record->height = rows;
   record->pixels = pixels;
+  return record;
+}
+
+}  // namespace
+
+ImageRecord *loadDibMemory(const unsigned char *bytes, size_t size) {
+  unsigned char *unusedPixels;
+  ImageRecord *record = readDib(bytes, size, &unusedPixels);
+  std::free(unusedPixels);
   return record;
 }
 
@@ -209,8 +224,12 @@ ImageRecord *loadDibFile(const char *fileName) {
     showError(text);
     return nullptr;
   }
-  ImageRecord *record = loadDibMemory(view.bytes, view.size);
+  // Released in this order: the header block (above), the view, mapping and
+  // file, and last the pixel block of a failed load.
+  unsigned char *unusedPixels;
+  ImageRecord *record = readDib(view.bytes, view.size, &unusedPixels);
   platformUnmapFile(&view);
+  std::free(unusedPixels);
   return record;
 }
 
