@@ -3,6 +3,7 @@
 // are unaligned); the loader reads each field with readLe16/readLe32.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
@@ -60,6 +61,12 @@ inline uint64_t dibStride(uint32_t width, uint32_t bitCount) {
 inline uint64_t dibUncompressedBytes(uint32_t width, uint32_t rows, uint32_t bitCount) {
   return (rows - 1) * dibStride(width, bitCount) + (static_cast<uint64_t>(width) * bitCount + 7) / 8;
 }
+
+// Whether an RLE8 (fourBit false) or RLE4 stream of `bytes` bytes is complete
+// inside them: it reaches its end-of-bitmap code, or its end-of-line and delta
+// codes move past the last of `rows` rows, before the bytes run out. Reads
+// nothing outside [data, data + bytes); one pass, nothing allocated.
+bool dibRleStreamEnds(const unsigned char *data, size_t bytes, bool fourBit, uint32_t rows);
 
 inline uint16_t readLe16(const unsigned char *p) {
   return static_cast<uint16_t>(p[0] | (p[1] << 8));

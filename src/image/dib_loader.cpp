@@ -109,7 +109,13 @@ uint16_t dibColorCount(const unsigned char *header) {
   }
 }
 
-ImageRecord *loadDibMemory(const unsigned char *bytes, size_t size) {
+namespace {
+
+// Everything of loadDibMemory but the release of a failed load's pixel
+// block: that is left in *unusedPixels (null when there is none), so that
+// loadDibFile can release it last, after the file.
+ImageRecord *readDib(const unsigned char *bytes, size_t size, unsigned char **unusedPixels) {
+  *unusedPixels = nullptr;
   bool fileHeader = size >= 2 && readLe16(bytes) == BMP_FILE_MAGIC;
   size_t headerAt = fileHeader ? BMP_FILE_HEADER_SIZE : 0;
   if (size < headerAt + 4) {
@@ -150,6 +156,14 @@ ImageRecord *loadDibMemory(const unsigned char *bytes, size_t size) {
     showError(CONVERSION_ERROR);
     return nullptr;
   }
+  // So is a run-length stream that runs out before it ends the picture,
+  // after one walk over its codes: a few bytes can claim 32768 x 32768.
+  bool runLength = wide.biCompression == DIB_BI_RLE8 || wide.biCompression == DIB_BI_RLE4;
+  if (runLength && !dibRleStreamEnds(bytes + pixelsAt, size - pixelsAt, wide.biCompression == DIB_BI_RLE4,
+                                     static_cast<uint32_t>(rows))) {
+    showError(CONVERSION_ERROR);
+    return nullptr;
+  }
 
   DibHeader *block = makeHeaderBlock(wide, bytes + tableAt, colourCount, core);
   if (!block) {
@@ -165,7 +179,9 @@ ImageRecord *loadDibMemory(const unsigned char *bytes, size_t size) {
 
   uint64_t pixelBytes = static_cast<uint64_t>(rows) * static_cast<uint64_t>(wide.biWidth) * 3;
   // At most 32768 x 32768 x 3 bytes, which a 32-bit size_t still holds.
-  unsigned char *pixels = static_cast<unsigned char *>(std::malloc(static_cast<size_t>(pixelBytes)));
+  // Zero-filled: the pixels a run-length stream skips are black without a
+  // write, and fresh pages cost nothing until they are touched.
+  unsigned char *pixels = static_cast<unsigned char *>(std::calloc(static_cast<size_t>(pixelBytes), 1));
   ImageRecord *record = nullptr;
   if (!pixels) {
     showError(OUT_OF_MEMORY);
@@ -182,12 +198,21 @@ ImageRecord *loadDibMemory(const unsigned char *bytes, size_t size) {
   }
   std::free(block);
   if (!record) {
-    std::free(pixels);
+    *unusedPixels = pixels;
     return nullptr;
   }
   record->width = wide.biWidth;
   record->height = rows;
   record->pixels = pixels;
+  return record;
+}
+
+}  // namespace
+
+ImageRecord *loadDibMemory(const unsigned char *bytes, size_t size) {
+  unsigned char *unusedPixels;
+  ImageRecord *record = readDib(bytes, size, &unusedPixels);
+  std::free(unusedPixels);
   return record;
 }
 
@@ -199,8 +224,12 @@ ImageRecord *loadDibFile(const char *fileName) {
     showError(text);
     return nullptr;
   }
-  ImageRecord *record = loadDibMemory(view.bytes, view.size);
+  // Released in this order: the header block (above), the view, mapping and
+  // file, and last the pixel block of a failed load.
+  unsigned char *unusedPixels;
+  ImageRecord *record = readDib(view.bytes, view.size, &unusedPixels);
   platformUnmapFile(&view);
+  std::free(unusedPixels);
   return record;
 }
 

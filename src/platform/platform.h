@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 
 // Who owns a message box. The savegame reader's boxes belong to the main
 // window; the image loader's boxes belong to whichever window has the keyboard
@@ -29,11 +30,25 @@ struct FileView {
 // Makes every byte of the named file readable in memory without copying it.
 // The name is an 8-bit path, opened unchanged (relative to the working
 // directory). Returns false, with nothing left open, when the file cannot be
-// opened or mapped; an empty file cannot be mapped and also gives false.
+// opened or mapped; an empty file cannot be mapped and also gives false, and
+// so does anything but a regular file (a folder, FIFO, device or socket), at
+// once and without blocking.
 bool platformMapFile(const char *name, FileView *view);
 
 // Releases what platformMapFile obtained (view, then mapping, then file).
 void platformUnmapFile(FileView *view);
+
+// Opens the named file for binary reading ("rb") if it is a regular file, and
+// stores its length in bytes in *size. A folder, FIFO, device or socket is
+// refused at once, without blocking and without reading from it. Returns null,
+// with nothing left open, when the file cannot be opened or is not a regular
+// file; otherwise the caller closes the file with fclose.
+FILE *platformOpenRegularFile(const char *name, int64_t *size);
+
+// Moves the read position of a file from platformOpenRegularFile to offset
+// bytes from its start. Offsets of 2 GiB and more work on every platform
+// (fseek takes a long, which is 32 bits on Windows). Returns false on failure.
+bool platformSeekFile(FILE *file, int64_t offset);
 
 // Outcome of converting a DIB to packed RGB rows.
 enum DibConvertResult {
@@ -59,10 +74,10 @@ struct DibSource {
 // Decodes the source as the BMP format defines for its bit count and
 // compression and writes |height| rows of width pixels, 3 bytes each in red,
 // green, blue order, with no row padding, into rgb (|height| x width x 3 bytes,
-// supplied by the caller). Rows are written bottom row first whatever the
-// source's row order, so that a top-down source comes out the same as its
-// bottom-up twin. Every byte of rgb is written: pixels that a compressed
-// source skips come out black. Palette indices beyond the colour entries come
+// supplied by the caller, zero-filled). Rows are written bottom row first
+// whatever the source's row order, so that a top-down source comes out the
+// same as its bottom-up twin. Pixels that a compressed source skips come out
+// black: they may be left unwritten. Palette indices beyond the colour entries come
 // out black. Never reads outside [pixels, pixels + pixelBytes) nor past the
 // colour entries. Pixel data that ends before the picture is complete (an RLE
 // stream that runs out before its end-of-bitmap code while rows remain, too)

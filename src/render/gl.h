@@ -15,3 +15,8 @@
 
 #include <GL/gl.h>
 #include <GL/glu.h>
+
+// OpenGL 1.2's edge clamp; the Windows headers stop at 1.1.
+#ifndef GL_CLAMP_TO_EDGE
+#define GL_CLAMP_TO_EDGE 0x812F
+#endif

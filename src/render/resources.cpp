@@ -1,6 +1,7 @@
 // Start-up of the graphics: OpenGL state, textures and font lists.
 #include "render/resources.h"
 
+#include <cstdio>
 #include <type_traits>
 
 #include "app/viewer_state.h"
@@ -11,6 +12,20 @@
 static_assert(std::is_same<GLuint, uint32_t>::value,
               "texture names are kept in the state record as uint32_t");
 
+namespace {
+
+// Whether the current context's OpenGL version is at least major.minor; the
+// version string starts with "major.minor" on every desktop driver.
+bool glVersionAtLeast(int major, int minor) {
+  const char *version = reinterpret_cast<const char *>(glGetString(GL_VERSION));
+  int haveMajor = 0;
+  int haveMinor = 0;
+  if (!version || std::sscanf(version, "%d.%d", &haveMajor, &haveMinor) != 2) return false;
+  return haveMajor > major || (haveMajor == major && haveMinor >= minor);
+}
+
+}  // namespace
+
 void initGraphics() {
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
@@ -18,6 +33,16 @@ void initGraphics() {
   loadTexture("font.bmp", &viewerState.fontTexture);
   buildFont();
   loadTexture("THmap.bmp", &viewerState.mapTexture);
+  // The map is drawn once, edge to edge: with the default wrap, linear
+  // filtering along its border mixes in the opposite border's texels, a strip
+  // of the other side's colour. Clamp-to-edge came with OpenGL 1.2; a 1.1
+  // driver keeps the default (its GL_CLAMP would mix in the border colour).
+  // The font keeps the default wrap, which its texture coordinates rely on.
+  if (glVersionAtLeast(1, 2)) {
+    glBindTexture(GL_TEXTURE_2D, viewerState.mapTexture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+  }
 }
 
 void loadTexture(const char *fileName, uint32_t *textureName) {

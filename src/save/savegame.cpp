@@ -2,7 +2,8 @@
 // its 32-bit byte count, two unused 32-bit values, the record count N and a
 // table of N pickup records of 88 bytes. Every count is checked against the
 // file's length before it is followed, so a short or damaged file is refused
-// without a single allocation larger than the file.
+// without a single allocation larger than the file. Positions and lengths are
+// 64-bit: a save of 2 GiB or more is read like any other.
 #include "save/savegame.h"
 
 #include <cstdint>
@@ -15,7 +16,7 @@
 
 namespace {
 
-constexpr long SKIPPED_PREFIX = 232;
+constexpr int64_t SKIPPED_PREFIX = 232;
 constexpr int SKIPPED_BLOCKS = 5;
 constexpr int64_t RECORD_SIZE = 88;
 constexpr size_t KIND_OFFSET = 0;
@@ -26,6 +27,7 @@ constexpr size_t Z_OFFSET = 14;
 const char *const ERROR_HEADING = "Error !";
 const char *const OPEN_FAILED = "Error opening file !";
 const char *const DAMAGED = "The savegame is truncated or damaged !";
+const char *const OUT_OF_MEMORY = "Out of memory !";
 
 // A file opened for reading, with the length that every count is checked against.
 struct SaveFile {
@@ -46,7 +48,7 @@ bool readInt32(SaveFile &save, int32_t *value) {
 
 bool skipBytes(SaveFile &save, int32_t count) {
   if (count < 0 || count > save.size - save.position) return false;
-  if (std::fseek(save.file, count, SEEK_CUR) != 0) return false;
+  if (!platformSeekFile(save.file, save.position + count)) return false;
   save.position += count;
   return true;
 }
@@ -78,7 +80,7 @@ PickupMarker markerFromRecord(const unsigned char *record) {
 // Positions the file at the pickup table and returns its record count, or
 // false when the layout does not fit inside the file.
 bool seekPickupTable(SaveFile &save, int32_t *recordCount) {
-  if (save.size < SKIPPED_PREFIX || std::fseek(save.file, SKIPPED_PREFIX, SEEK_SET) != 0) return false;
+  if (save.size < SKIPPED_PREFIX || !platformSeekFile(save.file, SKIPPED_PREFIX)) return false;
   save.position = SKIPPED_PREFIX;
   for (int block = 0; block < SKIPPED_BLOCKS; ++block) {
     int32_t length;
@@ -91,19 +93,25 @@ bool seekPickupTable(SaveFile &save, int32_t *recordCount) {
 }
 
 // Reads the table and builds fresh lists; on success they are in *packages
-// and *rampages (both allocated, capacity 100 and 35) with their counts.
-bool readMarkers(SaveFile &save, PickupMarker **packages, int32_t *packageCount,
-                 PickupMarker **rampages, int32_t *rampageCount) {
+// and *rampages (both allocated, capacity 100 and 35) with their counts. On
+// failure nothing stays allocated.
+SavegameStatus readMarkers(SaveFile &save, PickupMarker **packages, int32_t *packageCount,
+                           PickupMarker **rampages, int32_t *rampageCount) {
   int32_t recordCount;
-  if (!seekPickupTable(save, &recordCount)) return false;
+  if (!seekPickupTable(save, &recordCount)) return SAVEGAME_DAMAGED;
 
-  size_t tableBytes = static_cast<size_t>(recordCount * RECORD_SIZE);
+  // A table that fits in the file may still not fit in memory: on 32-bit
+  // Windows a table of 4 GiB or more cannot even be sized.
+  int64_t tableLength = recordCount * RECORD_SIZE;
+  if (static_cast<uint64_t>(tableLength) > SIZE_MAX) return SAVEGAME_OUT_OF_MEMORY;
+  size_t tableBytes = static_cast<size_t>(tableLength);
   unsigned char *table = nullptr;
   if (tableBytes > 0) {
     table = static_cast<unsigned char *>(std::malloc(tableBytes));
-    if (!table || !readTable(save, table, tableBytes)) {
+    if (!table) return SAVEGAME_OUT_OF_MEMORY;
+    if (!readTable(save, table, tableBytes)) {
       std::free(table);
-      return false;
+      return SAVEGAME_DAMAGED;
     }
   }
 
@@ -113,7 +121,7 @@ bool readMarkers(SaveFile &save, PickupMarker **packages, int32_t *packageCount,
     std::free(*packages);
     std::free(*rampages);
     std::free(table);
-    return false;
+    return SAVEGAME_OUT_OF_MEMORY;
   }
 
   *packageCount = 0;
@@ -128,25 +136,24 @@ bool readMarkers(SaveFile &save, PickupMarker **packages, int32_t *packageCount,
     }
   }
   std::free(table);
-  return true;
+  return SAVEGAME_READ;
 }
 
 }  // namespace
 
 SavegameStatus readSavegameMarkers(const char *path, SavegameMarkers *markers) {
-  FILE *file = std::fopen(path, "rb");
-  if (!file) return SAVEGAME_OPEN_FAILED;
-
-  SaveFile save{file, -1, 0};
-  if (std::fseek(file, 0, SEEK_END) == 0) save.size = std::ftell(file);
+  // Only a regular file is opened: a folder, FIFO or device is refused at
+  // once rather than read as a damaged save (or waited on for ever).
+  SaveFile save{nullptr, 0, 0};
+  save.file = platformOpenRegularFile(path, &save.size);
+  if (!save.file) return SAVEGAME_OPEN_FAILED;
 
   SavegameMarkers read;
-  bool ok = save.size >= 0 &&
-            readMarkers(save, &read.packages, &read.packageCount, &read.rampages, &read.rampageCount);
-  std::fclose(file);
-  if (!ok) return SAVEGAME_DAMAGED;
-  *markers = read;
-  return SAVEGAME_READ;
+  SavegameStatus status =
+      readMarkers(save, &read.packages, &read.packageCount, &read.rampages, &read.rampageCount);
+  std::fclose(save.file);
+  if (status == SAVEGAME_READ) *markers = read;
+  return status;
 }
 
 void adoptSavegameMarkers(const SavegameMarkers &markers) {
@@ -168,6 +175,9 @@ bool loadSavegame() {
       return true;
     case SAVEGAME_OPEN_FAILED:
       showErrorBox(OPEN_FAILED, ERROR_HEADING);
+      return false;
+    case SAVEGAME_OUT_OF_MEMORY:
+      showErrorBox(OUT_OF_MEMORY, ERROR_HEADING);
       return false;
     case SAVEGAME_DAMAGED:
       break;

@@ -11,8 +11,9 @@ struct PickupMarker;
 // What reading a savegame came to.
 enum SavegameStatus {
   SAVEGAME_READ,         // the lists hold the save's markers
-  SAVEGAME_OPEN_FAILED,  // the file could not be opened
-  SAVEGAME_DAMAGED,      // the file is truncated or its layout does not fit in it
+  SAVEGAME_OPEN_FAILED,    // the file could not be opened, or is not a regular file
+  SAVEGAME_DAMAGED,        // the file is truncated or its layout does not fit in it
+  SAVEGAME_OUT_OF_MEMORY,  // the pickup table or the lists could not be allocated
 };
 
 // Marker lists read from one save, not yet in viewerState. Both lists come
@@ -36,9 +37,10 @@ void adoptSavegameMarkers(const SavegameMarkers &markers);
 
 // Reads the savegame named by viewerState.saveFileName and replaces the
 // package and rampage lists and counts with its markers. A file that cannot
-// be opened, or that is truncated or damaged, is reported in one message box
-// and leaves the lists and counts exactly as they were. Returns whether the
-// lists were replaced.
+// be opened or is not a regular file ("Error ! : Error opening file !"), that
+// is truncated or damaged, or whose table does not fit in memory ("Error ! :
+// Out of memory !") is reported in one message box and leaves the lists and
+// counts exactly as they were. Returns whether the lists were replaced.
 bool loadSavegame();
 
 // Shows "heading : message" in a modal box owned by the main window, under

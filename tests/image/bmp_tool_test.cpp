@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "image/image_test_support.h"
+#include "support/special_files.h"
 
 namespace {
 
@@ -83,6 +84,13 @@ TEST_F(BmpTool, RefusedPicturePrintsItsBoxAndExits1) {
   run = runTool("bmp '" + unknown + "' '" + output("never2.ppm") + "'");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.errors, "Error: Unknown DIB file format.\n");
+
+  forEachSpecialFile([&](const std::string &what, const std::string &special) {
+    SCOPED_TRACE(what);
+    ToolRun refused = runTool("bmp '" + special + "' '" + output("never3.ppm") + "'");
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.errors, "Error: Failed to open DIB file " + special + ".\n");
+  });
 }
 
 TEST_F(BmpTool, WrongUsageExits2) {

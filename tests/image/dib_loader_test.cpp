@@ -1,13 +1,14 @@
 // BMP loader: header forms with and without the file header, where the colour
 // table and pixel data are found, row padding and byte order, top-down files,
-// and the one message box of every refused file (missing, empty, short,
-// unknown header, absurd sides).
+// and the one message box of every refused file (missing, empty, not a
+// regular file, short, unknown header, absurd sides).
 #include <cstdint>
 #include <cstdlib>
 #include <limits>
 
 #include "image/dib_format.h"
 #include "image/image_test_support.h"
+#include "support/special_files.h"
 
 namespace {
 
@@ -208,7 +209,7 @@ TEST(DibLoader, LargestAcceptedSideLoads) {
   EXPECT_EQ(pixelBytes(*image), rgbBytes(paletteLookup(DIB_MAX_SIDE, 200)));
 }
 
-TEST(DibLoader, MissingOrEmptyFileNamesTheFile) {
+TEST(DibLoader, MissingOrEmptyFileOrOneThatIsNotAFileNamesIt) {
   std::string missing = temporaryPath("no-such-picture.bmp");
   headlessClearMessageBoxes();
   EXPECT_EQ(loadDibFile(missing.c_str()), nullptr);
@@ -220,6 +221,13 @@ TEST(DibLoader, MissingOrEmptyFileNamesTheFile) {
   EXPECT_EQ(loadDibFile(empty.c_str()), nullptr);
   std::remove(empty.c_str());
   expectOneErrorBox("Failed to open DIB file " + empty + ".\n");
+
+  forEachSpecialFile([](const std::string &what, const std::string &special) {
+    SCOPED_TRACE(what);
+    headlessClearMessageBoxes();
+    EXPECT_EQ(loadDibFile(special.c_str()), nullptr);
+    expectOneErrorBox("Failed to open DIB file " + special + ".\n");
+  });
 }
 
 TEST(DibLoader, OverlongNameIsCutToTheMessageBuffer) {

@@ -1,10 +1,13 @@
 // Pictures large enough (over 8 MB of output) that the converter asks for
 // huge pages on their block: they decode exactly like small ones, uncompressed
-// and run-length coded, and their block is an ordinary heap block.
+// and run-length coded, and their block is an ordinary heap block. And tiny
+// files that claim the largest picture: a broken one must not get its block.
 #include <cstdint>
 #include <vector>
 
+#include "image/dib_format.h"
 #include "image/image_test_support.h"
+#include "support/address_space_cap.h"
 
 namespace {
 
@@ -67,6 +70,32 @@ TEST(LargePicture, Rle8DecodesRunsAndLeavesSkippedRowsBlack) {
   ImagePtr image = loadThroughFile(makeBmp(layout));
   ASSERT_TRUE(image);
   EXPECT_TRUE(pixelBytes(*image) == rgbBytes(expected));
+}
+
+// A 64-byte RLE8 file that claims 32768 x 32768 pixels (3 GB of output) but
+// whose stream runs out before it ends the picture is refused before its block
+// is asked for. Under an address-space cap of 1 GB the same file with its
+// end-of-picture code gets "Out of memory.": the cap does catch the request.
+TEST(LargePicture, BrokenRleStreamIsRefusedWithoutTakingItsClaimedBlock) {
+  BmpLayout layout;
+  layout.width = DIB_MAX_SIDE;
+  layout.height = DIB_MAX_SIDE;
+  layout.bitCount = 8;
+  layout.compression = DIB_BI_RLE8;
+  layout.clrUsed = 1;
+  layout.palette = {0xFF0000};
+  layout.pixels = {255, 0, 255, 0, 0, 0};  // two runs and an end of line, then nothing
+  const std::vector<unsigned char> broken = makeBmp(layout);
+  layout.pixels.push_back(0);
+  layout.pixels.push_back(1);
+  const std::vector<unsigned char> complete = makeBmp(layout);
+
+  AddressSpaceCap cap(1ull << 30);
+  ASSERT_TRUE(cap.active());
+  EXPECT_FALSE(loadThroughFile(broken));
+  expectOneErrorBox("Image file conversion error.");
+  EXPECT_FALSE(loadThroughFile(complete));
+  expectOneErrorBox("Out of memory.");
 }
 
 }  // namespace

@@ -70,6 +70,35 @@ TEST_F(RenderTest, TexturesHoldEveryPixelOfThePicture) {
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
+// A 4 x 4 map whose red grows from left to right and blue from bottom to top:
+// just inside each edge of the drawn square, linear filtering must take the
+// edge texels alone, not mix in the opposite edge's (the default wrap would
+// give about half of it there).
+TEST_F(RenderTest, MapEdgesDoNotBlendWithTheOppositeEdge) {
+  writePictures(true, false);
+  const int levels[4] = {40, 100, 160, 220};
+  TestPicture map{4, 4, {}};
+  for (int y = 0; y < 4; ++y) {  // top row first
+    for (int x = 0; x < 4; ++x) {
+      map.pixels.push_back(static_cast<uint32_t>(levels[x]) << 16 | 0x8000 | static_cast<uint32_t>(levels[3 - y]));
+    }
+  }
+  writeBmpFile(pictureFolder + "/THmap.bmp", map);
+  ASSERT_TRUE(startViewer(800, 480));
+  const Frame frame = drawFrame();
+
+  const PixelPoint topLeft = projectScene(-1, 1, 4.0, 800, 480);
+  const PixelPoint bottomRight = projectScene(1, -1, 4.0, 800, 480);
+  const int32_t left = static_cast<int32_t>(topLeft.x) + 3;
+  const int32_t right = static_cast<int32_t>(bottomRight.x) - 4;
+  const int32_t top = static_cast<int32_t>(topLeft.y) + 3;
+  const int32_t bottom = static_cast<int32_t>(bottomRight.y) - 4;
+  EXPECT_NEAR(frame.at(left, 240).r, 40, 2) << describe(frame.at(left, 240));
+  EXPECT_NEAR(frame.at(right, 240).r, 220, 2) << describe(frame.at(right, 240));
+  EXPECT_NEAR(frame.at(400, top).b, 220, 2) << describe(frame.at(400, top));
+  EXPECT_NEAR(frame.at(400, bottom).b, 40, 2) << describe(frame.at(400, bottom));
+}
+
 TEST_F(RenderTest, ResizeSetsProjectionAndViewportAndIgnoresZeroHeight) {
   writePictures();
   ASSERT_TRUE(startViewer(640, 480));

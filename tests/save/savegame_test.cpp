@@ -1,5 +1,7 @@
-// Savegame reader: layout, kinds, capacities, bit-exact positions, and the
-// refusal of missing, short and damaged files without losing what was loaded.
+// Savegame reader: layout, kinds, capacities, bit-exact positions, saves
+// beyond 2 GiB, and the refusal of missing, short and damaged files, of what
+// is not a regular file and of tables that do not fit in memory, without
+// losing what was loaded.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,6 +15,10 @@
 #include "platform/headless/headless.h"
 #include "save/savegame.h"
 #include "support/savegame_writer.h"
+#include "support/special_files.h"
+#ifndef _WIN32
+#include "support/address_space_cap.h"
+#endif
 
 namespace {
 
@@ -32,8 +38,11 @@ class SavegameTest : public ::testing::Test {
 
   void load(const std::vector<unsigned char> &bytes) {
     writeBytes(path, bytes);
-    std::snprintf(viewerState.saveFileName, sizeof viewerState.saveFileName, "%s", path.c_str());
-    loadSavegame();
+    loadPath(path);
+  }
+  bool loadPath(const std::string &name) {
+    std::snprintf(viewerState.saveFileName, sizeof viewerState.saveFileName, "%s", name.c_str());
+    return loadSavegame();
   }
 
   // Loads a known save and returns a copy of what it put in the lists, so that
@@ -159,6 +168,51 @@ TEST_F(SavegameTest, MissingFileShowsOneBoxAndKeepsTheLists) {
   std::remove(path.c_str());
   loadSavegame();
   expectOneBox("Error ! : Error opening file !");
+  expectReferenceKept();
+}
+
+// Neither read as a damaged save nor waited on: refused as it is opened.
+TEST_F(SavegameTest, RefusesAnythingButARegularFileAtOnce) {
+  loadReference();
+  forEachSpecialFile([&](const std::string &what, const std::string &special) {
+    SCOPED_TRACE(what);
+    headlessClearMessageBoxes();
+    EXPECT_FALSE(loadPath(special));
+    expectOneBox("Error ! : Error opening file !");
+    expectReferenceKept();
+  });
+}
+
+// The first two blocks push the table past 2 GiB, beyond what a 32-bit file
+// position (a long on Windows) can reach.
+TEST_F(SavegameTest, ReadsASaveLargerThan2GiB) {
+  SavegameLayout layout;
+  layout.blockSizes = {0x7FFFFFF0u, 0x10000000u, 0, 0, 0};
+  writeSparseSavegame(path, {pickup(127, 1, 2, 3), pickup(154, 4, 5, 6)}, layout);
+  EXPECT_TRUE(loadPath(path));
+  EXPECT_TRUE(headlessMessageBoxes().empty());
+  ASSERT_EQ(viewerState.packageCount, 1);
+  ASSERT_EQ(viewerState.rampageCount, 1);
+  expectMarker(viewerState.packages[0], 4, 5, 6);
+  expectMarker(viewerState.rampages[0], 1, 2, 3);
+}
+
+// A table of 4.5 GB that the file really holds: no 32-bit process can hold it
+// (nor size it: the byte count exceeds 32 bits), and on Linux the address
+// space is capped below it.
+TEST_F(SavegameTest, TableTooLargeForMemoryIsOutOfMemory) {
+  loadReference();
+  SavegameLayout layout;
+  layout.overrideRecordCount = true;
+  layout.recordCount = 51000000;
+  writeSparseSavegame(path, {pickup(154, 1, 1, 1)}, layout,
+                      pickupTableOffset(layout) + 88ull * static_cast<uint32_t>(layout.recordCount));
+#ifndef _WIN32
+  AddressSpaceCap cap(1ull << 30);
+  ASSERT_TRUE(cap.active());
+#endif
+  EXPECT_FALSE(loadPath(path));
+  expectOneBox("Error ! : Out of memory !");
   expectReferenceKept();
 }
 

@@ -76,6 +76,42 @@ void writeBytes(const std::string &path, const std::vector<unsigned char> &bytes
   std::fclose(file);
 }
 
+namespace {
+
+bool writeAt(FILE *file, uint64_t offset, const unsigned char *bytes, size_t count) {
+#ifdef _WIN32
+  if (fseeko64(file, static_cast<int64_t>(offset), SEEK_SET) != 0) return false;
+#else
+  if (fseeko(file, static_cast<off_t>(offset), SEEK_SET) != 0) return false;
+#endif
+  return std::fwrite(bytes, 1, count, file) == count;
+}
+
+}  // namespace
+
+void writeSparseSavegame(const std::string &path, const std::vector<PickupSpec> &pickups,
+                         const SavegameLayout &layout, uint64_t minimumLength) {
+  SavegameLayout counted = layout;
+  counted.blockContentLimit = 0;
+  const std::vector<unsigned char> bytes = makeSavegame(pickups, counted);
+  FILE *file = std::fopen(path.c_str(), "wb");
+  if (!file) throw std::runtime_error("cannot write " + path);
+  // The bytes up to and including each block's count, then from the last
+  // count on; each piece lies behind the content of the blocks before it.
+  const size_t ends[] = {236, 240, 244, 248, 252, bytes.size()};
+  bool written = true;
+  uint64_t skipped = 0;
+  size_t from = 0;
+  for (size_t piece = 0; piece < 6; ++piece) {
+    written = written && writeAt(file, from + skipped, bytes.data() + from, ends[piece] - from);
+    if (piece < 5) skipped += layout.blockSizes[piece];
+    from = ends[piece];
+  }
+  const unsigned char zero = 0;
+  if (minimumLength > bytes.size() + skipped) written = written && writeAt(file, minimumLength - 1, &zero, 1);
+  if (std::fclose(file) != 0 || !written) throw std::runtime_error("short write to " + path);
+}
+
 std::string temporaryPath(const std::string &name) {
   const char *base = std::getenv("TMPDIR");
   std::string folder = base && *base ? base : "/tmp";

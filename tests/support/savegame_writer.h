@@ -38,5 +38,12 @@ size_t pickupTableOffset(const SavegameLayout &layout = SavegameLayout{});
 
 void writeBytes(const std::string &path, const std::vector<unsigned char> &bytes);
 
+// Writes the save makeSavegame would build, except that each skipped block's
+// content is left as a hole (zero bytes, sparse where the file system allows),
+// and the file is made at least minimumLength bytes long with a hole at its
+// end. Saves of several GiB then cost next to no disk space or time.
+void writeSparseSavegame(const std::string &path, const std::vector<PickupSpec> &pickups,
+                         const SavegameLayout &layout, uint64_t minimumLength = 0);
+
 // A fresh path under the test's temporary folder (not created).
 std::string temporaryPath(const std::string &name);

@@ -22,13 +22,23 @@ json=$("$tool" list "$work/save.b" --format json)
 expected_json='{"packages":[{"x":1234.5,"y":-2,"z":15},{"x":-0,"y":1e+30,"z":10}],"rampages":[{"x":0.1,"y":null,"z":null}]}'
 [ "$json" = "$expected_json" ] || fail "json output was: $json"
 
-# A missing file: the reader's box on stderr, exit 1, nothing on stdout.
-set +e
-out=$("$tool" list "$work/missing.b" 2>"$work/err"); status=$?
-set -e
-[ $status -eq 1 ] || fail "missing file exited $status"
-[ -z "$out" ] || fail "missing file printed: $out"
-grep -qx 'KZR Package Viewer: Error ! : Error opening file !' "$work/err" || fail "stderr was: $(cat "$work/err")"
+# A missing file, and what is not a regular file: a folder, a FIFO (a writer
+# waits on it, so a tool that blocks in opening it is released and fails
+# below rather than hanging) and a device. Each gets the reader's box on
+# stderr at once, exit 1, nothing on stdout.
+mkfifo "$work/fifo"
+{ : >"$work/fifo"; } 2>/dev/null &
+writer=$!
+for refused in "$work/missing.b" "$work" "$work/fifo" /dev/zero; do
+  set +e
+  out=$("$tool" list "$refused" 2>"$work/err"); status=$?
+  set -e
+  [ $status -eq 1 ] || fail "$refused exited $status"
+  [ -z "$out" ] || fail "$refused printed: $out"
+  grep -qx 'KZR Package Viewer: Error ! : Error opening file !' "$work/err" || fail "$refused: stderr was: $(cat "$work/err")"
+done
+kill "$writer" 2>/dev/null || true
+wait "$writer" 2>/dev/null || true
 
 # Wrong usage exits 2; --help and --version exit 0 on stdout.
 set +e

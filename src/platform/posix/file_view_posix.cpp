@@ -8,7 +8,9 @@
 
 bool platformMapFile(const char *name, FileView *view) {
   *view = FileView{};
-  int fd = open(name, O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: opening a FIFO would otherwise wait for a writer. Only a
+  // regular file is mapped, and reading one never blocks anyway.
+  int fd = open(name, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return false;
   struct stat info;
   if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size <= 0) {

@@ -10,6 +10,12 @@ bool platformMapFile(const char *name, FileView *view) {
   *view = FileView{};
   HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
+  // Devices such as NUL or CON, and pipes, open like files but are not files
+  // on disk; only those are mapped.
+  if (GetFileType(file) != FILE_TYPE_DISK) {
+    CloseHandle(file);
+    return false;
+  }
 
   // The size bounds every read the loader makes; a file too large for this
   // process's address space cannot be mapped whole, and an empty one cannot

@@ -22,37 +22,6 @@
 
 namespace {
 
-// Whether an RLE stream of `bytes` bytes ends inside the data: it reaches its
-// end-of-bitmap code, or its end-of-line and delta codes have moved past the
-// last row, before the bytes run out. Runs and absolute blocks are walked by
-// their byte lengths only; what they paint is GDI's business.
-bool rleStreamEnds(const unsigned char *data, size_t bytes, int bitCount, int64_t height) {
-  size_t at = 0;
-  int64_t row = 0;
-  while (row < height) {
-    if (bytes - at < 2) return false;
-    unsigned count = data[at];
-    unsigned code = data[at + 1];
-    at += 2;
-    if (count != 0) continue;
-    if (code == 0) {
-      ++row;
-    } else if (code == 1) {
-      return true;
-    } else if (code == 2) {
-      if (bytes - at < 2) return false;
-      row += data[at + 1];
-      at += 2;
-    } else {
-      size_t block = (static_cast<size_t>(code) * static_cast<size_t>(bitCount) + 7) / 8;
-      if (block > bytes - at) return false;
-      at += (block + 1) & ~static_cast<size_t>(1);
-      if (at > bytes) at = bytes;
-    }
-  }
-  return true;
-}
-
 // Whether the bits a mask picks out of a pixel of bitCount bits form one run.
 // No encoder writes scattered masks and no rule widens them; GDI would take
 // them anyway.
@@ -75,7 +44,7 @@ bool sourceFitsData(const DibSource &source, uint64_t *gdiReads) {
     int bitCount = compression == DIB_BI_RLE8 ? 8 : 4;
     if (header.biBitCount != bitCount || header.biHeight < 0) return false;
     *gdiReads = source.pixelBytes;
-    return rleStreamEnds(source.pixels, source.pixelBytes, bitCount, height);
+    return dibRleStreamEnds(source.pixels, source.pixelBytes, bitCount == 4, static_cast<uint32_t>(height));
   }
   if (compression == DIB_BI_BITFIELDS) {
     if (!source.colourMasks || (header.biBitCount != 16 && header.biBitCount != 32)) return false;

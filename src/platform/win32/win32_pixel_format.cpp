@@ -35,7 +35,8 @@ void setupPalette(HDC deviceContext) {
   if (!paletteEntryCount(format, &entryCount)) return;
 
   HANDLE heap = GetProcessHeap();
-  const SIZE_T blockSize = sizeof(WORD) * 2 + sizeof(PALETTEENTRY) * entryCount;
+  // A LOGPALETTE has room for one entry of its own, unused; n more follow it.
+  const SIZE_T blockSize = sizeof(LOGPALETTE) + sizeof(PALETTEENTRY) * entryCount;
   LOGPALETTE *block = static_cast<LOGPALETTE *>(HeapAlloc(heap, 0, blockSize));
   if (!block) return;
   block->palVersion = 0x300;
