@@ -9,11 +9,15 @@
 #   viewer_window the viewer's window (set by its start_viewer)
 #   client_x, client_y  where the viewer's client area stands on the screen
 #   exit_timeout  seconds the viewer is given to end
-#   focus_settle  seconds to wait after giving a window the focus
 # and the functions
 #   run_probe ARGS...   runs the screenshot probe
-#   shot NAME           saves the client area as $work/NAME.ppm
+#   grab NAME           saves the client area as $work/NAME.ppm, as it is now
 #   choose_file PATH    opens the chooser with 'O' and loads PATH
+#   close_chooser ID    closes the chooser with escape
+#   start_viewer [SAVE] starts the viewer (with a save as its argument)
+#   write_save_file SAVE LIST [COUNT]  writes a save and its marker list
+# Nothing waits a fixed time for the programs: every step waits for what it
+# needs to see (a window, a picture at rest, a picture that has changed).
 # shellcheck disable=SC2154 # the variables above are set by the test
 
 TITLE_PREFIX="KZR Tern Haven  Package Viewer V0.2a "
@@ -92,34 +96,87 @@ wait_gone() {
   return 1
 }
 # There is no window manager: the test gives the keyboard focus itself, once
-# the window is mapped, and then lets the program see the focus change.
+# the window is mapped. The focus change reaches the program before any key
+# sent after it.
 focus() {
   for _ in $(seq 50); do
     if xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; then
-      xdotool windowfocus --sync "$1" && sleep "$focus_settle" && return 0
+      xdotool windowfocus --sync "$1" && return 0
     fi
     sleep 0.1
   done
   fail "window $1 never became viewable"
 }
-press() {
-  xdotool keydown "$1"
-  sleep 0.1
-  xdotool keyup "$1"
-  sleep 0.3
-}
+# A key pressed and released at once: the viewer acts on it all the same.
+press() { xdotool key "$1"; }
+# hold KEY SECONDS: the key held down that long (the hold is the input).
 hold() {
   xdotool keydown "$1"
   sleep "$2"
   xdotool keyup "$1"
-  sleep 0.3
 }
-wheel() {
-  xdotool click "$1"
-  sleep 0.3
-}
+wheel() { xdotool click "$1"; }
 
 # --- screenshots -----------------------------------------------------------------
+
+# shot NAME: the picture once it is at rest: screenshots until two in a row
+# are the same, so that no frame drawn while input was still arriving counts.
+shot() {
+  grab "$1"
+  for _ in $(seq 100); do
+    mv "$work/$1.ppm" "$work/$1.before.ppm"
+    grab "$1"
+    if cmp -s "$work/$1.ppm" "$work/$1.before.ppm"; then
+      rm -f "$work/$1.before.ppm"
+      return 0
+    fi
+  done
+  fail "$1: the picture never came to rest"
+}
+# shot_changed NAME BEFORE: the picture at rest once it differs from the shot
+# BEFORE, that is once the viewer has acted on the input just sent.
+shot_changed() {
+  for _ in $(seq 50); do
+    shot "$1"
+    cmp -s "$work/$1.ppm" "$work/$2.ppm" || return 0
+  done
+  fail "$1: the picture stayed as in $2"
+}
+# shot_until NAME SECONDS CHECK...: pictures at rest until CHECK... holds on
+# one (it reads $work/NAME.ppm), at most SECONDS long.
+shot_until() {
+  local name=$1 limit=$2 start
+  shift 2
+  start=$(date +%s)
+  until shot "$name" && "$@" >/dev/null 2>&1; do
+    [ $(($(date +%s) - start)) -le "$limit" ] || fail "$name: no such picture within $limit s ($*)"
+  done
+}
+# window_at_rest ID NAME: a screenshot of the window ID (a chooser, a box)
+# once it has drawn its content (more than a few colours) and stays as it is.
+window_at_rest() {
+  local start
+  start=$(date +%s)
+  import -window "$1" -depth 8 "ppm:$work/$2.ppm" 2>/dev/null || true
+  for _ in $(seq 100); do
+    mv -f "$work/$2.ppm" "$work/$2.before.ppm" 2>/dev/null || true
+    import -window "$1" -depth 8 "ppm:$work/$2.ppm" 2>/dev/null || true
+    if cmp -s "$work/$2.ppm" "$work/$2.before.ppm" &&
+      [ "$(convert "$work/$2.ppm" -format %k info:)" -gt 8 ]; then
+      return 0
+    fi
+    [ $(($(date +%s) - start)) -le 20 ] || break
+  done
+  fail "window $1 ($2) never showed its content at rest"
+}
+# window_changed ID NAME BEFORE: the window at rest once it differs from BEFORE.
+window_changed() {
+  for _ in $(seq 50); do
+    window_at_rest "$1" "$2"
+    cmp -s "$work/$2.ppm" "$work/$3.ppm" || return 0
+  done
+  fail "window $1 ($2) stayed as in $3"
+}
 
 # "left top right bottom" of the map square, left of the counter panel.
 map_box() { run_probe mapbox "$work/$1.ppm" 0 0 460 480; }
@@ -163,8 +220,14 @@ check_window() {
   client_y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$window_info")
 }
 
+# The map square where zoom 4 puts it, drawn in full.
+start_map_shown() {
+  local left top right bottom
+  read -r left top right bottom <<<"$(map_box "$1")"
+  in_range "$left" 95 97 && in_range "$top" 15 17 && in_range "$bottom" 462 464
+}
 check_start_map() {
-  shot start
+  shot_until start 20 start_map_shown start
   local left top right bottom
   read -r left top right bottom <<<"$(map_box start)"
   echo "map square: $left $top $right $bottom"
@@ -177,7 +240,7 @@ check_help_page() {
   step "help"
   [ "$(count start 600 0 640 200 white)" -gt 0 ] || fail "no panel text at start"
   press h
-  shot help
+  shot_until help 10 help_shown help
   local help_text panel_text
   help_text=$(count help 64 100 576 300 white)
   panel_text=$(count help 600 0 640 200 white)
@@ -185,35 +248,41 @@ check_help_page() {
   [ "$help_text" -gt 500 ] || fail "'H' showed no help text"
   [ "$panel_text" -eq 0 ] || fail "the panel is still shown with the help page"
   press h
-  shot panel
+  shot_until panel 10 panel_shown panel
   [ "$(differing start panel)" -eq 0 ] || fail "'H' again did not bring the panel back"
 }
 
 # After choose_file: the save's markers where the projection puts them.
 check_loaded() {
   focus "$viewer_window"
-  shot loaded
+  shot_until loaded 10 run_probe markers "$work/loaded.ppm" "$work/markers.txt" 640 480 4 0 0
   markers_at loaded 4
 }
 
 # Zooms in and out with the keypad and the wheel and back to the start.
 check_zoom() {
   step "zoom"
+  # Each step waits for the last one's picture: two quick presses of the same
+  # key between two frames would count once.
   press KP_Add
+  shot_changed zoom_in1 loaded
   press KP_Add
+  shot_changed zoom_in2 zoom_in1
   press KP_Add
-  shot zoom_in
+  shot_changed zoom_in zoom_in2
   markers_at zoom_in 3.7
   wheel 4 # away from the user: out
+  shot_changed wheel_out1 zoom_in
   wheel 4
-  shot wheel_out
+  shot_changed wheel_out wheel_out1
   markers_at wheel_out 3.9
   wheel 5 # toward the user: in
-  shot wheel_in
+  shot_changed wheel_in wheel_out
   markers_at wheel_in 3.8
   press KP_Subtract
+  shot_changed zoom_back1 wheel_in
   press KP_Subtract
-  shot zoom_back
+  shot_changed zoom_back zoom_back1
   [ "$(differing loaded zoom_back)" -eq 0 ] || fail "not back at the start zoom"
 }
 
@@ -225,12 +294,12 @@ check_pan() {
   local left0 top0 left1 top1 left2
   read -r left0 top0 _ _ <<<"$(map_box loaded)"
   hold Left 0.5
-  shot pan_left
+  shot_changed pan_left loaded
   read -r left1 _ _ _ <<<"$(map_box pan_left)"
   echo "left edge: $left0 -> $left1 (left arrow)"
   [ "$left1" -gt $((left0 + 3)) ] || fail "the left arrow did not move the map right"
   hold "$1" 0.5
-  shot pan_up
+  shot_changed pan_up pan_left
   read -r _ top1 _ _ <<<"$(map_box pan_up)"
   echo "top edge: $top0 -> $top1 ($2)"
   [ "$top1" -gt $((top0 + 3)) ] || fail "$2 did not move the map down"
@@ -238,17 +307,13 @@ check_pan() {
   # A drag of 20 pixels to the right moves the map 20/128 world units left:
   # 0.15625 * 223.9 = 35 pixels.
   xdotool mousemove $((client_x + 200)) $((client_y + 300))
-  sleep 0.2
   xdotool mousedown 1
-  sleep 0.2
   local x
   for x in 205 210 215 220; do
     xdotool mousemove $((client_x + x)) $((client_y + 300))
-    sleep 0.1
   done
-  sleep 0.2
   xdotool mouseup 1
-  shot dragged
+  shot_changed dragged pan_up
   read -r left2 _ _ _ <<<"$(map_box dragged)"
   echo "left edge: $left1 -> $left2 (drag of 20 pixels)"
   in_range $((left1 - left2)) 33 37 || fail "the drag moved the map by $((left1 - left2)) pixels, expected 35"
@@ -297,6 +362,7 @@ wait_picture() {
   done
   waited=$(awk -v s="$start" -v n="$(date +%s.%N)" 'BEGIN { printf "%.2f", n - s }')
 }
+same_picture() { [ "$(differing "$1" "$2")" -eq 0 ]; }
 # Whether the help page is up, or the counter panel.
 help_shown() { [ "$(count "$1" 64 100 576 300 white)" -gt 500 ]; }
 panel_shown() { [ "$(count "$1" 600 0 640 200 white)" -gt 0 ] && ! help_shown "$1"; }

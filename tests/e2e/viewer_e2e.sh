@@ -29,7 +29,6 @@ export NO_AT_BRIDGE=1 GTK_USE_PORTAL=0 GDK_BACKEND=x11 SDL_VIDEODRIVER=x11
 unset WAYLAND_DISPLAY
 
 exit_timeout=10
-focus_settle=0.2
 
 cleanup() {
   if [ -n "$viewer_pid" ] && kill -0 "$viewer_pid" 2>/dev/null; then
@@ -47,10 +46,6 @@ start_xvfb
 run_probe() { "$probe" "$@"; }
 # The whole screen: the viewer's window stands at (0, 0).
 grab() { import -window root -depth 8 "ppm:$work/$1.ppm"; }
-shot() {
-  sleep 0.4
-  grab "$1"
-}
 write_save_file() { "$write_save" "$@" >/dev/null; }
 
 # start_viewer [SAVE]
@@ -72,23 +67,24 @@ choose_file() {
   local chooser
   chooser=$(wait_window "Open a File\"" 20) || fail "'O' opened no window titled \"Open a File\""
   step "chooser open: $chooser"
-  # The chooser maps its window before it takes keys.
-  sleep 1.5
+  # The chooser takes keys once it has drawn itself.
+  window_at_rest "$chooser" chooser
   if [ -n "${2:-}" ]; then
     # While the chooser is open the viewer is modal: a key pressed in its
     # window does nothing, but uncovering the window repaints it.
     focus "$viewer_window"
     press h
     xdotool windowmove "$chooser" 700 0
-    shot "$2"
+    shot_until "$2" 10 same_picture panel "$2"
   fi
   focus "$chooser"
+  window_at_rest "$chooser" chooser
   # Ctrl+L opens the name field; typing into the file list instead loses the
   # keys that arrive before the field has opened.
   xdotool key ctrl+l
-  sleep 0.5
+  window_changed "$chooser" chooser_field chooser
   xdotool type --delay 25 "$1"
-  sleep 0.5
+  window_changed "$chooser" chooser_typed chooser_field
   xdotool key Return
   if ! wait_gone "Open a File\"" 10; then
     shot chooser_stuck
@@ -121,7 +117,11 @@ fi
 # --- resizing ------------------------------------------------------------------------
 step "resize"
 xdotool windowsize --sync "$viewer_window" 800 600
-shot resized
+resized_map_shown() {
+  read -r _ top3 _ bottom3 <<<"$("$probe" mapbox "$work/resized.ppm" 0 0 620 600)"
+  in_range "$top3" 19 21 && in_range "$bottom3" 578 580
+}
+shot_until resized 10 resized_map_shown
 read -r _ top3 _ bottom3 <<<"$("$probe" mapbox "$work/resized.ppm" 0 0 620 600)"
 echo "map square at 800 x 600: top $top3 bottom $bottom3"
 # The projection follows the new size: the square's half-height is
@@ -130,7 +130,7 @@ in_range "$top3" 19 21 && in_range "$bottom3" 578 580 || fail "map square after 
 markers_at resized 4 800 600
 [ "$(count resized 760 0 800 200 white)" -gt 0 ] || fail "no panel text at the new right edge"
 xdotool windowsize --sync "$viewer_window" 640 480
-shot resized_back
+shot_until resized_back 10 same_picture loaded resized_back
 [ "$(differing loaded resized_back)" -eq 0 ] || fail "not the same picture back at 640 x 480"
 
 # --- zoom ----------------------------------------------------------------------------
@@ -140,10 +140,10 @@ shot zoom_bound
 [ "$(differing loaded zoom_bound)" -eq 0 ] || fail "keypad minus passed the far bound"
 # The main keyboard's '=' (the '+' key) and '-' zoom as the keypad's do.
 press equal
-shot zoom_main_plus
+shot_changed zoom_main_plus zoom_bound
 markers_at zoom_main_plus 3.9
 press minus
-shot zoom_main_minus
+shot_changed zoom_main_minus zoom_main_plus
 [ "$(differing loaded zoom_main_minus)" -eq 0 ] || fail "the main keyboard's '-' did not zoom back out"
 
 # --- panning -------------------------------------------------------------------------
@@ -164,7 +164,6 @@ act_in_viewer() {
 }
 check_missing_file act_in_viewer
 xdotool mousemove $((client_x + 230)) $((client_y + 300))
-sleep 0.1
 xdotool mousemove $((client_x + 260)) $((client_y + 300)) mouseup 1
 shot after_box
 [ "$(differing dragged after_box)" -eq 0 ] || fail "input made while the box was open was acted on"
@@ -174,7 +173,6 @@ check_escape
 
 step "close"
 start_viewer
-sleep 0.5
 "$close_window" "$viewer_window"
 expect_exit_status_1 "closing the window"
 
@@ -217,13 +215,13 @@ xdotool key Escape
 wait_gone "Open a File\"" 10 || fail "the chooser did not close on escape"
 focus "$viewer_window"
 press h
-shot small_help
+shot_until small_help 10 help_shown small_help
 [ "$(count small_help 64 100 576 300 white)" -gt 500 ] || fail "'H' after a cancel showed no help page"
 # Under a Russian layout the key of 'H' types a Cyrillic letter and still
 # toggles the help page.
 setxkbmap ru
 press Cyrillic_er
-shot small_russian
+shot_until small_russian 10 same_picture start small_russian
 [ "$(differing start small_russian)" -eq 0 ] || fail "the 'H' key of a Russian layout did not hide the help page"
 check_escape
 

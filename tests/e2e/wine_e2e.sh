@@ -25,9 +25,8 @@ rm -rf "$work"
 mkdir -p "$work/run"
 cp "$viewer" "$assets/font.bmp" "$assets/THmap.bmp" "$work/run/"
 
-# Wine is slower to end a program and to act on a focus change.
+# Wine is slower to end a program.
 exit_timeout=15
-focus_settle=0.3
 
 cleanup() {
   if [ -n "$viewer_pid" ] && kill -0 "$viewer_pid" 2>/dev/null; then kill "$viewer_pid" 2>/dev/null || true; fi
@@ -46,10 +45,6 @@ win() { "$wine_run" "$prefix" "$@" | tr -d '\r'; }
 run_probe() { win "$probe" "$@"; }
 # The client area alone: wine's X window for it stands at (client_x, client_y).
 grab() { import -window root -crop "640x480+$client_x+$client_y" +repage -depth 8 "ppm:$work/$1.ppm"; }
-shot() {
-  sleep 0.5
-  grab "$1"
-}
 # The Windows name of a file of the test (wine's drive Z: is the root).
 windows_path() { local path=$1; echo "Z:${path//\//\\}"; }
 write_save_file() { win "$write_save" "$@" >/dev/null; }
@@ -74,10 +69,12 @@ choose_file() {
   local dialog
   dialog=$(wait_window "Open a File\"" 20) || fail "'O' opened no window titled \"Open a File\""
   step "dialog open: $dialog"
-  sleep 1
+  # The dialog takes keys once it has drawn itself; its name field has the
+  # focus.
+  window_at_rest "$dialog" dialog
   focus "$dialog"
   xdotool type --delay 25 "$(windows_path "$1")"
-  sleep 0.3
+  window_changed "$dialog" dialog_typed dialog
   xdotool key Return
   if ! wait_gone "Open a File\"" 10; then
     shot dialog_stuck
@@ -111,10 +108,10 @@ check_loaded
 check_zoom
 # The main keyboard's '=' (the '+' key) and '-' zoom as the keypad's do.
 press equal
-shot zoom_main_plus
+shot_changed zoom_main_plus loaded
 markers_at zoom_main_plus 3.9
 press minus
-shot zoom_main_minus
+shot_changed zoom_main_minus zoom_main_plus
 [ "$(differing loaded zoom_main_minus)" -eq 0 ] || fail "the main keyboard's '-' did not zoom back out"
 
 # --- panning -------------------------------------------------------------------------
