@@ -11,13 +11,15 @@
 static_assert(std::is_same<GLuint, uint32_t>::value,
               "texture names are kept in the state record as uint32_t");
 
-void initGraphics() {
+void initGraphics() { initGraphicsFrom(FONT_PICTURE, MAP_PICTURE); }
+
+void initGraphicsFrom(const char *fontPath, const char *mapPath) {
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
   glEnable(GL_POLYGON_SMOOTH);
-  loadTexture("font.bmp", &viewerState.fontTexture);
+  loadTexture(fontPath, &viewerState.fontTexture);
   buildFont();
-  loadTexture("THmap.bmp", &viewerState.mapTexture);
+  loadTexture(mapPath, &viewerState.mapTexture);
 }
 
 void loadTexture(const char *fileName, uint32_t *textureName) {
