@@ -3,7 +3,6 @@
 // that draws only the map, at 640 x 480 and 1920 x 1080; and the start-up cost
 // of initGraphics with the bundled pictures.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -22,14 +21,12 @@
 
 namespace {
 
-// Runs initGraphics in the folder of the bundled pictures, as the program
-// does in its working directory. False when a picture could not be loaded.
+// Loads the graphics resources from the bundled pictures. False when a
+// picture could not be loaded.
 bool initGraphicsWithAssets() {
-  char previous[4096];
-  if (!getcwd(previous, sizeof previous) || chdir(VIEWER_ASSETS_DIR) != 0) return false;
   headlessClearMessageBoxes();
-  initGraphics();
-  bool loaded = chdir(previous) == 0 && headlessMessageBoxes().empty();
+  initGraphicsFrom(VIEWER_ASSETS_DIR "/font.bmp", VIEWER_ASSETS_DIR "/THmap.bmp");
+  const bool loaded = headlessMessageBoxes().empty();
   headlessClearMessageBoxes();
   return loaded;
 }

@@ -26,13 +26,15 @@ bool glVersionAtLeast(int major, int minor) {
 
 }  // namespace
 
-void initGraphics() {
+void initGraphics() { initGraphicsFrom(FONT_PICTURE, MAP_PICTURE); }
+
+void initGraphicsFrom(const char *fontPath, const char *mapPath) {
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
   glEnable(GL_POLYGON_SMOOTH);
-  loadTexture("font.bmp", &viewerState.fontTexture);
+  loadTexture(fontPath, &viewerState.fontTexture);
   buildFont();
-  loadTexture("THmap.bmp", &viewerState.mapTexture);
+  loadTexture(mapPath, &viewerState.mapTexture);
   // The map is drawn once, edge to edge: with the default wrap, linear
   // filtering along its border mixes in the opposite border's texels, a strip
   // of the other side's colour. Clamp-to-edge came with OpenGL 1.2; a 1.1

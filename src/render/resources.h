@@ -4,13 +4,23 @@
 
 #include <cstdint>
 
+// The file names of the two pictures. A platform looks for them where the
+// program keeps its data and passes the paths it found to initGraphicsFrom.
+constexpr const char *FONT_PICTURE = "font.bmp";
+constexpr const char *MAP_PICTURE = "THmap.bmp";
+
 // Sets depth test and face culling off and polygon smoothing on, then loads
-// "font.bmp" (from the working directory), builds the font lists and loads
-// "THmap.bmp", whose texture clamps to its edges where OpenGL 1.2 or later
-// runs (the font's repeats). A picture that fails to load has been reported
-// by the loader's own box; its texture is still created but stays without an
-// image, so that part of the frame is drawn untextured. Needs a current
-// OpenGL context.
+// the font picture from fontPath, builds the font lists and loads the map
+// picture from mapPath (both 8-bit paths, opened unchanged: a relative one
+// from the working directory), whose texture clamps to its edges where OpenGL
+// 1.2 or later runs (the font's repeats). A picture that fails to load has
+// been reported by the loader's own box, which names the path as given; its
+// texture is still created but stays without an image, so that part of the
+// frame is drawn untextured. Needs a current OpenGL context.
+void initGraphicsFrom(const char *fontPath, const char *mapPath);
+
+// initGraphicsFrom("font.bmp", "THmap.bmp"): both pictures from the working
+// directory.
 void initGraphics();
 
 // Creates a new 2D texture from the named BMP file (linear filters, default

@@ -4,7 +4,8 @@
 # screenshots. The save writer and the screenshot probe are the Linux test's,
 # built for Windows and run under wine too.
 #   wine_e2e.sh VIEWER.exe WRITE_SAVE.exe SCREEN_PROBE.exe WINE_RUN ASSETS_DIR WORK_DIR
-# The viewer runs in WORK_DIR/run, which holds font.bmp and THmap.bmp; wine
+# The viewer runs in WORK_DIR/run, which holds font.bmp and THmap.bmp (once
+# from another folder, to find them beside the .exe); wine
 # gets a prefix of its own in WORK_DIR/../wineprefix-e2e (made on first use).
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
 set -euo pipefail
@@ -53,7 +54,8 @@ write_save_file() { win "$write_save" "$@" >/dev/null; }
 start_viewer() {
   local arguments=()
   [ $# -gt 0 ] && arguments=("$(windows_path "$1")")
-  (cd "$work/run" && exec "$wine_run" "$prefix" package-viewer.exe "${arguments[@]}") >"$work/viewer.out" 2>&1 &
+  (cd "${start_folder:-$work/run}" && exec "$wine_run" "$prefix" "$work/run/package-viewer.exe" "${arguments[@]}") \
+    >"$work/viewer.out" 2>&1 &
   viewer_pid=$!
   viewer_window=$(wait_window "$TITLE_PREFIX" 60) || fail "no viewer window"
   focus "$viewer_window"
@@ -123,8 +125,13 @@ check_missing_file
 # --- the end -------------------------------------------------------------------------
 check_escape
 
-step "close"
-start_viewer
+# Started from a folder without the pictures, it takes them from the folder
+# of the .exe: the same first picture.
+step "close, started from another folder"
+mkdir -p "$work/elsewhere"
+start_folder=$work/elsewhere start_viewer
+shot elsewhere
+[ "$(differing start elsewhere)" -eq 0 ] || fail "started elsewhere, the first picture differs"
 xdotool key alt+F4
 expect_exit_status_1 "Alt+F4 (closing the window)"
 

@@ -249,10 +249,7 @@ bool RenderTest::startViewer(int32_t width, int32_t height) {
     ADD_FAILURE() << "no offscreen OpenGL: " << headlessGlError();
     return false;
   }
-  const std::filesystem::path home = std::filesystem::current_path();
-  std::filesystem::current_path(pictureFolder);
-  initGraphics();
-  std::filesystem::current_path(home);
+  initGraphicsFrom((pictureFolder + "/font.bmp").c_str(), (pictureFolder + "/THmap.bmp").c_str());
   resizeViewport(width, height);
   return true;
 }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -114,9 +115,22 @@ TEST_F(RenderTool, ReportsASaveOrPictureThatCannotBeFound) {
   std::ifstream out(pictureFolder + "/out.png");
   EXPECT_FALSE(out.good());
 
-  const ToolRun noMap = run(path("out.png") + " --map " + path("missing.bmp"));
+  // A named picture that is missing is drawn without, as the viewer does.
+  const ToolRun noMap = run(path("out.png") + " --map " + path("missing.bmp") + " --font " + path("font.bmp"));
   EXPECT_EQ(noMap.status, 1);
-  EXPECT_NE(noMap.errors.find("missing.bmp"), std::string::npos) << noMap.errors;
+  EXPECT_EQ(noMap.errors, "Error: Failed to open DIB file " + pictureFolder + "/missing.bmp.\n");
+  Frame frame;
+  ASSERT_TRUE(readPng(pictureFolder + "/out.png", &frame));
+  EXPECT_PRED3(near, frame.at(320, 240), (Rgb{255, 255, 255}), 1) << describe(frame.at(320, 240));
+}
+
+// Without --map and --font, and with no pictures in the working directory,
+// the tool takes the copies the build keeps beside it.
+TEST_F(RenderTool, FindsItsOwnPicturesFromAnyFolder) {
+  ASSERT_FALSE(std::filesystem::exists("THmap.bmp")) << "the working directory must not hold the pictures";
+  const ToolRun result = run(path("out.png"));
+  EXPECT_EQ(result.status, 0) << result.errors;
+  EXPECT_EQ(result.errors, "");
 }
 
 }  // namespace

@@ -1,10 +1,17 @@
 // Pixel tests of the start-up resources and of the resize handling.
+#include <unistd.h>
+
 #include <cmath>
+#include <filesystem>
 
 #include "app/resize.h"
 #include "platform/headless/headless.h"
+#include "platform/headless/headless_gl.h"
+#include "platform/posix/picture_path.h"
 #include "render/gl.h"
 #include "render/render_fixture.h"
+#include "render/resources.h"
+#include "support/savegame_writer.h"
 
 namespace {
 
@@ -13,7 +20,7 @@ TEST_F(RenderTest, MissingMapIsReportedOnceAndDrawnUntextured) {
   ASSERT_TRUE(startViewer(1000, 480));  // wide enough that the panel lies beside the map
   ASSERT_EQ(headlessMessageBoxes().size(), 1u);
   EXPECT_EQ(headlessMessageBoxes()[0].caption, "Error");
-  EXPECT_EQ(headlessMessageBoxes()[0].text, "Failed to open DIB file THmap.bmp.\n");
+  EXPECT_EQ(headlessMessageBoxes()[0].text, "Failed to open DIB file " + pictureFolder + "/THmap.bmp.\n");
   EXPECT_NE(viewerState.mapTexture, 0u);
 
   drawFrame();
@@ -27,13 +34,44 @@ TEST_F(RenderTest, MissingMapIsReportedOnceAndDrawnUntextured) {
   EXPECT_EQ(headlessMessageBoxes().size(), 1u);
 }
 
-TEST_F(RenderTest, WithoutPicturesTheFontIsReportedFirst) {
-  ASSERT_TRUE(startViewer(640, 480));
+// Found nowhere, as the programs look for them, each picture is tried once
+// more in the working directory and reported under its bare name, the font
+// first.
+TEST_F(RenderTest, PicturesFoundNowhereAreReportedByNameFontFirst) {
+  ASSERT_FALSE(std::filesystem::exists(FONT_PICTURE)) << "the working directory must not hold the pictures";
+  ASSERT_TRUE(headlessCreateGlContext(640, 480)) << headlessGlError();
+  initGraphicsFrom(findPicture(FONT_PICTURE).c_str(), findPicture(MAP_PICTURE).c_str());
+  resizeViewport(640, 480);
   ASSERT_EQ(headlessMessageBoxes().size(), 2u);
   EXPECT_EQ(headlessMessageBoxes()[0].text, "Failed to open DIB file font.bmp.\n");
   EXPECT_EQ(headlessMessageBoxes()[1].text, "Failed to open DIB file THmap.bmp.\n");
   const Frame frame = drawFrame();
   EXPECT_PRED3(near, frame.at(320, 240), (Rgb{255, 255, 255}), 1);
+}
+
+// The working directory wins, then the data folder of an installed program
+// (share/package-viewer beside its bin/), then the copy beside the program.
+TEST(PicturePath, WorkingDirectoryThenDataFolderThenBesideTheProgram) {
+  const std::string root = temporaryPath("picture-path");
+  const std::string bin = root + "/bin";
+  const std::string data = root + "/share/package-viewer";
+  std::filesystem::create_directories(bin);
+  std::filesystem::create_directories(data);
+  const std::string name = "picture-path-" + std::to_string(getpid()) + ".bmp";
+  const char *picture = name.c_str();
+
+  EXPECT_EQ(findPictureBeside(picture, bin), name);
+  writeBytes(bin + "/" + name, {1});
+  EXPECT_EQ(findPictureBeside(picture, bin), bin + "/" + name);
+  EXPECT_EQ(findPictureBeside(picture, ""), name) << "no program folder known";
+  writeBytes(data + "/" + name, {1});
+  EXPECT_EQ(findPictureBeside(picture, bin), data + "/" + name);
+  writeBytes(name, {1});
+  EXPECT_EQ(findPictureBeside(picture, bin), name);
+
+  std::error_code ignored;
+  std::filesystem::remove(name, ignored);
+  std::filesystem::remove_all(root, ignored);
 }
 
 // Packed rows of a width that is not a multiple of 4 must reach the texture

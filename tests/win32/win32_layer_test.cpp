@@ -13,6 +13,7 @@
 
 #include "app/viewer_state.h"
 #include "platform/platform.h"
+#include "platform/win32/win32_picture_path.h"
 #include "platform/win32/win32_pixel_format.h"
 #include "platform/win32/win32_window.h"
 #include "platform/headless/headless.h"
@@ -48,6 +49,25 @@ TEST(Win32FileView, RefusesMissingFilesEmptyFilesAndFolders) {
     EXPECT_EQ(view.bytes, nullptr);
   }
   EXPECT_TRUE(DeleteFileA(empty.c_str()));
+  EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
+}
+
+// The pictures come from the working directory when they are there, else from
+// the folder of the .exe; found nowhere, the bare name goes to the loader.
+TEST(Win32PicturePath, WorkingDirectoryFirstThenTheProgramsFolder) {
+  const std::string folder = temporaryPath("program");
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  const std::string name = "picture-path-" + std::to_string(GetCurrentProcessId()) + ".bmp";
+  const std::string beside = folder + "\\" + name;
+
+  EXPECT_EQ(findPictureBeside(name.c_str(), folder), name);
+  writeBytes(beside, {1});
+  EXPECT_EQ(findPictureBeside(name.c_str(), folder), beside);
+  EXPECT_EQ(findPictureBeside(name.c_str(), ""), name) << "no program folder known";
+  writeBytes(name, {1});
+  EXPECT_EQ(findPictureBeside(name.c_str(), folder), name);
+  EXPECT_TRUE(DeleteFileA(name.c_str()));
+  EXPECT_TRUE(DeleteFileA(beside.c_str()));
   EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
 }
 

@@ -3,9 +3,7 @@
 // drawn and the second is kept: the panel's background blends with the blend
 // function that the previous frame's text left, so only from the second frame
 // on does it look as it does on screen.
-#include <fcntl.h>
 #include <png.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <climits>
@@ -13,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -22,6 +19,7 @@
 #include "package_tool/commands.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_gl.h"
+#include "platform/posix/picture_path.h"
 #include "render/frame.h"
 #include "render/resources.h"
 #include "save/savegame.h"
@@ -125,67 +123,6 @@ int parseOptions(int argc, char **argv, RenderOptions *options) {
   return 0;
 }
 
-// Links `name` in folder to target, or to name in the working directory when
-// no target is given and such a file exists there. A picture that is found
-// nowhere gets no link, so the loader reports it under the name the viewer
-// uses. False, after a message, when a given target does not exist.
-bool linkPicture(const std::filesystem::path &folder, const char *name, const char *target,
-                 std::vector<std::filesystem::path> *links) {
-  std::error_code error;
-  std::filesystem::path source = target ? target : name;
-  if (!std::filesystem::exists(source, error)) {
-    if (!target) return true;
-    std::fprintf(stderr, "package-tool render: cannot find the picture '%s'\n", target);
-    return false;
-  }
-  source = std::filesystem::absolute(source, error);
-  const std::filesystem::path link = folder / name;
-  std::filesystem::create_symlink(source, link, error);
-  if (error) {
-    std::fprintf(stderr, "package-tool render: cannot use the picture '%s': %s\n", source.c_str(),
-                 error.message().c_str());
-    return false;
-  }
-  links->push_back(link);
-  return true;
-}
-
-// The graphics start-up reads "font.bmp" and "THmap.bmp" from the working
-// directory. Other pictures are put under those names in a private folder of
-// links, which is the working directory while the pictures load.
-bool initGraphicsWith(const RenderOptions &options) {
-  if (!options.map && !options.font) {
-    initGraphics();
-    return true;
-  }
-  std::error_code error;
-  std::string pattern = (std::filesystem::temp_directory_path(error) / "package-tool-XXXXXX").string();
-  if (error || !mkdtemp(pattern.data())) {
-    std::fprintf(stderr, "package-tool render: cannot create a temporary folder\n");
-    return false;
-  }
-  const std::filesystem::path folder = pattern;
-  std::vector<std::filesystem::path> links;
-  bool ok = linkPicture(folder, "font.bmp", options.font, &links) &&
-            linkPicture(folder, "THmap.bmp", options.map, &links);
-  const int home = ok ? open(".", O_RDONLY | O_DIRECTORY) : -1;
-  if (ok && (home < 0 || chdir(folder.c_str()) != 0)) {
-    std::fprintf(stderr, "package-tool render: cannot enter the temporary folder\n");
-    ok = false;
-  }
-  if (ok) {
-    initGraphics();
-    if (fchdir(home) != 0) {
-      std::fprintf(stderr, "package-tool render: cannot return to the working directory\n");
-      ok = false;
-    }
-  }
-  if (home >= 0) close(home);
-  for (const std::filesystem::path &link : links) std::filesystem::remove(link, error);
-  std::filesystem::remove(folder, error);
-  return ok;
-}
-
 bool writePng(const char *path, int32_t width, int32_t height, const std::vector<unsigned char> &rgb) {
   png_image image;
   std::memset(&image, 0, sizeof image);
@@ -225,13 +162,13 @@ int runRenderCommand(int argc, char **argv) {
   viewerState.cameraY = options.cameraY;
   viewerState.showHelp = options.helpPage ? 1 : 0;
 
-  // A picture that fails to load is drawn without it, as in the viewer; its
-  // box has been printed, and the exit status says so.
+  // The pictures are found as the viewer finds them, unless named. One that
+  // fails to load is drawn without it, as in the viewer; its box has been
+  // printed, and the exit status says so.
+  const std::string font = options.font ? options.font : findPicture(FONT_PICTURE);
+  const std::string map = options.map ? options.map : findPicture(MAP_PICTURE);
   const size_t boxesBeforePictures = headlessMessageBoxes().size();
-  if (!initGraphicsWith(options)) {
-    headlessDestroyGlContext();
-    return 1;
-  }
+  initGraphicsFrom(font.c_str(), map.c_str());
   const bool picturesLoaded = headlessMessageBoxes().size() == boxesBeforePictures;
 
   resizeViewport(options.width, options.height);

@@ -15,16 +15,13 @@
 #include "app/resize.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
+#include "platform/posix/picture_path.h"
 #include "platform/sdl/sdl_pacing.h"
 #include "platform/sdl/sdl_platform.h"
 #include "render/frame.h"
 #include "render/resources.h"
 #include "save/live_reload.h"
 #include "save/open_dialog.h"
-
-#ifndef VIEWER_DATA_DIR
-#define VIEWER_DATA_DIR "/usr/local/share/package-viewer"
-#endif
 
 namespace {
 
@@ -43,12 +40,11 @@ void printHelp() {
       "savegame over a picture of the game's map. A SAVEGAME given here (or dropped on the\n"
       "window) is opened at once; a loaded save is read again whenever the game rewrites it.\n"
       "\n"
-      "Start it in a folder that holds font.bmp and THmap.bmp; the installed copies are in\n"
-      "  %s\n"
+      "The pictures font.bmp and THmap.bmp come from the folder it is started in when they\n"
+      "are there, otherwise from its data folder, share/package-viewer beside its bin/.\n"
       "Keys: 'O' opens a savegame, 'H' shows the help page, the arrows, W A S D or a\n"
       "left-button drag move the map, + and - or the wheel zoom, 'I' shows the map position\n"
-      "under the pointer and the marker there, escape quits.\n",
-      VIEWER_DATA_DIR);
+      "under the pointer and the marker there, escape quits.\n");
 }
 
 // Reads the command line: nothing, one savegame to open, --help or --version.
@@ -234,7 +230,7 @@ int main(int argc, char **argv) {
   // Keys arrive as key events; no text input or input method is wanted.
   SDL_StopTextInput();
 
-  initGraphics();
+  initGraphicsFrom(findPicture(FONT_PICTURE).c_str(), findPicture(MAP_PICTURE).c_str());
   startPointerAtCentre();
   SDL_WarpMouseGlobal(viewerState.mouseX, viewerState.mouseY);
 

@@ -10,6 +10,7 @@
 #include "app/input.h"
 #include "app/resize.h"
 #include "app/viewer_state.h"
+#include "platform/win32/win32_picture_path.h"
 #include "platform/win32/win32_pixel_format.h"
 #include "render/frame.h"
 #include "render/resources.h"
@@ -45,7 +46,7 @@ void createSurface(HWND window) {
   viewerState.glContext = glContext;
   wglMakeCurrent(deviceContext, glContext);
   askForSwapInterval();
-  initGraphics();
+  initGraphicsFrom(findPicture(FONT_PICTURE).c_str(), findPicture(MAP_PICTURE).c_str());
   startPointerAtCentre();
   // Screen coordinates: the window stands at (0, 0), so this is near, not
   // at, the client point the record holds.

@@ -1,0 +1,23 @@
+// Where the Linux programs find their pictures: the working directory first,
+// then the program's data folder, found from where the program itself lies.
+#pragma once
+
+#include <string>
+
+// The path to load the picture `name` (a bare file name) from, looking in
+// this order:
+//   1. the working directory: name itself, when an entry of that name is there;
+//   2. PROGRAM/../share/package-viewer/name, the installed layout (bin/ and
+//      share/ side by side under one prefix, whichever it is);
+//   3. PROGRAM/name, the copy the build puts beside each program;
+// PROGRAM being the folder that holds the running program. Found nowhere, it
+// is name again: the loader then looks in the working directory last, and its
+// box names the file as the user knows it.
+std::string findPicture(const char *name);
+
+// The same search with the program's folder given (empty: none known).
+std::string findPictureBeside(const char *name, const std::string &programFolder);
+
+// The folder that holds the running program's file (from /proc/self/exe,
+// links resolved), or an empty string when it cannot be told.
+std::string runningProgramFolder();

@@ -1,0 +1,29 @@
+// The search for the pictures on Windows (see win32_picture_path.h).
+#include "platform/win32/win32_picture_path.h"
+
+#include <windows.h>
+
+namespace {
+
+bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The folder of the running .exe, or an empty string when its name does not
+// fit or cannot be had.
+std::string programFolder() {
+  char program[4096];
+  const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+  if (length == 0 || length >= sizeof program) return std::string();  // a full buffer means cut short
+  const std::string path(program, length);
+  const size_t separator = path.find_last_of("\\/");
+  return separator == std::string::npos ? std::string() : path.substr(0, separator);
+}
+
+}  // namespace
+
+std::string findPictureBeside(const char *name, const std::string &programFolder) {
+  if (exists(name) || programFolder.empty()) return name;
+  const std::string beside = programFolder + "\\" + name;
+  return exists(beside) ? beside : name;
+}
+
+std::string findPicture(const char *name) { return findPictureBeside(name, programFolder()); }

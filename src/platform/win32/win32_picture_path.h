@@ -1,0 +1,15 @@
+// Where the Windows program finds its pictures: the working directory first,
+// then the folder of its .exe.
+#pragma once
+
+#include <string>
+
+// The path to load the picture `name` (a bare file name) from: name itself
+// when the working directory has it; else the copy in the folder that holds
+// the running .exe, when there is one; else name again, so that the loader
+// looks in the working directory last and its box names the file as the user
+// knows it.
+std::string findPicture(const char *name);
+
+// The same search with the program's folder given (empty: none known).
+std::string findPictureBeside(const char *name, const std::string &programFolder);

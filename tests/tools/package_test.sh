@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# scripts/package on the test build: the .deb's name, fields and files; then,
+# when the test runs as root (as CI does), the package installed for real with
+# apt-get, both programs and the pictures checked where it put them, and
+# removed again without a trace.
+#   package_test.sh SOURCE_DIR BUILD_DIR VERSION WORK_DIR
+# Exit status: 0 passed, 1 failed, 77 skipped (installing needs root).
+set -euo pipefail
+source_dir=$(realpath "$1")
+build=$(realpath "$2")
+version=$3
+work=$(realpath -m "$4")
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+rm -rf "$work"
+mkdir -p "$work"
+"$source_dir/scripts/package" --build "$build" "$work/out" >"$work/package.log" 2>&1 ||
+  fail "scripts/package: $(cat "$work/package.log")"
+arch=$(dpkg --print-architecture)
+deb=$work/out/package-viewer_${version}_$arch.deb
+[ -f "$deb" ] || fail "no $deb: $(ls "$work/out")"
+
+[ "$(dpkg-deb --field "$deb" Package)" = package-viewer ] || fail "Package: $(dpkg-deb --field "$deb" Package)"
+[ "$(dpkg-deb --field "$deb" Version)" = "$version" ] || fail "Version: $(dpkg-deb --field "$deb" Version)"
+depends=$(dpkg-deb --field "$deb" Depends)
+echo "Depends: $depends"
+for library in libc6 libsdl2-2.0-0 libpng16-16 libgl1; do
+  grep -qE "(^|, )$library( |,|$)" <<<"$depends" || fail "Depends lacks $library: $depends"
+done
+files=$(dpkg-deb --contents "$deb" | awk '{ print $6 }')
+for file in usr/bin/package-viewer usr/bin/package-tool usr/share/package-viewer/font.bmp \
+  usr/share/package-viewer/THmap.bmp usr/share/applications/package-viewer.desktop \
+  usr/share/icons/hicolor/scalable/apps/package-viewer.svg usr/share/doc/package-viewer/LICENSE-DejaVu.txt; do
+  grep -qx "./$file" <<<"$files" || fail "the package lacks $file"
+done
+echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, fields and files as expected"
+
+if [ "$(id -u)" -ne 0 ]; then
+  echo "SKIPPED: installing the package for real needs root (as CI runs the tests)"
+  exit 77
+fi
+if dpkg-query -W -f='${db:Status-Status}' package-viewer 2>/dev/null | grep -qx installed; then
+  echo "SKIPPED: package-viewer is installed on this machine already; the test leaves it alone"
+  exit 77
+fi
+
+apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=120 "$@"; }
+installed=false
+cleanup() { if $installed; then apt_get purge package-viewer >/dev/null 2>&1 || true; fi; }
+trap cleanup EXIT
+
+apt_get install "$deb" >"$work/install.log" 2>&1 || fail "apt-get install: $(cat "$work/install.log")"
+installed=true
+[ "$(/usr/bin/package-viewer --version)" = "package-viewer $version" ] ||
+  fail "installed package-viewer --version: $(/usr/bin/package-viewer --version)"
+[[ $(/usr/bin/package-tool --version) == "package-tool $version "* ]] ||
+  fail "installed package-tool --version: $(/usr/bin/package-tool --version)"
+for picture in font.bmp THmap.bmp; do
+  cmp -s "/usr/share/package-viewer/$picture" "$source_dir/assets/$picture" || fail "installed $picture differs"
+done
+# The installed tool finds the installed pictures from any folder.
+(cd "$work" && /usr/bin/package-tool render "$work/render.png") >"$work/render.log" 2>&1 ||
+  fail "installed package-tool render: $(cat "$work/render.log")"
+echo "installed: both programs answer $version, the pictures are in /usr/share/package-viewer"
+
+apt_get purge package-viewer >"$work/remove.log" 2>&1 || fail "apt-get purge: $(cat "$work/remove.log")"
+installed=false
+! dpkg-query -W -f='${db:Status-Status}' package-viewer 2>/dev/null | grep -qx installed || fail "still installed"
+for path in /usr/bin/package-viewer /usr/bin/package-tool /usr/share/package-viewer \
+  /usr/share/doc/package-viewer /usr/share/applications/package-viewer.desktop; do
+  [ ! -e "$path" ] || fail "left behind after removal: $path"
+done
+echo "removed: nothing left behind"
+echo "package: all checks passed"

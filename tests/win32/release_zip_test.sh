@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# scripts/release-windows on this Windows build: the zip beside the release
+# folder is named after the version and holds exactly the folder's five files,
+# byte for byte, with the version in the read-me.
+#   release_zip_test.sh SOURCE_DIR BUILD_DIR VERSION WORK_DIR
+set -euo pipefail
+source_dir=$(realpath "$1")
+build=$(realpath "$2")
+version=$3
+work=$(realpath -m "$4")
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+rm -rf "$work"
+"$source_dir/scripts/release-windows" --build "$build" "$work/windows" >"$work.log" 2>&1 ||
+  fail "scripts/release-windows: $(cat "$work.log")"
+zip=$work/package-viewer-$version-win32.zip
+[ -f "$zip" ] || fail "no $zip: $(ls "$work")"
+
+listed=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
+[ "$listed" = "LICENSE-DejaVu.txt README.txt THmap.bmp font.bmp package-viewer.exe " ] || fail "the zip holds: $listed"
+for file in package-viewer.exe font.bmp THmap.bmp LICENSE-DejaVu.txt README.txt; do
+  unzip -p "$zip" "$file" | cmp -s - "$work/windows/$file" || fail "$file in the zip differs from the folder's"
+done
+unzip -p "$zip" README.txt | head -n1 | grep -q "V$version" || fail "the read-me does not name version $version"
+echo "$(basename "$zip"): $(stat -c %s "$zip") bytes, the five files"
