@@ -306,13 +306,11 @@ check_pan() {
 
   # A drag of 20 pixels to the right moves the map 20/128 world units left:
   # 0.15625 * 223.9 = 35 pixels.
-  xdotool mousemove $((client_x + 200)) $((client_y + 300))
-  xdotool mousedown 1
-  local x
-  for x in 205 210 215 220; do
-    xdotool mousemove $((client_x + x)) $((client_y + 300))
-  done
-  xdotool mouseup 1
+  # One xdotool run, so that the server takes the steps in order (the requests
+  # of separate runs can overtake each other).
+  local y=$((client_y + 300))
+  xdotool mousemove $((client_x + 200)) $y mousedown 1 mousemove $((client_x + 205)) $y \
+    mousemove $((client_x + 210)) $y mousemove $((client_x + 215)) $y mousemove $((client_x + 220)) $y mouseup 1
   shot_changed dragged pan_up
   read -r left2 _ _ _ <<<"$(map_box dragged)"
   echo "left edge: $left1 -> $left2 (drag of 20 pixels)"
