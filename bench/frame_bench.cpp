@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/resize.h"
+#include "render/resize.h"
 #include "app/viewer_state.h"
 #include "bench_table.h"
 #include "platform/headless/headless.h"

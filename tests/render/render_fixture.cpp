@@ -9,7 +9,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/resize.h"
+#include "render/resize.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_gl.h"
 #include "render/frame.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <filesystem>
 
-#include "app/resize.h"
+#include "render/resize.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_gl.h"
 #include "platform/posix/picture_path.h"

@@ -282,12 +282,4 @@ TEST_F(SavegameTest, IgnoresWhateverFollowsTheTable) {
   expectMarker(viewerState.packages[0], 1, 2, 3);
 }
 
-TEST(ShowErrorBox, PutsTheHeadingFirst) {
-  headlessClearMessageBoxes();
-  showErrorBox("Something failed", "Heading");
-  ASSERT_EQ(headlessMessageBoxes().size(), 1u);
-  EXPECT_EQ(headlessMessageBoxes()[0].text, "Heading : Something failed");
-  EXPECT_EQ(headlessMessageBoxes()[0].caption, "KZR Package Viewer");
-}
-
 }  // namespace

@@ -14,26 +14,27 @@
 #include <string>
 #include <vector>
 
-#include "app/resize.h"
+#include "app/view.h"
 #include "app/viewer_state.h"
 #include "package_tool/commands.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_gl.h"
 #include "platform/posix/picture_path.h"
 #include "render/frame.h"
+#include "render/resize.h"
 #include "render/resources.h"
 #include "save/savegame.h"
 
 namespace {
 
 constexpr int32_t MAX_SIDE = 4096;
-constexpr float NEAR_PLANE = 0.1f;  // a zoom at or below it puts the map behind the eye's near plane
+// A zoom at or below NEAR_PLANE puts the map behind the eye's near plane.
 
 struct RenderOptions {
   const char *savegame = nullptr;
   const char *output = nullptr;
-  int32_t width = 640;
-  int32_t height = 480;
+  int32_t width = START_WINDOW_WIDTH;
+  int32_t height = START_WINDOW_HEIGHT;
   float zoom = 4.0f;
   float cameraX = 0.0f;
   float cameraY = 0.0f;

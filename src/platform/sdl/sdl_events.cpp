@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "app/input.h"
-#include "app/resize.h"
+#include "render/resize.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_platform.h"
 #include "render/frame.h"

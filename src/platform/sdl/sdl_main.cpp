@@ -12,7 +12,7 @@
 
 #include "app/controls.h"
 #include "app/input.h"
-#include "app/resize.h"
+#include "render/resize.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
 #include "platform/posix/picture_path.h"

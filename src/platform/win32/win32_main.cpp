@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/controls.h"
+#include "app/view.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
 #include "platform/win32/win32_window.h"
@@ -17,8 +18,8 @@ namespace {
 
 constexpr DWORD WINDOW_EX_STYLE = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
 constexpr DWORD WINDOW_STYLE = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-constexpr LONG CLIENT_WIDTH = 640;
-constexpr LONG CLIENT_HEIGHT = 480;
+constexpr LONG CLIENT_WIDTH = START_WINDOW_WIDTH;
+constexpr LONG CLIENT_HEIGHT = START_WINDOW_HEIGHT;
 
 bool registerWindowClass(HINSTANCE instance) {
   WNDCLASSA windowClass{};

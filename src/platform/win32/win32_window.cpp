@@ -8,7 +8,7 @@
 #include <shellapi.h>
 
 #include "app/input.h"
-#include "app/resize.h"
+#include "render/resize.h"
 #include "app/viewer_state.h"
 #include "platform/win32/win32_picture_path.h"
 #include "platform/win32/win32_pixel_format.h"

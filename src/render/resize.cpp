@@ -1,5 +1,5 @@
 // The projection and viewport for a new client size.
-#include "app/resize.h"
+#include "render/resize.h"
 
 #include "app/view.h"
 #include "app/viewer_state.h"
