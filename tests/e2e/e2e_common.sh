@@ -307,11 +307,13 @@ check_pan() {
   # A drag of 20 pixels to the right moves the map 20/128 world units left:
   # 0.15625 * 223.9 = 35 pixels.
   # One xdotool run, so that the server takes the steps in order (the requests
-  # of separate runs can overtake each other).
+  # of separate runs can overtake each other). The button goes up once the
+  # drag is on screen: a drag is applied while the button is down.
   local y=$((client_y + 300))
   xdotool mousemove $((client_x + 200)) $y mousedown 1 mousemove $((client_x + 205)) $y \
-    mousemove $((client_x + 210)) $y mousemove $((client_x + 215)) $y mousemove $((client_x + 220)) $y mouseup 1
+    mousemove $((client_x + 210)) $y mousemove $((client_x + 215)) $y mousemove $((client_x + 220)) $y
   shot_changed dragged pan_up
+  xdotool mouseup 1
   read -r left2 _ _ _ <<<"$(map_box dragged)"
   echo "left edge: $left1 -> $left2 (drag of 20 pixels)"
   in_range $((left1 - left2)) 33 37 || fail "the drag moved the map by $((left1 - left2)) pixels, expected 35"
