@@ -1,7 +1,11 @@
 // package-tool bmp: the picture comes out upright as PPM or PNG, a file the
 // loader refuses prints its message box and exits 1, wrong usage exits 2.
+// package-tool map: pictures of other formats and headers become maps that
+// the loader reads, and a picture it cannot read leaves OUT as it was.
+#include <png.h>
 #include <sys/wait.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "image/image_test_support.h"
@@ -98,6 +102,149 @@ TEST_F(BmpTool, WrongUsageExits2) {
   EXPECT_EQ(runTool("bmp '" + input + "'").status, 2);
   EXPECT_EQ(runTool("bmp '" + input + "' '" + output("out.jpg") + "'").status, 2);
   EXPECT_EQ(runTool("bmp '" + input + "' a.ppm extra").status, 2);
+}
+
+// A picture for package-tool map: 0xRRGGBB colours, top row first.
+struct Picture {
+  int32_t width;
+  int32_t height;
+  std::vector<uint32_t> colours;
+};
+
+void writePng(const std::string &path, const Picture &picture) {
+  png_image png{};
+  png.version = PNG_IMAGE_VERSION;
+  png.width = static_cast<png_uint_32>(picture.width);
+  png.height = static_cast<png_uint_32>(picture.height);
+  png.format = PNG_FORMAT_RGB;
+  const std::vector<unsigned char> rgb = rgbBytes(picture.colours);
+  ASSERT_TRUE(png_image_write_to_file(&png, path.c_str(), 0, rgb.data(), 0, nullptr)) << png.message;
+}
+
+// As GIMP and ImageMagick write a picture with an alpha channel: the 124-byte
+// header, 32 bits a pixel and the channel masks in the header.
+void writeVersion5Bmp(const std::string &path, const Picture &picture) {
+  BmpLayout layout;
+  layout.infoHeaderSize = 124;
+  layout.width = picture.width;
+  layout.height = picture.height;
+  layout.bitCount = 32;
+  layout.compression = 3;  // BI_BITFIELDS
+  layout.masks = {0x00FF0000, 0x0000FF00, 0x000000FF, 0xFF000000};
+  std::vector<uint32_t> stored;
+  for (int32_t row = picture.height - 1; row >= 0; --row) {
+    for (int32_t column = 0; column < picture.width; ++column) {
+      stored.push_back(0xFF000000 | picture.colours[static_cast<size_t>(row) * picture.width + column]);
+    }
+  }
+  layout.pixels = packPixelRows(picture.width, picture.height, 32, stored);
+  writeBytes(path, makeBmp(layout));
+}
+
+class MapTool : public ::testing::Test {
+ protected:
+  void SetUp() override { std::filesystem::create_directories(folder); }
+  void TearDown() override { std::filesystem::remove_all(folder); }
+  std::string path(const std::string &name) const { return folder + "/" + name; }
+  ToolRun map(const std::string &input, const std::string &output, const std::string &options = "") {
+    return runTool("map '" + input + "' '" + output + "'" + options);
+  }
+  ImagePtr load(const std::string &name) {
+    headlessClearMessageBoxes();
+    return ImagePtr(loadDibFile(path(name).c_str()));
+  }
+  const std::string folder = temporaryPath("map-tool");
+};
+
+TEST_F(MapTool, PngAndVersion5BmpComeOutAsTheLoaderReadsThem) {
+  const Picture picture{4, 4, {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF,  //
+                               0x102030, 0x405060, 0x708090, 0xA0B0C0,  //
+                               0x010203, 0xFEFDFC, 0x808080, 0x7F7F7F,  //
+                               0x000000, 0x123456, 0xABCDEF, 0x0F0F0F}};
+  // The loader's rows run bottom row first.
+  std::vector<uint32_t> bottomUp;
+  for (int32_t row = 3; row >= 0; --row) {
+    bottomUp.insert(bottomUp.end(), picture.colours.begin() + row * 4, picture.colours.begin() + row * 4 + 4);
+  }
+  writePng(path("in.png"), picture);
+  writeVersion5Bmp(path("in.bmp"), picture);
+  for (const char *input : {"in.png", "in.bmp"}) {
+    SCOPED_TRACE(input);
+    // At its own size the picture comes out unchanged, not blurred.
+    const ToolRun run = map(path(input), path("out.bmp"), " --size 4");
+    ASSERT_EQ(run.status, 0) << run.errors;
+    ImagePtr image = load("out.bmp");
+    ASSERT_TRUE(image) << headlessMessageBoxes().size();
+    ASSERT_EQ(image->width, 4);
+    ASSERT_EQ(image->height, 4);
+    EXPECT_EQ(pixelBytes(*image), rgbBytes(bottomUp));
+  }
+}
+
+TEST_F(MapTool, ScalesToASquareKeepingTheEdgeColours) {
+  // Left half red, right half blue: stretched from 2 x 1 to the default
+  // 1024 x 1024, and shrunk from 64 x 32 to 16 x 16. Edge pixels must keep
+  // their colour exactly, whichever way the filter leans.
+  std::vector<uint32_t> halves;
+  for (int32_t i = 0; i < 64 * 32; ++i) halves.push_back(i % 64 < 32 ? 0xFF0000 : 0x0000FF);
+  writePng(path("small.png"), Picture{2, 1, {0xFF0000, 0x0000FF}});
+  writePng(path("large.png"), Picture{64, 32, halves});
+  const std::pair<const char *, int32_t> cases[] = {{"small.png", 1024}, {"large.png", 16}};
+  for (auto [input, side] : cases) {
+    SCOPED_TRACE(input);
+    const std::string options = side == 1024 ? "" : " --size 16";
+    const ToolRun run = map(path(input), path("out.bmp"), options);
+    ASSERT_EQ(run.status, 0) << run.errors;
+    ImagePtr image = load("out.bmp");
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->width, side);
+    ASSERT_EQ(image->height, side);
+    for (int32_t row : {0, side - 1}) {
+      const unsigned char *first = image->pixels + static_cast<size_t>(row) * side * 3;
+      const unsigned char *last = first + (side - 1) * 3;
+      EXPECT_EQ(std::vector<unsigned char>(first, first + 3), rgbBytes({0xFF0000})) << "row " << row;
+      EXPECT_EQ(std::vector<unsigned char>(last, last + 3), rgbBytes({0x0000FF})) << "row " << row;
+    }
+  }
+}
+
+TEST_F(MapTool, UnreadablePictureOrFolderExits1AndLeavesOutAsItWas) {
+  writePng(path("good.png"), Picture{1, 1, {0x336699}});
+  std::vector<unsigned char> png = readAll(path("good.png"));
+  writeBytes(path("cut.png"), std::vector<unsigned char>(png.begin(), png.begin() + 40));
+  writeBytes(path("text.png"), {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e', '\n'});
+  writeBytes(path("empty.png"), {});
+  const std::vector<unsigned char> previous = {'B', 'M', 'o', 'l', 'd'};
+  writeBytes(path("out.bmp"), previous);
+
+  for (const char *input : {"missing.png", "cut.png", "text.png", "empty.png"}) {
+    SCOPED_TRACE(input);
+    const ToolRun run = map(path(input), path("out.bmp"));
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.errors.rfind("package-tool map: " + path(input) + ": ", 0), 0u) << run.errors;
+    EXPECT_EQ(readAll(path("out.bmp")), previous);
+  }
+  // Where OUT cannot be written, the message names OUT.
+  std::filesystem::create_directory(path("folder.bmp"));
+  for (const std::string &output : {path("no-folder/out.bmp"), path("folder.bmp")}) {
+    SCOPED_TRACE(output);
+    const ToolRun run = map(path("good.png"), output);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.errors.rfind("package-tool map: " + output + ": ", 0), 0u) << run.errors;
+  }
+  // No temporary file is left behind.
+  size_t files = 0;
+  for (const auto &entry : std::filesystem::directory_iterator(folder)) files += entry.is_regular_file();
+  EXPECT_EQ(files, 5u);
+}
+
+TEST_F(MapTool, SizeMustBeAPowerOfTwoUpTo4096) {
+  writePng(path("in.png"), Picture{1, 1, {0x336699}});
+  for (const char *size : {"3", "0", "8192", "1024x1024", "-4"}) {
+    EXPECT_EQ(map(path("in.png"), path("out.bmp"), std::string(" --size ") + size).status, 2) << size;
+  }
+  EXPECT_EQ(runTool("map '" + path("in.png") + "'").status, 2);
+  EXPECT_FALSE(std::filesystem::exists(path("out.bmp")));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // the layout the renderer relies on.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "image/dib_loader.h"
@@ -45,6 +46,45 @@ TEST(BundledPictures, FontHasLightGlyphsForPrintableCodesInsideTheirCells) {
     const bool printable = code > 32 && code < 127;
     EXPECT_EQ(ink > 0, printable) << "code " << code;
   }
+}
+
+// With the renderer's fixed 16-pixel advance, narrow glyphs read as spaced-out
+// letters: letters and digits must fill their cells, and a glyph nudged up or
+// down to fit its cell would stand out of the line.
+TEST(BundledPictures, FontLettersFillTheirCellsOnOneBaseline) {
+  headlessClearMessageBoxes();
+  LoadedPicture font{loadDibFile(VIEWER_ASSETS_DIR "/font.bmp")};
+  ASSERT_NE(font.record, nullptr);
+  ASSERT_EQ(font.record->width, 256);
+
+  const std::string characters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  const std::string descending = "Qgjpqy";
+  int32_t totalWidth = 0;
+  int32_t baseline = -1;
+  for (char character : characters) {
+    const int32_t code = static_cast<unsigned char>(character);
+    int32_t left = 16, right = -1, bottom = -1;
+    for (int32_t y = 0; y < 16; ++y) {
+      for (int32_t x = 0; x < 16; ++x) {
+        if (font.at((code % 16) * 16 + x, (code / 16) * 16 + y)[0] == 0) continue;
+        left = std::min(left, x);
+        right = std::max(right, x);
+        bottom = std::max(bottom, y);
+      }
+    }
+    totalWidth += right - left + 1;
+    if (descending.find(character) != std::string::npos) continue;
+    if (baseline < 0) baseline = bottom;
+    EXPECT_EQ(bottom, baseline) << character << " does not stand on the line of 'A'";
+  }
+  for (char character : descending) {
+    const int32_t code = static_cast<unsigned char>(character);
+    bool below = false;
+    for (int32_t x = 0; x < 16; ++x) below = below || font.at((code % 16) * 16 + x, (code / 16) * 16 + baseline + 1)[0] > 0;
+    EXPECT_TRUE(below) << character << " does not reach below the line";
+  }
+  // The wide letters take 13 or 14 of the 14 columns inside the margin.
+  EXPECT_GE(totalWidth, 12 * static_cast<int32_t>(characters.size()));
 }
 
 TEST(BundledPictures, MapIsAChartWithoutMarkerColours) {

@@ -15,8 +15,11 @@ void putLe32(std::vector<unsigned char> &out, uint32_t value) {
   putLe16(out, value >> 16);
 }
 
+bool masksInHeader(const BmpLayout &layout) { return !layout.coreHeader && layout.infoHeaderSize > 40; }
+
 size_t headerBytes(const BmpLayout &layout) {
-  return (layout.fileHeader ? 14 : 0) + (layout.coreHeader ? 12 : 40) + 4 * layout.masks.size() +
+  return (layout.fileHeader ? 14 : 0) + (layout.coreHeader ? 12 : layout.infoHeaderSize) +
+         (masksInHeader(layout) ? 0 : 4 * layout.masks.size()) +
          layout.palette.size() * (layout.coreHeader ? 3 : 4);
 }
 
@@ -40,7 +43,7 @@ std::vector<unsigned char> makeBmp(const BmpLayout &layout) {
     putLe16(out, layout.planes);
     putLe16(out, layout.bitCount);
   } else {
-    putLe32(out, 40);
+    putLe32(out, layout.infoHeaderSize);
     putLe32(out, static_cast<uint32_t>(layout.width));
     putLe32(out, static_cast<uint32_t>(layout.height));
     putLe16(out, layout.planes);
@@ -52,7 +55,15 @@ std::vector<unsigned char> makeBmp(const BmpLayout &layout) {
     putLe32(out, layout.clrUsed);
     putLe32(out, layout.clrImportant);
   }
-  for (uint32_t mask : layout.masks) putLe32(out, mask);
+  if (masksInHeader(layout)) {
+    // Red, green, blue and alpha masks, the colour space, then zeros: its
+    // end points, gammas and (124 bytes) intent and profile fields.
+    for (size_t i = 0; i < 4; ++i) putLe32(out, i < layout.masks.size() ? layout.masks[i] : 0);
+    putLe32(out, 0x73524742);  // "sRGB"
+    out.resize(out.size() + layout.infoHeaderSize - 60, 0);
+  } else {
+    for (uint32_t mask : layout.masks) putLe32(out, mask);
+  }
   for (uint32_t colour : layout.palette) {
     out.push_back(static_cast<unsigned char>(colour));
     out.push_back(static_cast<unsigned char>(colour >> 8));

@@ -1,7 +1,8 @@
-// Builds BMP file bytes for tests, fuzz seeds and benchmarks: either header
-// form, with or without the 14-byte file header, any bit depth, a colour
-// table, bit-field masks, a gap before the pixel data, and pixel data given
-// exactly as stored (padded rows from packPixelRows, or a raw RLE stream).
+// Builds BMP file bytes for tests, fuzz seeds and benchmarks: either classic
+// header form or a later, longer one, with or without the 14-byte file
+// header, any bit depth, a colour table, bit-field masks, a gap before the
+// pixel data, and pixel data given exactly as stored (padded rows from
+// packPixelRows, or a raw RLE stream).
 #pragma once
 
 #include <cstddef>
@@ -11,6 +12,7 @@
 struct BmpLayout {
   bool fileHeader = true;
   bool coreHeader = false;            // 12-byte header: 16-bit sides, no compression field
+  uint32_t infoHeaderSize = 40;       // 108 or 124: the later forms, masks inside, colour space sRGB
   int32_t width = 1;
   int32_t height = 1;                 // negative: rows stored top row first
   uint16_t planes = 1;
@@ -20,7 +22,7 @@ struct BmpLayout {
   uint32_t clrUsed = 0;
   uint32_t clrImportant = 0;
   std::vector<uint32_t> palette;      // 0xRRGGBB each, written as 3 (core) or 4-byte entries
-  std::vector<uint32_t> masks;        // written right behind the 40-byte header
+  std::vector<uint32_t> masks;        // behind a 40-byte header, else in the header's mask fields
   size_t gap = 0;                     // filler bytes between the colour table and the pixels
   std::vector<unsigned char> pixels;  // the pixel data as stored
   bool overrideOffBits = false;       // write offBits instead of the real pixel offset

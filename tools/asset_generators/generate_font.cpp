@@ -4,6 +4,7 @@
 // light on black, every other cell stays black. Each glyph is centred in its
 // cell on a common baseline and kept inside the cell less a one-pixel margin,
 // so that linear filtering never pulls ink over from a neighbouring cell.
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -17,12 +18,15 @@ constexpr int32_t CELL = 16;
 constexpr int32_t GRID = 16;
 constexpr int32_t MARGIN = 1;
 
-// DejaVu Sans Mono Bold set 14 pixels high and 19 wide: capitals about 10
-// pixels tall with room for descenders below a baseline 12 pixels from the
-// cell top, and glyphs about 11 pixels wide, which fills the 16-pixel advance
-// better than the font's own narrow proportions would. The bold weight stays
-// legible over the translucent panel and the map beneath it.
-constexpr int32_t PIXEL_WIDTH = 19;
+// DejaVu Sans Mono Bold at 14 pixels to the em, stretched to 27 pixels
+// across: capitals 10 pixels tall, ascenders 11 and descenders 3 on a
+// baseline 12 pixels from the cell top fill the 14 usable rows, and most
+// letters take 13 or 14 of the 14 usable columns, so that with the renderer's
+// fixed 16-pixel advance a line reads as words and not as spaced-out letters.
+// The font's own proportions would leave half the cell empty. Hinted at that
+// size in both directions, the stems land on whole pixels, and the bold
+// weight stays legible over the translucent panel and the map beneath it.
+constexpr int32_t PIXEL_WIDTH = 27;
 constexpr int32_t PIXEL_HEIGHT = 14;
 constexpr int32_t BASELINE = 12;
 
@@ -32,19 +36,25 @@ constexpr uint32_t LAST_CODE = 126;
 void placeGlyph(Canvas &canvas, const GlyphImage &glyph, uint32_t code) {
   const int32_t cellX = static_cast<int32_t>(code % GRID) * CELL;
   const int32_t cellY = static_cast<int32_t>(code / GRID) * CELL;
-  const int32_t penX = cellX + (CELL - glyph.advance) / 2;
-  // A glyph that pokes out above or below the usable rows (the underscore,
+  // Centred by its ink, so that narrow glyphs sit in the middle of the cell
+  // and wide ones lose at most a faint edge column to the margin.
+  const int32_t inkLeft = cellX + MARGIN + (CELL - 2 * MARGIN - glyph.width) / 2;
+  // A sign that pokes out above or below the usable rows (the underscore,
   // the grave accent) is moved inside; one taller than they are is clipped.
+  // Letters and digits stay on the baseline and lose the faint top row of
+  // the dot on i and j instead: moved, they would stand out of the line.
   int32_t glyphTop = cellY + BASELINE - glyph.top;
   const int32_t firstRow = cellY + MARGIN;
   const int32_t endRow = cellY + CELL - MARGIN;
-  if (glyphTop + glyph.rows > endRow) glyphTop = endRow - glyph.rows;
-  if (glyphTop < firstRow) glyphTop = firstRow;
+  if (!std::isalnum(static_cast<int>(code))) {
+    if (glyphTop + glyph.rows > endRow) glyphTop = endRow - glyph.rows;
+    if (glyphTop < firstRow) glyphTop = firstRow;
+  }
   for (int32_t row = 0; row < glyph.rows; ++row) {
     const int32_t y = glyphTop + row;
     if (y < firstRow || y >= endRow) continue;
     for (int32_t column = 0; column < glyph.width; ++column) {
-      const int32_t x = penX + glyph.left + column;
+      const int32_t x = inkLeft + column;
       if (x < cellX + MARGIN || x >= cellX + CELL - MARGIN) continue;
       const unsigned char value = glyph.coverage[static_cast<size_t>(row) * glyph.width + column];
       unsigned char *pixel = canvas.at(x, y);
@@ -66,6 +76,7 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "generate_font: %s\n", error.c_str());
     return 1;
   }
+  font.fullHinting = true;
   Canvas canvas(CELL * GRID, CELL * GRID);
   GlyphImage glyph;
   int missing = 0;

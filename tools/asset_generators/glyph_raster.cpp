@@ -32,7 +32,9 @@ void closeFace(FontFace *font) {
 }
 
 bool renderGlyph(const FontFace &font, uint32_t code, GlyphImage *glyph) {
-  if (FT_Load_Char(font.face, code, FT_LOAD_RENDER | FT_LOAD_TARGET_LIGHT) != 0) return false;
+  const FT_Int32 hinting =
+      font.fullHinting ? FT_LOAD_TARGET_NORMAL | FT_LOAD_FORCE_AUTOHINT : FT_LOAD_TARGET_LIGHT;
+  if (FT_Load_Char(font.face, code, FT_LOAD_RENDER | hinting) != 0) return false;
   const FT_GlyphSlot slot = font.face->glyph;
   const FT_Bitmap &bitmap = slot->bitmap;
   if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY && bitmap.rows > 0) return false;

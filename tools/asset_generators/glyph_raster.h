@@ -14,6 +14,10 @@ struct FT_FaceRec_;
 struct FontFace {
   FT_LibraryRec_ *library = nullptr;
   FT_FaceRec_ *face = nullptr;
+  // Light hinting fits only heights to the pixel grid; full hinting (the
+  // autohinter) fits the vertical stems too, which keeps small text that is
+  // drawn texel for texel crisp, at some cost to the letters' shapes.
+  bool fullHinting = false;
 };
 
 // One character as 8-bit coverage: rows top first, `left` and `top` place the

@@ -5,6 +5,7 @@
 
 int runListCommand(int argc, char **argv);
 int runBmpCommand(int argc, char **argv);
+int runMapCommand(int argc, char **argv);
 int runRenderCommand(int argc, char **argv);
 
 // Prints the usage of every sub-command to the given stream.

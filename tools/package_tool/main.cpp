@@ -1,6 +1,7 @@
-// package-tool: lists a savegame's markers, converts a BMP for checking, and
-// renders the viewer's picture offscreen. Runs on the headless platform, where
-// every message box is printed to stderr as "CAPTION: TEXT".
+// package-tool: lists a savegame's markers, converts a BMP for checking, makes
+// a map picture from any picture, and renders the viewer's picture offscreen.
+// Runs on the headless platform, where every message box is printed to stderr
+// as "CAPTION: TEXT".
 #include <cstdio>
 #include <cstring>
 
@@ -28,6 +29,9 @@ void printUsage(FILE *stream) {
       "      Prints the packages and rampages left in a savegame.\n"
       "  package-tool bmp IMAGE OUT.png|OUT.ppm\n"
       "      Loads a BMP picture as the viewer does and writes it upright.\n"
+      "  package-tool map IMAGE OUT.bmp [--size N]\n"
+      "      Makes a map the viewer loads from a PNG, JPEG, GIF, TGA or BMP picture,\n"
+      "      scaled to N x N pixels (a power of two up to 4096; default 1024).\n"
       "  package-tool render [SAVEGAME] OUT.png [--size WxH] [--zoom Z] [--camera X,Y]\n"
       "                      [--help-page] [--map FILE] [--font FILE]\n"
       "      Draws the viewer's picture offscreen and writes it as PNG.\n"
@@ -52,6 +56,7 @@ int main(int argc, char **argv) {
   }
   if (std::strcmp(command, "list") == 0) return runListCommand(argc - 1, argv + 1);
   if (std::strcmp(command, "bmp") == 0) return runBmpCommand(argc - 1, argv + 1);
+  if (std::strcmp(command, "map") == 0) return runMapCommand(argc - 1, argv + 1);
   if (std::strcmp(command, "render") == 0) return runRenderCommand(argc - 1, argv + 1);
   std::fprintf(stderr, "package-tool: unknown command '%s'\n", command);
   printUsage(stderr);
