@@ -220,11 +220,14 @@ check_window() {
   client_y=$(sed -n 's/^ *Absolute upper-left Y: *//p' <<<"$window_info")
 }
 
-# The map square where zoom 4 puts it, drawn in full.
+# The map square where zoom 4 puts it, drawn in full, in a frame after the
+# first: the first frame draws the panel opaque (dark grey 51 over the
+# background at 620,300), every later one translucent (about 20).
 start_map_shown() {
   local left top right bottom
   read -r left top right bottom <<<"$(map_box "$1")"
-  in_range "$left" 95 97 && in_range "$top" 15 17 && in_range "$bottom" 462 464
+  in_range "$left" 95 97 && in_range "$top" 15 17 && in_range "$bottom" 462 464 &&
+    [ "$(convert "$work/$1.ppm" -format '%[fx:int(255*p{620,300}.r+0.5)]' info:)" -lt 40 ]
 }
 check_start_map() {
   shot_until start 20 start_map_shown start
