@@ -28,13 +28,13 @@ bool glVersionAtLeast(int major, int minor) {
 
 void initGraphics() { initGraphicsFrom(FONT_PICTURE, MAP_PICTURE); }
 
-void initGraphicsFrom(const char *fontPath, const char *mapPath) {
+bool initGraphicsFrom(const char *fontPath, const char *mapPath) {
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
   glEnable(GL_POLYGON_SMOOTH);
-  loadTexture(fontPath, &viewerState.fontTexture);
+  const bool fontLoaded = loadTexture(fontPath, &viewerState.fontTexture);
   buildFont();
-  loadTexture(mapPath, &viewerState.mapTexture);
+  const bool mapLoaded = loadTexture(mapPath, &viewerState.mapTexture);
   // The map is drawn once, edge to edge: with the default wrap, linear
   // filtering along its border mixes in the opposite border's texels, a strip
   // of the other side's colour. Clamp-to-edge came with OpenGL 1.2; a 1.1
@@ -45,15 +45,16 @@ void initGraphicsFrom(const char *fontPath, const char *mapPath) {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
   }
+  return fontLoaded && mapLoaded;
 }
 
-void loadTexture(const char *fileName, uint32_t *textureName) {
+bool loadTexture(const char *fileName, uint32_t *textureName) {
   ImageRecord *image = loadDibFile(fileName);
   glGenTextures(1, textureName);
   glBindTexture(GL_TEXTURE_2D, *textureName);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  if (!image) return;  // the loader has shown its box; the texture stays empty
+  if (!image) return false;  // the loader has shown its box; the texture stays empty
 
   // The record's rows are packed (3 x width bytes). OpenGL's default unpack
   // alignment of 4 matches them only when the width is a multiple of 4; for
@@ -64,4 +65,5 @@ void loadTexture(const char *fileName, uint32_t *textureName) {
                image->pixels);
   if (packedRowsNeedAlignment1) glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
   releaseImageRecord(image);
+  return true;
 }

@@ -17,7 +17,8 @@ constexpr const char *MAP_PICTURE = "THmap.bmp";
 // been reported by the loader's own box, which names the path as given; its
 // texture is still created but stays without an image, so that part of the
 // frame is drawn untextured. Needs a current OpenGL context.
-void initGraphicsFrom(const char *fontPath, const char *mapPath);
+// Returns whether both pictures loaded.
+bool initGraphicsFrom(const char *fontPath, const char *mapPath);
 
 // initGraphicsFrom("font.bmp", "THmap.bmp"): both pictures from the working
 // directory.
@@ -25,4 +26,5 @@ void initGraphics();
 
 // Creates a new 2D texture from the named BMP file (linear filters, default
 // wrap) and stores its name in *textureName. The new texture is left bound.
-void loadTexture(const char *fileName, uint32_t *textureName);
+// Returns whether the picture loaded.
+bool loadTexture(const char *fileName, uint32_t *textureName);

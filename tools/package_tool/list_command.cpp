@@ -7,7 +7,6 @@
 
 #include "app/viewer_state.h"
 #include "package_tool/commands.h"
-#include "platform/headless/headless.h"
 #include "save/savegame.h"
 
 namespace {
@@ -69,9 +68,7 @@ int runListCommand(int argc, char **argv) {
   }
 
   std::strcpy(viewerState.saveFileName, path);
-  size_t boxesBefore = headlessMessageBoxes().size();
-  loadSavegame();
-  if (headlessMessageBoxes().size() != boxesBefore) return 1;
+  if (!loadSavegame()) return 1;  // the reader's box says why
 
   if (json) {
     std::fputs("{\"packages\":", stdout);

@@ -17,7 +17,6 @@
 #include "app/view.h"
 #include "app/viewer_state.h"
 #include "package_tool/commands.h"
-#include "platform/headless/headless.h"
 #include "platform/headless/headless_gl.h"
 #include "platform/posix/picture_path.h"
 #include "render/frame.h"
@@ -149,9 +148,7 @@ int runRenderCommand(int argc, char **argv) {
       return usageError("the savegame path is too long: '%s'", options.savegame);
     }
     std::strcpy(viewerState.saveFileName, options.savegame);
-    const size_t before = headlessMessageBoxes().size();
-    loadSavegame();
-    if (headlessMessageBoxes().size() != before) return 1;  // the reader's box says why
+    if (!loadSavegame()) return 1;  // the reader's box says why
   }
 
   if (!headlessCreateGlContext(options.width, options.height)) {
@@ -168,9 +165,7 @@ int runRenderCommand(int argc, char **argv) {
   // printed, and the exit status says so.
   const std::string font = options.font ? options.font : findPicture(FONT_PICTURE);
   const std::string map = options.map ? options.map : findPicture(MAP_PICTURE);
-  const size_t boxesBeforePictures = headlessMessageBoxes().size();
-  initGraphicsFrom(font.c_str(), map.c_str());
-  const bool picturesLoaded = headlessMessageBoxes().size() == boxesBeforePictures;
+  const bool picturesLoaded = initGraphicsFrom(font.c_str(), map.c_str());
 
   resizeViewport(options.width, options.height);
   renderFrame();
