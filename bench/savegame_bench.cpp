@@ -23,7 +23,7 @@ std::vector<unsigned char> makeLargeSave() {
   layout.blockSizes = {2400, 16000, 640, 96, 9000};
   size_t records = (SAVE_BYTES - pickupTableOffset(layout)) / 88;
   const unsigned char otherKinds[] = {0, 3, 17, 64, 126, 128, 153, 155, 200, 255};
-  std::vector<PickupSpec> pickups;
+  std::vector<PickupRecord> pickups;
   for (size_t i = 0; i < records; ++i) {
     unsigned char kind = otherKinds[i % 10];
     if (i % 80 == 7 && i / 80 < 100) kind = PICKUP_KIND_PACKAGE;

@@ -28,11 +28,11 @@ void seed(const std::string &kind, const std::string &name, const std::vector<un
 void writeSaveSeeds() {
   seed("savegame", "empty-table", makeSavegame({}));
   seed("savegame", "three", makeSavegame({pickup(154, 1, 2, 3), pickup(127, 4, 5, 6), pickup(9, 7, 8, 9)}));
-  std::vector<PickupSpec> many;
+  std::vector<PickupRecord> many;
   for (int i = 0; i < 110; ++i) many.push_back(pickup(154, i * 10.0f, -i * 10.0f, i % 20));
   for (int i = 0; i < 40; ++i) many.push_back(pickup(127, i * 5.0f, i * 7.0f, 0));
   seed("savegame", "surplus", makeSavegame(many));
-  std::vector<PickupSpec> mixed;
+  std::vector<PickupRecord> mixed;
   const unsigned char kinds[] = {0, 126, 127, 128, 153, 154, 155, 255};
   for (int i = 0; i < 16; ++i) mixed.push_back(pickup(kinds[i % 8], NAN, INFINITY, -0.0f));
   SavegameLayout blocks;

@@ -28,7 +28,7 @@ class CompanionTest : public ::testing::Test {
 
   // Rewrites the save with `packages` packages and no rampage.
   void rewriteSave(int packages) {
-    std::vector<PickupSpec> pickups;
+    std::vector<PickupRecord> pickups;
     for (int i = 0; i < packages; ++i) pickups.push_back(pickup(154, 100.0f * i, 0, 12));
     writeBytes(savePath, makeSavegame(pickups));
   }
@@ -82,7 +82,7 @@ TEST_F(CompanionTest, ReloadFollowsTheSaveQuietlyAndRetriesUntilClean) {
 
   // Half of a save with fewer markers: no box, the lists stay, and the same
   // half-written file is tried again at the next check.
-  std::vector<PickupSpec> three;
+  std::vector<PickupRecord> three;
   for (int i = 0; i < 3; ++i) three.push_back(pickup(127, 1, 2, 3));
   std::vector<unsigned char> bytes = makeSavegame(three);
   writeBytes(savePath, std::vector<unsigned char>(bytes.begin(), bytes.begin() + bytes.size() / 2));

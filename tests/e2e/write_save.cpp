@@ -28,7 +28,7 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "usage: e2e-write-save SAVE.b MARKERS.txt [COUNT]\n");
     return 2;
   }
-  std::vector<PickupSpec> pickups;
+  std::vector<PickupRecord> pickups;
   FILE *list = std::fopen(argv[2], "w");
   if (!list) {
     std::perror(argv[2]);

@@ -104,7 +104,7 @@ TEST_F(SavegameTest, FollowsTheBlockCountsToThePickupTable) {
 }
 
 TEST_F(SavegameTest, KeepsOnlyPackagesAndRampagesInFileOrder) {
-  std::vector<PickupSpec> pickups;
+  std::vector<PickupRecord> pickups;
   for (int kind = 0; kind < 256; ++kind) pickups.push_back(pickup(static_cast<unsigned char>(kind), kind, -kind, 0.5f));
   pickups.push_back(pickup(154, 1000, 1001, 1002));
   pickups.push_back(pickup(127, 2000, 2001, 2002));
@@ -119,7 +119,7 @@ TEST_F(SavegameTest, KeepsOnlyPackagesAndRampagesInFileOrder) {
 }
 
 TEST_F(SavegameTest, FillsBothListsAndDropsTheSurplus) {
-  std::vector<PickupSpec> pickups;
+  std::vector<PickupRecord> pickups;
   for (int i = 0; i < 150; ++i) pickups.push_back(pickup(154, i, 0, 12));
   for (int i = 0; i < 50; ++i) pickups.push_back(pickup(127, 0, i, 1));
   load(makeSavegame(pickups));
@@ -150,9 +150,9 @@ TEST_F(SavegameTest, CopiesPositionsBitForBit) {
   const uint32_t quietNanWithPayload = 0x7fc12345;
   const uint32_t signallingNan = 0xff800001;
   const uint32_t negativeZero = 0x80000000;
-  load(makeSavegame({PickupSpec{154, quietNanWithPayload, floatBits(std::numeric_limits<float>::infinity()),
+  load(makeSavegame({PickupRecord{154, quietNanWithPayload, floatBits(std::numeric_limits<float>::infinity()),
                                 signallingNan},
-                     PickupSpec{127, negativeZero, floatBits(-std::numeric_limits<float>::infinity()), 0x00000001}}));
+                     PickupRecord{127, negativeZero, floatBits(-std::numeric_limits<float>::infinity()), 0x00000001}}));
   ASSERT_EQ(viewerState.packageCount, 1);
   ASSERT_EQ(viewerState.rampageCount, 1);
   EXPECT_EQ(floatBits(viewerState.packages[0].x), quietNanWithPayload);

@@ -12,7 +12,7 @@ int main(int argc, char **argv) {
     std::fputs("usage: make-test-save OUT [KIND:X,Y,Z ...]\n", stderr);
     return 2;
   }
-  std::vector<PickupSpec> pickups;
+  std::vector<PickupRecord> pickups;
   for (int i = 2; i < argc; ++i) {
     unsigned kind;
     float x, y, z;

@@ -27,8 +27,8 @@ uint32_t floatBits(const float &value) {
   return bits;
 }
 
-PickupSpec pickup(unsigned char kind, float x, float y, float z) {
-  return PickupSpec{kind, floatBits(x), floatBits(y), floatBits(z)};
+PickupRecord pickup(unsigned char kind, float x, float y, float z) {
+  return PickupRecord{kind, floatBits(x), floatBits(y), floatBits(z)};
 }
 
 size_t pickupTableOffset(const SavegameLayout &layout) {
@@ -37,7 +37,7 @@ size_t pickupTableOffset(const SavegameLayout &layout) {
   return offset;
 }
 
-std::vector<unsigned char> makeSavegame(const std::vector<PickupSpec> &pickups, const SavegameLayout &layout) {
+std::vector<unsigned char> makeSavegame(const std::vector<PickupRecord> &pickups, const SavegameLayout &layout) {
   std::vector<unsigned char> out;
   putPattern(out, 232, 11);
   for (size_t block = 0; block < layout.blockSizes.size(); ++block) {
@@ -54,7 +54,7 @@ std::vector<unsigned char> makeSavegame(const std::vector<PickupSpec> &pickups, 
   putLe32(out, layout.overrideRecordCount ? static_cast<uint32_t>(layout.recordCount)
                                           : static_cast<uint32_t>(pickups.size()));
   for (size_t i = 0; i < pickups.size(); ++i) {
-    const PickupSpec &p = pickups[i];
+    const PickupRecord &p = pickups[i];
     std::vector<unsigned char> record;
     putPattern(record, 88, static_cast<unsigned>(i * 5 + 3));
     record[0] = p.kind;
@@ -89,7 +89,7 @@ bool writeAt(FILE *file, uint64_t offset, const unsigned char *bytes, size_t cou
 
 }  // namespace
 
-void writeSparseSavegame(const std::string &path, const std::vector<PickupSpec> &pickups,
+void writeSparseSavegame(const std::string &path, const std::vector<PickupRecord> &pickups,
                          const SavegameLayout &layout, uint64_t minimumLength) {
   SavegameLayout counted = layout;
   counted.blockContentLimit = 0;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-struct PickupSpec {
+struct PickupRecord {
   unsigned char kind;
   uint32_t xBits;
   uint32_t yBits;
@@ -18,7 +18,7 @@ struct PickupSpec {
 // passed by value may travel through the x87 unit, which quiets a signalling
 // NaN.
 uint32_t floatBits(const float &value);
-PickupSpec pickup(unsigned char kind, float x, float y, float z);
+PickupRecord pickup(unsigned char kind, float x, float y, float z);
 
 struct SavegameLayout {
   std::array<uint32_t, 5> blockSizes{};  // byte counts of the five skipped blocks
@@ -30,7 +30,7 @@ struct SavegameLayout {
 // A save that holds the given pickups in its table, in order. Skipped bytes
 // and unused record bytes are filled with a varying pattern, so that a reader
 // that looks in the wrong place sees garbage rather than zeros.
-std::vector<unsigned char> makeSavegame(const std::vector<PickupSpec> &pickups,
+std::vector<unsigned char> makeSavegame(const std::vector<PickupRecord> &pickups,
                                         const SavegameLayout &layout = SavegameLayout{});
 
 // Offset of the first pickup record in a save built with the given layout.
@@ -42,7 +42,7 @@ void writeBytes(const std::string &path, const std::vector<unsigned char> &bytes
 // content is left as a hole (zero bytes, sparse where the file system allows),
 // and the file is made at least minimumLength bytes long with a hole at its
 // end. Saves of several GiB then cost next to no disk space or time.
-void writeSparseSavegame(const std::string &path, const std::vector<PickupSpec> &pickups,
+void writeSparseSavegame(const std::string &path, const std::vector<PickupRecord> &pickups,
                          const SavegameLayout &layout, uint64_t minimumLength = 0);
 
 // A fresh path under the test's temporary folder (not created).
