@@ -45,7 +45,10 @@ require_tools() {
 # takes it, 1280x1024x24 unless given), further options passed on. Xvfb picks
 # a free display itself and writes its number to descriptor 3.
 start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024x24}" "${@:2}" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+  # -noreset: an X server resets when its last client goes, and refuses
+  # connections meanwhile; between two starts of the viewer there may be none.
+  Xvfb -displayfd 3 -screen 0 "${1:-1280x1024x24}" "${@:2}" -nolisten tcp -noreset \
+    3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
   for _ in $(seq 100); do
     [ -s "$work/display" ] && break
