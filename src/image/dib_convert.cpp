@@ -71,7 +71,11 @@ void writeRow1(const unsigned char *source, unsigned char *out, uint32_t width,
 // Pairs are stored with 8 bytes, the 2 spare ones overwritten next, except
 // the row's last pair.
 void writeRow4(const unsigned char *source, unsigned char *out, uint32_t width,
-               const Expanded4 &table) {
+               const Expanded4 &table, uint32_t done) {
+  // done pixels (an even count) were written by the vector loop.
+  source += done / 2;
+  out += static_cast<size_t>(done) * 3;
+  width -= done;
   uint32_t whole = width / 2;
   uint32_t i = 0;
   for (; i + 1 < whole; ++i, out += 6) std::memcpy(out, table.pixels[source[i]], 8);
@@ -83,9 +87,10 @@ void writeRow4(const unsigned char *source, unsigned char *out, uint32_t width,
 }
 
 void writeRow8(const unsigned char *source, unsigned char *out, uint32_t width,
-               const DibPalette &palette) {
+               const DibPalette &palette, uint32_t done) {
   const PackedRgb *colours = palette.colours;
-  uint32_t i = 0;
+  uint32_t i = done;
+  out += static_cast<size_t>(done) * 3;
   for (; i + 4 <= width; i += 4, out += 12) {
     putFourPixels(out, colours[source[i]], colours[source[i + 1]], colours[source[i + 2]],
                   colours[source[i + 3]]);
@@ -124,12 +129,12 @@ DibConvertResult convertPalettized(const DibJob &job) {
       Expanded4 table;
       expand4(palette, &table);
       return forEachStoredRow(job, 4, [&](const unsigned char *source, unsigned char *out) {
-        writeRow4(source, out, job.width, table);
+        writeRow4(source, out, job.width, table, writeRow4Vector(source, out, job.width, palette));
       });
     }
     case 8:
       return forEachStoredRow(job, 8, [&](const unsigned char *source, unsigned char *out) {
-        writeRow8(source, out, job.width, palette);
+        writeRow8(source, out, job.width, palette, writeRow8Vector(source, out, job.width, palette));
       });
     default:
       return DIB_CONVERSION_ERROR;
