@@ -74,13 +74,31 @@ inline uint32_t visiblePixels(uint64_t x, uint32_t count, uint32_t width) {
   return count < room ? count : static_cast<uint32_t>(room);
 }
 
+// The bytes fillPairsWide writes for count pixels: whole steps of 8 pixels
+// (24 bytes), and never fewer than two steps.
+inline size_t wideBytes(uint32_t count) { return (count <= 16 ? 2 : (count + 7) / 8) * size_t{24}; }
+
 // At least count pixels alternating first, second (the same twice for one
-// colour) from out, in whole steps of 8 pixels (24 bytes: three 64-bit
-// stores of the 6-byte pair pattern); returns the end of what was written.
+// colour) from out, as wideBytes(count) bytes of the 6-byte pair pattern,
+// three 64-bit stores a step; returns the end of what was written. The first
+// two steps are stored whatever the count, so most runs (up to 16 pixels)
+// take no branch that depends on their length.
 inline unsigned char *fillPairsWide(unsigned char *out, uint32_t count, PackedRgb first, PackedRgb second) {
   uint64_t pair = static_cast<uint64_t>(first & 0xFFFFFF) | (static_cast<uint64_t>(second & 0xFFFFFF) << 24);
-  const uint64_t words[3] = {pair | pair << 48, pair >> 16 | pair << 32, pair >> 32 | pair << 16};
-  for (uint32_t done = 0; done < count; done += 8, out += 24) std::memcpy(out, words, 24);
+  // Three separate words, so that they stay in registers: read back from
+  // memory as one wider load, they would wait for the stores to drain.
+  const uint64_t word0 = pair | pair << 48;
+  const uint64_t word1 = pair >> 16 | pair << 32;
+  const uint64_t word2 = pair >> 32 | pair << 16;
+  auto step = [&](unsigned char *at) {
+    std::memcpy(at, &word0, 8);
+    std::memcpy(at + 8, &word1, 8);
+    std::memcpy(at + 16, &word2, 8);
+  };
+  step(out);
+  step(out + 24);
+  out += 48;
+  for (uint32_t done = 16; done < count; done += 8, out += 24) step(out);
   return out;
 }
 
@@ -95,8 +113,8 @@ constexpr bool WIDE_STORES_FIT =
 // The decoder: paints runs and literal pixels at the cursor into the
 // zero-filled output, so pixels the stream skips stay black unwritten.
 //
-// With wide stores a run is stored in whole steps of 8 pixels, spilling past
-// its end. The stream only ever writes further on in the block
+// With wide stores a run is stored in whole steps of 8 pixels, at least 16,
+// spilling past its end. The stream only ever writes further on in the block
 // (rows go up, the cursor goes right), so the spill is overwritten by the
 // pixels that follow, or, where the cursor jumps instead (end of line, delta,
 // end of picture), cleared back to black before it moves. spillEnd is the end
@@ -127,7 +145,7 @@ struct RlePainter {
     if (!out) return;
     const PackedRgb first = palette.colours[four ? value >> 4 : value];
     const PackedRgb second = palette.colours[four ? value & 15 : value];
-    if (wide && static_cast<size_t>(blockEnd - out) >= (visible + 7) / 8 * size_t{24}) {
+    if (wide && static_cast<size_t>(blockEnd - out) >= wideBytes(visible)) {
       unsigned char *end = fillPairsWide(out, visible, first, second);
       if (end > spillEnd) spillEnd = end;
       return;
