@@ -84,8 +84,8 @@ uint32_t writeRow4Vector(const unsigned char *source, unsigned char *out, uint32
                          const DibPalette &palette);
 uint32_t writeRow8Vector(const unsigned char *source, unsigned char *out, uint32_t width,
                          const DibPalette &palette);
-// 16-bit pixels whose channels are 5 or 6 bits wide (or empty), given by
-// shift and largest value.
+// 16-bit pixels whose channels are all 5 or 6 bits wide, given by shift and
+// largest value.
 bool dibVector16Fits(const uint32_t shifts[3], const uint32_t maxima[3]);
 uint32_t writeRow16Vector(const unsigned char *source, unsigned char *out, uint32_t width,
                           const uint32_t shifts[3], const uint32_t maxima[3]);

@@ -130,7 +130,8 @@ __attribute__((target("avx2"))) uint32_t writeRow8Avx2(const unsigned char *sour
   return i;
 }
 
-// One 5 or 6-bit channel of eight 16-bit pixels widened to 8 bits:
+// One 5 or 6-bit channel of eight 16-bit pixels widened to 8 bits (other
+// widths, empty channels included, are left to the scalar code):
 // round(v * 255 / 31) is (v * 527 + 23) >> 6, round(v * 255 / 63) is
 // (v * 259 + 33) >> 6, for every v.
 struct Widen {
@@ -138,9 +139,8 @@ struct Widen {
 };
 
 bool widenFor(uint32_t shift, uint32_t max, Widen *widen) {
-  if (max != 0 && max != 31 && max != 63) return false;
-  *widen = Widen{static_cast<int>(shift), static_cast<int>(max), max == 31 ? 527 : max == 63 ? 259 : 0,
-                 max == 31 ? 23 : max == 63 ? 33 : 0};
+  if (max != 31 && max != 63) return false;
+  *widen = Widen{static_cast<int>(shift), static_cast<int>(max), max == 31 ? 527 : 259, max == 31 ? 23 : 33};
   return true;
 }
 

@@ -255,9 +255,9 @@ TEST(DibConvert, VectorRowsMatchScalarRows) {
       expectVectorMatchesScalar(layout);
     }
     // 16-bit: 5-5-5 with the top bit set at random, and bit fields of 5 and 6
-    // bits in either order, or with one channel empty.
+    // bits in either order.
     const std::vector<std::vector<uint32_t>> maskSets = {
-        {}, {0xF800, 0x07E0, 0x001F}, {0x001F, 0x07E0, 0xF800}, {0x7C00, 0, 0x001F}};
+        {}, {0xF800, 0x07E0, 0x001F}, {0x001F, 0x07E0, 0xF800}, {0x7C00, 0x03E0, 0x001F}};
     for (const auto &masks : maskSets) {
       BmpLayout layout = maskedSpec(16, masks.empty() ? DIB_BI_RGB : DIB_BI_BITFIELDS, masks, values);
       layout.width = width;
