@@ -87,10 +87,9 @@ void writeRow4(const unsigned char *source, unsigned char *out, uint32_t width,
 }
 
 void writeRow8(const unsigned char *source, unsigned char *out, uint32_t width,
-               const DibPalette &palette, uint32_t done) {
+               const DibPalette &palette) {
   const PackedRgb *colours = palette.colours;
-  uint32_t i = done;
-  out += static_cast<size_t>(done) * 3;
+  uint32_t i = 0;
   for (; i + 4 <= width; i += 4, out += 12) {
     putFourPixels(out, colours[source[i]], colours[source[i + 1]], colours[source[i + 2]],
                   colours[source[i + 3]]);
@@ -134,7 +133,7 @@ DibConvertResult convertPalettized(const DibJob &job) {
     }
     case 8:
       return forEachStoredRow(job, 8, [&](const unsigned char *source, unsigned char *out) {
-        writeRow8(source, out, job.width, palette, writeRow8Vector(source, out, job.width, palette));
+        writeRow8(source, out, job.width, palette);
       });
     default:
       return DIB_CONVERSION_ERROR;

@@ -78,11 +78,9 @@ inline void putFourPixels(unsigned char *out, PackedRgb p0, PackedRgb p1, Packed
 // row writer fills a prefix of the row exactly as the scalar writer would
 // and returns its pixel count (0 where the level is too low); the caller's
 // scalar loop writes the rest.
-enum DibVectorLevel { DIB_VECTOR_NONE, DIB_VECTOR_SSSE3, DIB_VECTOR_AVX2 };
+enum DibVectorLevel { DIB_VECTOR_NONE, DIB_VECTOR_SSSE3 };
 DibVectorLevel dibVectorLevel();
 uint32_t writeRow4Vector(const unsigned char *source, unsigned char *out, uint32_t width,
-                         const DibPalette &palette);
-uint32_t writeRow8Vector(const unsigned char *source, unsigned char *out, uint32_t width,
                          const DibPalette &palette);
 // 16-bit pixels whose channels are all 5 or 6 bits wide, given by shift and
 // largest value.
