@@ -182,7 +182,7 @@ void registerPictureBenchmarks() {
       benchmark::RegisterBenchmark(row.peer.c_str(), loadWithStb, info.format, outputBytes)
           ->Unit(benchmark::kMillisecond)->UseRealTime();
     }
-    benchmark::RegisterBenchmark(row.reference.c_str(), copyIntoFreshBlock, outputBytes)
+    benchmark::RegisterBenchmark(row.second.c_str(), copyIntoFreshBlock, outputBytes)
         ->Unit(benchmark::kMillisecond)->UseRealTime();
     addTableRow(row);
   }
