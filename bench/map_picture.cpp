@@ -169,6 +169,32 @@ std::vector<uint8_t> makeMapIndices(int side) {
   return indices;
 }
 
+std::vector<uint8_t> makeDetailedMapIndices(int side) {
+  std::vector<uint8_t> indices = makeMapIndices(side);
+  for (int y = 0; y < side; ++y) {
+    uint8_t *row = &indices[static_cast<size_t>(y) * side];
+    int x = 0;
+    for (int segment = 0; x < side; ++segment) {
+      uint32_t h = hashCell(segment, y);
+      if (h % 100 < 10) {
+        // A stretch of single pixels: no colour twice in a row.
+        int length = 3 + static_cast<int>((h >> 8) % 10);
+        for (int k = 0; k < length && x < side; ++k, ++x) row[x] = static_cast<uint8_t>((row[x] + 1 + k % 3) % 14);
+      } else {
+        // A field: the region's colour or its neighbour in the palette, in turn.
+        int length = 3 + static_cast<int>((h >> 8) % 22);
+        for (int k = 0; k < length && x < side; ++k, ++x) row[x] = static_cast<uint8_t>(row[x] ^ (segment & 1));
+      }
+    }
+  }
+  return indices;
+}
+
+std::vector<uint8_t> mapIndicesFor(MapFormat format, int side) {
+  bool rle = format == MapFormat::RLE8 || format == MapFormat::RLE4;
+  return rle ? makeDetailedMapIndices(side) : makeMapIndices(side);
+}
+
 std::vector<unsigned char> makeMapBmp(MapFormat format, int side, const std::vector<uint8_t> &indices) {
   if (indices.size() != static_cast<size_t>(side) * side) throw std::invalid_argument("makeMapBmp: size");
   BmpLayout layout;

@@ -1,7 +1,7 @@
 // write-map-pictures FOLDER [SIDE]: writes the benchmarks' map picture in
 // every storage (map-24-bit.bmp, ..., map-RLE4.bmp; SIDE x SIDE, 4096 by
-// default) into FOLDER, for timing the loader from outside with bmp-load-time
-// and for measuring its heap.
+// default; the RLE ones of the detailed map) into FOLDER, for timing the
+// loader from outside with bmp-load-time and for measuring its heap.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -19,10 +19,9 @@ int main(int argc, char **argv) {
     std::fprintf(stderr, "write-map-pictures: SIDE must be 1 to 16384\n");
     return 2;
   }
-  std::vector<uint8_t> indices = makeMapIndices(side);
   for (const MapFormatInfo &info : mapFormats()) {
     std::string path = std::string(argv[1]) + "/map-" + info.name + ".bmp";
-    writeBytes(path, makeMapBmp(info.format, side, indices));
+    writeBytes(path, makeMapBmp(info.format, side, mapIndicesFor(info.format, side)));
     std::printf("%s\n", path.c_str());
   }
   return 0;

@@ -118,10 +118,10 @@ void writeBmpSeeds() {
   layout.pixels = {5, 0x12, 0, 0, 0, 3, 0x45, 0x60, 0, 2, 1, 1, 2, 0x77, 0, 0, 0, 4, 0x12, 0x34, 0, 1};
   seed("bmp", "rle4-escapes", makeBmp(layout));
 
-  // Small map pictures, whose RLE streams have the runs of real maps.
-  std::vector<uint8_t> indices = makeMapIndices(24);
+  // Small map pictures, whose RLE streams have the runs and single pixels of
+  // real maps.
   for (const MapFormatInfo &info : mapFormats()) {
-    seed("bmp", std::string("map-") + info.name, makeMapBmp(info.format, 24, indices));
+    seed("bmp", std::string("map-") + info.name, makeMapBmp(info.format, 24, mapIndicesFor(info.format, 24)));
   }
 }
 

@@ -71,7 +71,11 @@ void writeRow1(const unsigned char *source, unsigned char *out, uint32_t width,
 // Pairs are stored with 8 bytes, the 2 spare ones overwritten next, except
 // the row's last pair.
 void writeRow4(const unsigned char *source, unsigned char *out, uint32_t width,
-               const Expanded4 &table) {
+               const Expanded4 &table, uint32_t done) {
+  // done pixels (an even count) were written by the vector loop.
+  source += done / 2;
+  out += static_cast<size_t>(done) * 3;
+  width -= done;
   uint32_t whole = width / 2;
   uint32_t i = 0;
   for (; i + 1 < whole; ++i, out += 6) std::memcpy(out, table.pixels[source[i]], 8);
@@ -124,7 +128,7 @@ DibConvertResult convertPalettized(const DibJob &job) {
       Expanded4 table;
       expand4(palette, &table);
       return forEachStoredRow(job, 4, [&](const unsigned char *source, unsigned char *out) {
-        writeRow4(source, out, job.width, table);
+        writeRow4(source, out, job.width, table, writeRow4Vector(source, out, job.width, palette));
       });
     }
     case 8:

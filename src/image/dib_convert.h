@@ -7,3 +7,8 @@
 // (5-5-5), 24 and 32-bit pictures, RLE8 and RLE4, and bit-field pictures at
 // 16 and 32 bits; anything else is a conversion error.
 DibConvertResult convertDibPortable(const DibSource &source, unsigned char *rgb);
+
+// Whether the converter may use the processor's vector instructions where it
+// has them (the default). The scalar code gives the same pixels; tests and
+// benchmarks switch the vector loops off to compare the two.
+void dibAllowVectorPaths(bool allow);

@@ -189,7 +189,15 @@ DibConvertResult convertBitfields(const DibJob &job, const uint32_t masks[3]) {
     next += channels[c].max + 1;
   }
   DibConvertResult result;
-  if (bitCount == 16 && static_cast<uint64_t>(job.width) * job.rows >= LARGE_PICTURE_PIXELS) {
+  const uint32_t shifts[3] = {channels[0].shift, channels[1].shift, channels[2].shift};
+  const uint32_t maxima[3] = {channels[0].max, channels[1].max, channels[2].max};
+  if (bitCount == 16 && dibVector16Fits(shifts, maxima)) {
+    // 5 and 6-bit channels are widened by arithmetic, 16 pixels a step.
+    result = forEachStoredRow(job, 16, [&](const unsigned char *source, unsigned char *out) {
+      uint32_t done = writeRow16Vector(source, out, job.width, shifts, maxima);
+      writeRowMasked16(source + 2 * done, out + 3 * done, job.width - done, channels);
+    });
+  } else if (bitCount == 16 && static_cast<uint64_t>(job.width) * job.rows >= LARGE_PICTURE_PIXELS) {
     result = convertWithTable16(job, channels);
   } else if (bitCount == 16) {
     result = forEachStoredRow(job, 16, [&](const unsigned char *source, unsigned char *out) {

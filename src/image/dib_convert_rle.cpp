@@ -74,12 +74,58 @@ inline uint32_t visiblePixels(uint64_t x, uint32_t count, uint32_t width) {
   return count < room ? count : static_cast<uint32_t>(room);
 }
 
+// The bytes fillPairsWide writes for count pixels: whole steps of 8 pixels
+// (24 bytes), and never fewer than two steps.
+inline size_t wideBytes(uint32_t count) { return (count <= 16 ? 2 : (count + 7) / 8) * size_t{24}; }
+
+// At least count pixels alternating first, second (the same twice for one
+// colour) from out, as wideBytes(count) bytes of the 6-byte pair pattern,
+// three 64-bit stores a step; returns the end of what was written. The first
+// two steps are stored whatever the count, so most runs (up to 16 pixels)
+// take no branch that depends on their length.
+inline unsigned char *fillPairsWide(unsigned char *out, uint32_t count, PackedRgb first, PackedRgb second) {
+  uint64_t pair = static_cast<uint64_t>(first & 0xFFFFFF) | (static_cast<uint64_t>(second & 0xFFFFFF) << 24);
+  // Three separate words, so that they stay in registers: read back from
+  // memory as one wider load, they would wait for the stores to drain.
+  const uint64_t word0 = pair | pair << 48;
+  const uint64_t word1 = pair >> 16 | pair << 32;
+  const uint64_t word2 = pair >> 32 | pair << 16;
+  auto step = [&](unsigned char *at) {
+    std::memcpy(at, &word0, 8);
+    std::memcpy(at + 8, &word1, 8);
+    std::memcpy(at + 16, &word2, 8);
+  };
+  step(out);
+  step(out + 24);
+  out += 48;
+  for (uint32_t done = 16; done < count; done += 8, out += 24) step(out);
+  return out;
+}
+
+// The packed colours' byte order that fillPairsWide relies on.
+constexpr bool WIDE_STORES_FIT =
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    true;
+#else
+    false;
+#endif
+
 // The decoder: paints runs and literal pixels at the cursor into the
 // zero-filled output, so pixels the stream skips stay black unwritten.
+//
+// With wide stores a run is stored in whole steps of 8 pixels, at least 16,
+// spilling past its end. The stream only ever writes further on in the block
+// (rows go up, the cursor goes right), so the spill is overwritten by the
+// pixels that follow, or, where the cursor jumps instead (end of line, delta,
+// end of picture), cleared back to black before it moves. spillEnd is the end
+// of the bytes written so far; nothing is stored past the block's end.
 struct RlePainter {
   const DibJob &job;
   const DibPalette &palette;
   bool four;
+  bool wide;
+  unsigned char *blockEnd;
+  unsigned char *spillEnd;
   uint64_t x = 0;
   uint64_t y = 0;
 
@@ -97,11 +143,18 @@ struct RlePainter {
     uint32_t visible;
     unsigned char *out = take(count, &visible);
     if (!out) return;
-    if (!four) {
-      fillPixels(out, visible, palette.colours[value]);
+    const PackedRgb first = palette.colours[four ? value >> 4 : value];
+    const PackedRgb second = palette.colours[four ? value & 15 : value];
+    if (wide && static_cast<size_t>(blockEnd - out) >= wideBytes(visible)) {
+      unsigned char *end = fillPairsWide(out, visible, first, second);
+      if (end > spillEnd) spillEnd = end;
       return;
     }
-    const PackedRgb pair[2] = {palette.colours[value >> 4], palette.colours[value & 15]};
+    if (!four) {
+      fillPixels(out, visible, first);
+      return;
+    }
+    const PackedRgb pair[2] = {first, second};
     for (uint32_t i = 0; i < visible; ++i, out += 3) std::memcpy(out, &pair[i & 1], 3);
   }
 
@@ -117,11 +170,22 @@ struct RlePainter {
     }
   }
 
+  // Clears whatever a run spilled past the cursor, before the cursor jumps.
+  void clearSpill() {
+    if (!spillEnd) return;
+    unsigned char *cursor =
+        y < job.rows ? job.rgb + (y * job.width + (x < job.width ? x : job.width)) * 3 : blockEnd;
+    if (spillEnd > cursor) std::memset(cursor, 0, static_cast<size_t>(spillEnd - cursor));
+    spillEnd = nullptr;
+  }
+
   void endOfLine() {
+    clearSpill();
     x = 0;
     ++y;
   }
   void delta(unsigned right, unsigned up) {
+    clearSpill();
     x += right;
     y += up;
   }
@@ -138,9 +202,11 @@ DibConvertResult convertRle(const DibJob &job) {
   DibPalette palette;
   buildDibPalette(job, &palette);
   const bool four = job.header->biCompression == DIB_BI_RLE4;
-  RlePainter painter{job, palette, four};
+  unsigned char *blockEnd = job.rgb + static_cast<size_t>(job.rows) * job.outRowBytes;
+  RlePainter painter{job, palette, four, WIDE_STORES_FIT && dibVectorPathsAllowed(), blockEnd, nullptr};
   if (!walkRle(job.source->pixels, job.source->pixelBytes, four, job.rows, painter)) {
     return DIB_CONVERSION_ERROR;
   }
+  painter.clearSpill();
   return DIB_CONVERTED;
 }
