@@ -28,7 +28,7 @@ std::vector<unsigned char> fromIndices(const std::vector<int> &indices) {
   return rgbBytes(colours);
 }
 
-BmpLayout maskedSpec(uint16_t bitCount, uint32_t compression, std::vector<uint32_t> masks,
+BmpLayout maskedLayout(uint16_t bitCount, uint32_t compression, std::vector<uint32_t> masks,
                    const std::vector<uint32_t> &values) {
   BmpLayout layout;
   layout.width = static_cast<int32_t>(values.size());
@@ -80,41 +80,41 @@ TEST(DibConvert, IndicesBeyondTheColourTableAreBlack) {
 }
 
 TEST(DibConvert, SixteenBitPixelsAre555WithTheTopBitIgnored) {
-  BmpLayout layout = maskedSpec(16, DIB_BI_RGB, {}, {0x7FFF, 0x7C00, 0x03E0, 0x001F, 0x0421, 0x8000, 0xFFFF, 0x3DEF});
+  BmpLayout layout = maskedLayout(16, DIB_BI_RGB, {}, {0x7FFF, 0x7C00, 0x03E0, 0x001F, 0x0421, 0x8000, 0xFFFF, 0x3DEF});
   EXPECT_EQ(loadPixels(layout), rgbBytes({0xFFFFFF, 0xFF0000, 0x00FF00, 0x0000FF, 0x080808, 0x000000,
                                         0xFFFFFF, 0x7B7B7B}));
 }
 
 TEST(DibConvert, ThirtyTwoBitPixelsIgnoreTheirFourthByte) {
-  BmpLayout layout = maskedSpec(32, DIB_BI_RGB, {}, {0xFF123456, 0x00ABCDEF, 0x7F000001});
+  BmpLayout layout = maskedLayout(32, DIB_BI_RGB, {}, {0xFF123456, 0x00ABCDEF, 0x7F000001});
   EXPECT_EQ(loadPixels(layout), rgbBytes({0x123456, 0xABCDEF, 0x000001}));
 }
 
 TEST(DibConvert, BitFieldChannelsWidenByRounding) {
-  BmpLayout rgb565 = maskedSpec(16, DIB_BI_BITFIELDS, {0xF800, 0x07E0, 0x001F},
+  BmpLayout rgb565 = maskedLayout(16, DIB_BI_BITFIELDS, {0xF800, 0x07E0, 0x001F},
                               {0xF800, 0x07E0, 0x001F, 0x0020, 0x0801, 0x8410});
   EXPECT_EQ(loadPixels(rgb565), rgbBytes({0xFF0000, 0x00FF00, 0x0000FF, 0x000400, 0x080008, 0x848284}));
 
   // 10-bit channels: 512 -> 128, 3 -> 1, 2 -> 0.
-  BmpLayout tenBits = maskedSpec(32, DIB_BI_BITFIELDS, {0x3FF00000, 0x000FFC00, 0x000003FF},
+  BmpLayout tenBits = maskedLayout(32, DIB_BI_BITFIELDS, {0x3FF00000, 0x000FFC00, 0x000003FF},
                                {0x3FFFFFFF, 0x20000C02, 0xC0000000});
   EXPECT_EQ(loadPixels(tenBits), rgbBytes({0xFFFFFF, 0x800100, 0x000000}));
 
   // The masks decide which bytes are red and blue.
-  BmpLayout swapped = maskedSpec(32, DIB_BI_BITFIELDS, {0x0000FF, 0x00FF00, 0xFF0000}, {0x123456});
+  BmpLayout swapped = maskedLayout(32, DIB_BI_BITFIELDS, {0x0000FF, 0x00FF00, 0xFF0000}, {0x123456});
   EXPECT_EQ(loadPixels(swapped), rgbBytes({0x563412}));
-  BmpLayout usual = maskedSpec(32, DIB_BI_BITFIELDS, {0xFF0000, 0x00FF00, 0x0000FF}, {0xEE123456});
+  BmpLayout usual = maskedLayout(32, DIB_BI_BITFIELDS, {0xFF0000, 0x00FF00, 0x0000FF}, {0xEE123456});
   EXPECT_EQ(loadPixels(usual), rgbBytes({0x123456}));
 }
 
 TEST(DibConvert, EmptyMasksGiveZeroAndScatteredMasksAreRefused) {
-  BmpLayout noBlue = maskedSpec(16, DIB_BI_BITFIELDS, {0xFF00, 0x00FF, 0}, {0x12FF});
+  BmpLayout noBlue = maskedLayout(16, DIB_BI_BITFIELDS, {0xFF00, 0x00FF, 0}, {0x12FF});
   EXPECT_EQ(loadPixels(noBlue), rgbBytes({0x12FF00}));
   // A 16-bit pixel has no bits above 15 to give.
-  BmpLayout high = maskedSpec(16, DIB_BI_BITFIELDS, {0xFF0000, 0xFF00, 0xFF}, {0xABCD});
+  BmpLayout high = maskedLayout(16, DIB_BI_BITFIELDS, {0xFF0000, 0xFF00, 0xFF}, {0xABCD});
   EXPECT_EQ(loadPixels(high), rgbBytes({0x00ABCD}));
 
-  BmpLayout scattered = maskedSpec(16, DIB_BI_BITFIELDS, {0xF0F0, 0x0F00, 0x000F}, {0x1234});
+  BmpLayout scattered = maskedLayout(16, DIB_BI_BITFIELDS, {0xF0F0, 0x0F00, 0x000F}, {0x1234});
   EXPECT_FALSE(loadFromMemory(makeBmp(scattered)));
   expectOneErrorBox("Image file conversion error.");
 }
@@ -122,7 +122,7 @@ TEST(DibConvert, EmptyMasksGiveZeroAndScatteredMasksAreRefused) {
 TEST(DibConvert, BitFieldPixelsFollowTheMasksAndColourTable) {
   for (bool fileHeader : {true, false}) {
     SCOPED_TRACE(fileHeader);
-    BmpLayout layout = maskedSpec(16, DIB_BI_BITFIELDS, {0x7C00, 0x03E0, 0x001F}, {0x7C00, 0x001F});
+    BmpLayout layout = maskedLayout(16, DIB_BI_BITFIELDS, {0x7C00, 0x03E0, 0x001F}, {0x7C00, 0x001F});
     layout.fileHeader = fileHeader;
     layout.clrUsed = 2;
     layout.palette = {0x111111, 0x222222};
@@ -134,7 +134,7 @@ TEST(DibConvert, BitFieldPixelsFollowTheMasksAndColourTable) {
 }
 
 // RLE pictures of 6 x 3 pixels over a palette of 16 colours.
-BmpLayout rleSpec(uint32_t compression, std::vector<unsigned char> stream, int width = 6) {
+BmpLayout rleLayout(uint32_t compression, std::vector<unsigned char> stream, int width = 6) {
   BmpLayout layout;
   layout.width = width;
   layout.height = 3;
@@ -147,7 +147,7 @@ BmpLayout rleSpec(uint32_t compression, std::vector<unsigned char> stream, int w
 }
 
 TEST(DibConvert, Rle8RunsLiteralsAndEndOfLine) {
-  BmpLayout layout = rleSpec(DIB_BI_RLE8, {3, 1, 3, 2, 0, 0,    // row 0: run, run, end of line
+  BmpLayout layout = rleLayout(DIB_BI_RLE8, {3, 1, 3, 2, 0, 0,    // row 0: run, run, end of line
                                       2, 3, 0, 0,          // row 1: short row
                                       0, 3, 1, 2, 3, 0,    // row 2: three literals, padded
                                       0, 1});
@@ -157,14 +157,14 @@ TEST(DibConvert, Rle8RunsLiteralsAndEndOfLine) {
 }
 
 TEST(DibConvert, Rle8DeltaSkipsPixelsAndEndsEarly) {
-  BmpLayout layout = rleSpec(DIB_BI_RLE8, {1, 1, 0, 2, 2, 1, 1, 2, 0, 1, 5, 5});
+  BmpLayout layout = rleLayout(DIB_BI_RLE8, {1, 1, 0, 2, 2, 1, 1, 2, 0, 1, 5, 5});
   EXPECT_EQ(loadPixels(layout), fromIndices({1, BLACK, BLACK, BLACK, BLACK, BLACK,
                                            BLACK, BLACK, BLACK, 2, BLACK, BLACK,
                                            BLACK, BLACK, BLACK, BLACK, BLACK, BLACK}));
 }
 
 TEST(DibConvert, Rle8RunsPastTheRowOrPictureAreCut) {
-  BmpLayout layout = rleSpec(DIB_BI_RLE8, {8, 1, 2, 2, 0, 0,             // 8 pixels into a row of 6
+  BmpLayout layout = rleLayout(DIB_BI_RLE8, {8, 1, 2, 2, 0, 0,             // 8 pixels into a row of 6
                                       0, 7, 4, 5, 6, 7, 8, 9, 10, 0,  // 7 literals
                                       0, 0, 0, 2, 5, 0, 4, 3,         // delta to column 5
                                       0, 2, 0, 9, 6, 6});             // delta above the top row
@@ -174,7 +174,7 @@ TEST(DibConvert, Rle8RunsPastTheRowOrPictureAreCut) {
 }
 
 TEST(DibConvert, Rle4AlternatesNibbles) {
-  BmpLayout layout = rleSpec(DIB_BI_RLE4, {5, 0x12, 0, 3, 0x31, 0x20, 0, 0,  // run of two colours, literals
+  BmpLayout layout = rleLayout(DIB_BI_RLE4, {5, 0x12, 0, 3, 0x31, 0x20, 0, 0,  // run of two colours, literals
                                       0, 5, 0x45, 0x67, 0x80, 0,       // five literals, padded
                                       9, 0x9A,                          // cut at the row's end
                                       0, 1},
@@ -185,7 +185,7 @@ TEST(DibConvert, Rle4AlternatesNibbles) {
 }
 
 TEST(DibConvert, RleStreamMayEndWithTheTopRow) {
-  BmpLayout layout = rleSpec(DIB_BI_RLE8, {6, 1, 0, 0, 6, 2, 0, 0, 6, 3, 0, 0});
+  BmpLayout layout = rleLayout(DIB_BI_RLE8, {6, 1, 0, 0, 6, 2, 0, 0, 6, 3, 0, 0});
   EXPECT_EQ(loadPixels(layout), fromIndices({1, 1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 2, 3, 3, 3, 3, 3, 3}));
 }
 
@@ -200,14 +200,14 @@ TEST(DibConvert, RleStreamsEndingEarlyAreRefused) {
   for (uint32_t compression : {DIB_BI_RLE8, DIB_BI_RLE4}) {
     for (const auto &stream : streams) {
       SCOPED_TRACE(testing::Message() << "compression " << compression << ", " << stream.size() << " bytes");
-      EXPECT_FALSE(loadFromMemory(makeBmp(rleSpec(compression, stream))));
+      EXPECT_FALSE(loadFromMemory(makeBmp(rleLayout(compression, stream))));
       expectOneErrorBox("Image file conversion error.");
     }
   }
 }
 
 TEST(DibConvert, TopDownRleIsRefused) {
-  BmpLayout layout = rleSpec(DIB_BI_RLE8, {6, 1, 0, 1});
+  BmpLayout layout = rleLayout(DIB_BI_RLE8, {6, 1, 0, 1});
   layout.height = -3;
   EXPECT_FALSE(loadFromMemory(makeBmp(layout)));
   expectOneErrorBox("Image file conversion error.");
@@ -258,7 +258,7 @@ TEST(DibConvert, VectorRowsMatchScalarRows) {
     const std::vector<std::vector<uint32_t>> maskSets = {
         {}, {0xF800, 0x07E0, 0x001F}, {0x001F, 0x07E0, 0xF800}, {0x7C00, 0x03E0, 0x001F}};
     for (const auto &masks : maskSets) {
-      BmpLayout layout = maskedSpec(16, masks.empty() ? DIB_BI_RGB : DIB_BI_BITFIELDS, masks, values);
+      BmpLayout layout = maskedLayout(16, masks.empty() ? DIB_BI_RGB : DIB_BI_BITFIELDS, masks, values);
       layout.width = width;
       layout.height = rows;
       layout.pixels = packPixelRows(width, rows, 16, values);
@@ -306,7 +306,7 @@ TEST(DibConvert, WideRleRunsMatchScalarRuns) {
     for (int width = 1; width <= 40; ++width) {
       for (int trial = 0; trial < 4; ++trial) {
         SCOPED_TRACE(testing::Message() << "compression " << compression << ", width " << width);
-        BmpLayout layout = rleSpec(compression, randomRleStream(random, compression == DIB_BI_RLE4, width, 5), width);
+        BmpLayout layout = rleLayout(compression, randomRleStream(random, compression == DIB_BI_RLE4, width, 5), width);
         layout.height = 5;
         layout.clrUsed = 0;
         layout.palette = randomColours(random, compression == DIB_BI_RLE4 ? 16 : 256);

@@ -21,7 +21,7 @@ std::vector<uint32_t> colours(size_t count) {
 }
 
 // A 24-bit picture whose pixel i (in file order) is colourAt(i).
-BmpLayout trueColourSpec(int width, int height) {
+BmpLayout trueColourLayout(int width, int height) {
   BmpLayout layout;
   layout.width = width;
   layout.height = height;
@@ -30,7 +30,7 @@ BmpLayout trueColourSpec(int width, int height) {
 }
 
 // An 8-bit picture of indices i % paletteSize over a palette of colourAt(i).
-BmpLayout palettedSpec(int width, int height, int paletteSize) {
+BmpLayout palettedLayout(int width, int height, int paletteSize) {
   BmpLayout layout;
   layout.width = width;
   layout.height = height;
@@ -52,7 +52,7 @@ std::vector<uint32_t> paletteLookup(int count, int paletteSize) {
 TEST(DibLoader, TrueColourRowsLoseTheirPaddingAtEveryWidth) {
   for (int width = 1; width <= 19; ++width) {
     SCOPED_TRACE(width);
-    ImagePtr image = loadThroughFile(makeBmp(trueColourSpec(width, 3)));
+    ImagePtr image = loadThroughFile(makeBmp(trueColourLayout(width, 3)));
     ASSERT_TRUE(image);
     EXPECT_TRUE(headlessMessageBoxes().empty());
     EXPECT_EQ(image->width, width);
@@ -70,7 +70,7 @@ TEST(DibLoader, StoredBlueGreenRedComesOutRedGreenBlue) {
 }
 
 TEST(DibLoader, HeaderlessPixelsFollowAShortColourTable) {
-  BmpLayout layout = palettedSpec(5, 4, 20);
+  BmpLayout layout = palettedLayout(5, 4, 20);
   layout.fileHeader = false;
   ASSERT_EQ(bmpPixelOffset(layout), 40u + 80u);
   ImagePtr image = loadThroughFile(makeBmp(layout));
@@ -103,7 +103,7 @@ TEST(DibLoader, CoreHeaderColoursWidenWithAndWithoutFileHeader) {
 }
 
 TEST(DibLoader, PixelDataStartsAtTheFileHeaderOffsetPastAGap) {
-  BmpLayout layout = palettedSpec(6, 2, 256);
+  BmpLayout layout = palettedLayout(6, 2, 256);
   layout.clrUsed = 0;
   layout.gap = 37;
   ImagePtr image = loadThroughFile(makeBmp(layout));
@@ -112,7 +112,7 @@ TEST(DibLoader, PixelDataStartsAtTheFileHeaderOffsetPastAGap) {
 }
 
 TEST(DibLoader, TopDownFileLoadsAsItsBottomUpTwin) {
-  BmpLayout bottomUp = trueColourSpec(3, 4);
+  BmpLayout bottomUp = trueColourLayout(3, 4);
   BmpLayout topDown = bottomUp;
   topDown.height = -4;
   topDown.pixels.clear();
@@ -131,7 +131,7 @@ TEST(DibLoader, TopDownFileLoadsAsItsBottomUpTwin) {
 
 TEST(DibLoader, ShortFilesAreRefusedWithOneBox) {
   for (bool fileHeader : {true, false}) {
-    BmpLayout layout = palettedSpec(5, 3, 16);
+    BmpLayout layout = palettedLayout(5, 3, 16);
     layout.fileHeader = fileHeader;
     std::vector<unsigned char> whole = makeBmp(layout);
     size_t headerEnd = fileHeader ? 54 : 40;
@@ -149,7 +149,7 @@ TEST(DibLoader, ShortFilesAreRefusedWithOneBox) {
 }
 
 TEST(DibLoader, OnlyTheLastRowsPaddingMayBeMissing) {
-  BmpLayout layout = palettedSpec(5, 3, 16);
+  BmpLayout layout = palettedLayout(5, 3, 16);
   std::vector<unsigned char> bytes = makeBmp(layout);
   bytes.resize(bytes.size() - 3);
   ImagePtr image = loadThroughFile(bytes);
@@ -158,7 +158,7 @@ TEST(DibLoader, OnlyTheLastRowsPaddingMayBeMissing) {
 }
 
 TEST(DibLoader, PixelOffsetPastTheEndIsRefused) {
-  BmpLayout layout = trueColourSpec(2, 2);
+  BmpLayout layout = trueColourLayout(2, 2);
   layout.overrideOffBits = true;
   layout.offBits = 0xFFFFFFF0;
   ImagePtr image = loadThroughFile(makeBmp(layout));
@@ -174,7 +174,7 @@ TEST(DibLoader, AbsurdSidesAreRefusedBeforeAnyAllocation) {
                               {3000000, 2000000}};
   for (const auto &side : sides) {
     SCOPED_TRACE(testing::Message() << side[0] << " x " << side[1]);
-    BmpLayout layout = trueColourSpec(1, 1);
+    BmpLayout layout = trueColourLayout(1, 1);
     layout.width = side[0];
     layout.height = side[1];
     ImagePtr image = loadFromMemory(makeBmp(layout));
@@ -193,7 +193,7 @@ TEST(DibLoader, AbsurdSidesAreRefusedBeforeAnyAllocation) {
 // Refused from the header and the file's length alone, before a block of
 // 3 GB is asked for.
 TEST(DibLoader, SmallFileClaimingTheLargestPictureIsRefused) {
-  BmpLayout layout = trueColourSpec(1, 1);
+  BmpLayout layout = trueColourLayout(1, 1);
   layout.width = DIB_MAX_SIDE;
   layout.height = DIB_MAX_SIDE;
   ImagePtr image = loadFromMemory(makeBmp(layout));
@@ -202,7 +202,7 @@ TEST(DibLoader, SmallFileClaimingTheLargestPictureIsRefused) {
 }
 
 TEST(DibLoader, LargestAcceptedSideLoads) {
-  BmpLayout layout = palettedSpec(DIB_MAX_SIDE, 1, 200);
+  BmpLayout layout = palettedLayout(DIB_MAX_SIDE, 1, 200);
   ImagePtr image = loadFromMemory(makeBmp(layout));
   ASSERT_TRUE(image);
   EXPECT_EQ(image->width, DIB_MAX_SIDE);
@@ -241,7 +241,7 @@ TEST(DibLoader, OverlongNameIsCutToTheMessageBuffer) {
 TEST(DibLoader, HeadersOfOtherSizesAreUnknown) {
   for (uint32_t size : {16u, 52u, 56u, 64u, 108u, 124u, 0u}) {
     SCOPED_TRACE(size);
-    std::vector<unsigned char> bytes = makeBmp(trueColourSpec(4, 4));
+    std::vector<unsigned char> bytes = makeBmp(trueColourLayout(4, 4));
     for (int i = 0; i < 4; ++i) bytes[14 + i] = static_cast<unsigned char>(size >> (8 * i));
     ImagePtr image = loadFromMemory(bytes);
     EXPECT_FALSE(image);
@@ -281,7 +281,7 @@ TEST(DibLoader, ColourCountFollowsHeaderFormAndClrUsed) {
 // biClrUsed 0x10002 leaves 2 colour entries: the indices they cover keep
 // their colours, the others come out black, and nothing is read past them.
 TEST(DibLoader, HugeClrUsedKeepsItsLow16Bits) {
-  BmpLayout layout = palettedSpec(4, 1, 2);
+  BmpLayout layout = palettedLayout(4, 1, 2);
   layout.clrUsed = 0x10002;
   layout.fileHeader = false;
   layout.pixels = packPixelRows(4, 1, 8, {1, 0, 2, 255});
@@ -304,7 +304,7 @@ TEST(DibLoader, UndecodableHeadersAreConversionErrors) {
                         {"compression 6", 1, 32, 6}};
   for (const Case &c : cases) {
     SCOPED_TRACE(c.what);
-    BmpLayout layout = trueColourSpec(4, 2);
+    BmpLayout layout = trueColourLayout(4, 2);
     layout.planes = c.planes;
     layout.bitCount = c.bitCount;
     layout.compression = c.compression;
