@@ -9,7 +9,7 @@
 #include <fstream>
 
 #include "image/image_test_support.h"
-#include "support/special_files.h"
+#include "support/irregular_files.h"
 
 namespace {
 
@@ -89,11 +89,11 @@ TEST_F(BmpTool, RefusedPicturePrintsItsBoxAndExits1) {
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.errors, "Error: Unknown DIB file format.\n");
 
-  forEachSpecialFile([&](const std::string &what, const std::string &special) {
+  forEachIrregularFile([&](const std::string &what, const std::string &irregular) {
     SCOPED_TRACE(what);
-    ToolRun refused = runTool("bmp '" + special + "' '" + output("never3.ppm") + "'");
+    ToolRun refused = runTool("bmp '" + irregular + "' '" + output("never3.ppm") + "'");
     EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.errors, "Error: Failed to open DIB file " + special + ".\n");
+    EXPECT_EQ(refused.errors, "Error: Failed to open DIB file " + irregular + ".\n");
   });
 }
 

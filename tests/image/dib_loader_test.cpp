@@ -8,7 +8,7 @@
 
 #include "image/dib_format.h"
 #include "image/image_test_support.h"
-#include "support/special_files.h"
+#include "support/irregular_files.h"
 
 namespace {
 
@@ -222,11 +222,11 @@ TEST(DibLoader, MissingOrEmptyFileOrOneThatIsNotAFileNamesIt) {
   std::remove(empty.c_str());
   expectOneErrorBox("Failed to open DIB file " + empty + ".\n");
 
-  forEachSpecialFile([](const std::string &what, const std::string &special) {
+  forEachIrregularFile([](const std::string &what, const std::string &irregular) {
     SCOPED_TRACE(what);
     headlessClearMessageBoxes();
-    EXPECT_EQ(loadDibFile(special.c_str()), nullptr);
-    expectOneErrorBox("Failed to open DIB file " + special + ".\n");
+    EXPECT_EQ(loadDibFile(irregular.c_str()), nullptr);
+    expectOneErrorBox("Failed to open DIB file " + irregular + ".\n");
   });
 }
 

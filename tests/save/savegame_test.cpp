@@ -15,7 +15,7 @@
 #include "platform/headless/headless.h"
 #include "save/savegame.h"
 #include "support/savegame_writer.h"
-#include "support/special_files.h"
+#include "support/irregular_files.h"
 #ifndef _WIN32
 #include "support/address_space_cap.h"
 #endif
@@ -174,10 +174,10 @@ TEST_F(SavegameTest, MissingFileShowsOneBoxAndKeepsTheLists) {
 // Neither read as a damaged save nor waited on: refused as it is opened.
 TEST_F(SavegameTest, RefusesAnythingButARegularFileAtOnce) {
   loadReference();
-  forEachSpecialFile([&](const std::string &what, const std::string &special) {
+  forEachIrregularFile([&](const std::string &what, const std::string &irregular) {
     SCOPED_TRACE(what);
     headlessClearMessageBoxes();
-    EXPECT_FALSE(loadPath(special));
+    EXPECT_FALSE(loadPath(irregular));
     expectOneBox("Error ! : Error opening file !");
     expectReferenceKept();
   });

@@ -1,5 +1,5 @@
 // Folders, FIFOs and devices for the tests of the file readers.
-#include "support/special_files.h"
+#include "support/irregular_files.h"
 
 #include <cstdio>
 #include <stdexcept>
@@ -38,7 +38,7 @@ void checkFifo(const std::function<void(const std::string &, const std::string &
 
 }  // namespace
 
-void forEachSpecialFile(const std::function<void(const std::string &what, const std::string &path)> &check) {
+void forEachIrregularFile(const std::function<void(const std::string &what, const std::string &path)> &check) {
   const std::string folder = temporaryPath("folder");
 #ifdef _WIN32
   if (_mkdir(folder.c_str()) != 0) throw std::runtime_error("cannot make the folder " + folder);

@@ -9,4 +9,4 @@
 // on Windows for the NUL and CON devices. While check runs on the FIFO a
 // writer waits to open it: a reader that wrongly blocks in opening the FIFO is
 // released by it (and then finds the FIFO empty) instead of hanging the test.
-void forEachSpecialFile(const std::function<void(const std::string &what, const std::string &path)> &check);
+void forEachIrregularFile(const std::function<void(const std::string &what, const std::string &path)> &check);
