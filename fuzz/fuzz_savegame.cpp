@@ -1,9 +1,11 @@
-// libFuzzer target for the savegame reader: any bytes as the savegame named
-// in viewerState.saveFileName, read by loadSavegame as the open dialog calls
-// it. Beside the sanitizers it checks the reader's promises against a plain
+// libFuzzer target for the savegame reader: any bytes parsed in memory by
+// parseSavegame, then read again as the savegame named in
+// viewerState.saveFileName by loadSavegame, as the open dialog calls it.
+// Beside the sanitizers it checks the reader's promises against a plain
 // reading of the same bytes: a save whose layout fits inside the file gives
-// exactly its first 100 packages and 35 rampages and no box; any other file
-// gives one box and leaves the previous lists and counts untouched.
+// exactly its first 100 packages and 35 rampages, from memory and from the
+// file, and no box; any other gives SAVEGAME_DAMAGED from memory, and from the
+// file one box that leaves the previous lists and counts untouched.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -70,35 +72,58 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***) {
   return 0;
 }
 
+// Whether the lists hold exactly the table's first packages and rampages.
+bool sameAsTable(const uint8_t *table, int64_t records, const PickupMarker *packages, int32_t packageCount,
+                 const PickupMarker *rampages, int32_t rampageCount) {
+  int32_t wantPackages = 0;
+  int32_t wantRampages = 0;
+  for (int64_t i = 0; i < records; ++i) {
+    const uint8_t *record = table + i * 88;
+    if (record[0] == PICKUP_KIND_PACKAGE && wantPackages < PACKAGE_CAPACITY) {
+      if (wantPackages >= packageCount || !sameMarker(packages[wantPackages], record)) return false;
+      ++wantPackages;
+    } else if (record[0] == PICKUP_KIND_RAMPAGE && wantRampages < RAMPAGE_CAPACITY) {
+      if (wantRampages >= rampageCount || !sameMarker(rampages[wantRampages], record)) return false;
+      ++wantRampages;
+    }
+  }
+  return packageCount == wantPackages && rampageCount == wantRampages;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  size_t table = 0;
+  int64_t records = 0;
+  const bool fits = locateTable(data, size, &table, &records);
+
+  SavegameMarkers parsed;
+  const SavegameStatus status = parseSavegame(data, size, &parsed);
+  if (fits) {
+    fuzzCheck(status == SAVEGAME_READ, "a save that fits its bytes was refused");
+    fuzzCheck(sameAsTable(data + table, records, parsed.packages, parsed.packageCount, parsed.rampages,
+                          parsed.rampageCount),
+              "the parsed lists differ from the table");
+    std::free(parsed.packages);
+    std::free(parsed.rampages);
+  } else {
+    fuzzCheck(status == SAVEGAME_DAMAGED, "damaged bytes were not refused as damaged");
+  }
+
   input->write(data, size);
   loadPreviousSave();
   PickupMarker *previousPackages = viewerState.packages;
   PickupMarker *previousRampages = viewerState.rampages;
   std::snprintf(viewerState.saveFileName, sizeof viewerState.saveFileName, "%s", input->path());
   headlessClearMessageBoxes();
+  const bool loaded = loadSavegame();
 
-  loadSavegame();
-
-  size_t table = 0;
-  int64_t records = 0;
   const auto &boxes = headlessMessageBoxes();
-  if (locateTable(data, size, &table, &records)) {
-    fuzzCheck(boxes.empty(), "a save that fits its file was refused");
-    int32_t packages = 0;
-    int32_t rampages = 0;
-    for (int64_t i = 0; i < records; ++i) {
-      const uint8_t *record = data + table + i * 88;
-      if (record[0] == PICKUP_KIND_PACKAGE && packages < PACKAGE_CAPACITY) {
-        fuzzCheck(sameMarker(viewerState.packages[packages++], record), "package differs from its record");
-      } else if (record[0] == PICKUP_KIND_RAMPAGE && rampages < RAMPAGE_CAPACITY) {
-        fuzzCheck(sameMarker(viewerState.rampages[rampages++], record), "rampage differs from its record");
-      }
-    }
-    fuzzCheck(viewerState.packageCount == packages, "package count");
-    fuzzCheck(viewerState.rampageCount == rampages, "rampage count");
+  if (fits) {
+    fuzzCheck(loaded && boxes.empty(), "a save that fits its file was refused");
+    fuzzCheck(sameAsTable(data + table, records, viewerState.packages, viewerState.packageCount,
+                          viewerState.rampages, viewerState.rampageCount),
+              "the loaded lists differ from the table");
   } else {
-    fuzzCheck(boxes.size() == 1, "a damaged save did not give exactly one box");
+    fuzzCheck(!loaded && boxes.size() == 1, "a damaged save did not give exactly one box");
     fuzzCheck(boxes[0].caption == "KZR Package Viewer", "box caption");
     fuzzCheck(viewerState.packages == previousPackages && viewerState.rampages == previousRampages &&
                   viewerState.packageCount == 1 && viewerState.rampageCount == 1 &&

@@ -1,9 +1,10 @@
 // The savegame reader. A save holds, from offset 232, five blocks each led by
 // its 32-bit byte count, two unused 32-bit values, the record count N and a
 // table of N pickup records of 88 bytes. Every count is checked against the
-// file's length before it is followed, so a short or damaged file is refused
-// without a single allocation larger than the file. Positions and lengths are
-// 64-bit: a save of 2 GiB or more is read like any other.
+// save's length before it is followed, so a short or damaged save is refused
+// without a single allocation larger than the save. One walk serves a save in
+// memory and a file read piece by piece; in a file, positions and lengths are
+// 64-bit, so a save of 2 GiB or more is read like any other.
 #include "save/savegame.h"
 
 #include <cstdint>
@@ -29,42 +30,89 @@ const char *const OPEN_FAILED = "Error opening file !";
 const char *const DAMAGED = "The savegame is truncated or damaged !";
 const char *const OUT_OF_MEMORY = "Out of memory !";
 
-// A file opened for reading, with the length that every count is checked against.
-struct SaveFile {
+// The save's bytes, read from a file piece by piece, so that a save of any
+// size costs only its table in memory. The length is the file's, taken when
+// it was opened; every count is checked against it before it is followed.
+struct FileBytes {
   FILE *file;
   int64_t size;
-  int64_t position;
+  int64_t position = 0;
+  unsigned char *table = nullptr;  // owned, released with the source
+
+  FileBytes(FILE *opened, int64_t length) : file(opened), size(length) {}
+  FileBytes(const FileBytes &) = delete;
+  FileBytes &operator=(const FileBytes &) = delete;
+  ~FileBytes() { std::free(table); }
+
+  // Reads exactly `count` bytes, asking each time for all that is still
+  // missing. A read that delivers nothing (end of file or an error) ends the
+  // loop with false, so it always ends.
+  bool read(unsigned char *into, size_t count) {
+    size_t have = 0;
+    while (have < count) {
+      size_t got = std::fread(into + have, 1, count - have, file);
+      if (got == 0) return false;
+      have += got;
+    }
+    position += static_cast<int64_t>(count);
+    return true;
+  }
+
+  bool seek(int64_t offset) {
+    if (!platformSeekFile(file, offset)) return false;
+    position = offset;
+    return true;
+  }
+
+  // The next `count` bytes, read into a block of their own.
+  SavegameStatus readTable(size_t count, const unsigned char **records) {
+    if (count == 0) return SAVEGAME_READ;
+    table = static_cast<unsigned char *>(std::malloc(count));
+    if (!table) return SAVEGAME_OUT_OF_MEMORY;
+    if (!read(table, count)) return SAVEGAME_DAMAGED;
+    *records = table;
+    return SAVEGAME_READ;
+  }
 };
 
-bool readInt32(SaveFile &save, int32_t *value) {
+// The save's bytes, already in memory: the table is read where it lies.
+struct MemoryBytes {
+  const unsigned char *bytes;
+  int64_t size;
+  int64_t position = 0;
+
+  bool read(unsigned char *into, size_t count) {
+    std::memcpy(into, bytes + position, count);
+    position += static_cast<int64_t>(count);
+    return true;
+  }
+
+  bool seek(int64_t offset) {
+    position = offset;
+    return true;
+  }
+
+  SavegameStatus readTable(size_t count, const unsigned char **records) {
+    *records = bytes + position;
+    position += static_cast<int64_t>(count);
+    return SAVEGAME_READ;
+  }
+};
+
+template <class Bytes>
+bool readInt32(Bytes &save, int32_t *value) {
   unsigned char bytes[4];
-  if (save.size - save.position < 4 || std::fread(bytes, 1, 4, save.file) != 4) return false;
-  save.position += 4;
+  if (save.size - save.position < 4 || !save.read(bytes, 4)) return false;
   uint32_t raw = static_cast<uint32_t>(bytes[0]) | (static_cast<uint32_t>(bytes[1]) << 8) |
                  (static_cast<uint32_t>(bytes[2]) << 16) | (static_cast<uint32_t>(bytes[3]) << 24);
   std::memcpy(value, &raw, sizeof raw);
   return true;
 }
 
-bool skipBytes(SaveFile &save, int32_t count) {
+template <class Bytes>
+bool skipBytes(Bytes &save, int32_t count) {
   if (count < 0 || count > save.size - save.position) return false;
-  if (!platformSeekFile(save.file, save.position + count)) return false;
-  save.position += count;
-  return true;
-}
-
-// Reads exactly `bytes` bytes into buffer, asking each time for all that is
-// still missing. A read that delivers nothing (end of file or an error) ends
-// the loop with false, so it always ends.
-bool readTable(SaveFile &save, unsigned char *buffer, size_t bytes) {
-  size_t have = 0;
-  while (have < bytes) {
-    size_t got = std::fread(buffer + have, 1, bytes - have, save.file);
-    if (got == 0) return false;
-    have += got;
-  }
-  save.position += static_cast<int64_t>(bytes);
-  return true;
+  return save.seek(save.position + count);
 }
 
 PickupMarker markerFromRecord(const unsigned char *record) {
@@ -77,11 +125,11 @@ PickupMarker markerFromRecord(const unsigned char *record) {
   return marker;
 }
 
-// Positions the file at the pickup table and returns its record count, or
-// false when the layout does not fit inside the file.
-bool seekPickupTable(SaveFile &save, int32_t *recordCount) {
-  if (save.size < SKIPPED_PREFIX || !platformSeekFile(save.file, SKIPPED_PREFIX)) return false;
-  save.position = SKIPPED_PREFIX;
+// Moves to the pickup table and returns its record count, or false when the
+// layout does not fit inside the save.
+template <class Bytes>
+bool findPickupTable(Bytes &save, int32_t *recordCount) {
+  if (save.size < SKIPPED_PREFIX || !save.seek(SKIPPED_PREFIX)) return false;
   for (int block = 0; block < SKIPPED_BLOCKS; ++block) {
     int32_t length;
     if (!readInt32(save, &length) || !skipBytes(save, length)) return false;
@@ -92,67 +140,62 @@ bool seekPickupTable(SaveFile &save, int32_t *recordCount) {
   return *recordCount >= 0 && *recordCount * RECORD_SIZE <= save.size - save.position;
 }
 
-// Reads the table and builds fresh lists; on success they are in *packages
-// and *rampages (both allocated, capacity 100 and 35) with their counts. On
-// failure nothing stays allocated.
-SavegameStatus readMarkers(SaveFile &save, PickupMarker **packages, int32_t *packageCount,
-                           PickupMarker **rampages, int32_t *rampageCount) {
+// Reads the table and builds fresh lists in *markers (both allocated, with
+// room for 100 and 35). On failure nothing stays allocated and *markers is
+// untouched.
+template <class Bytes>
+SavegameStatus readMarkers(Bytes &save, SavegameMarkers *markers) {
   int32_t recordCount;
-  if (!seekPickupTable(save, &recordCount)) return SAVEGAME_DAMAGED;
+  if (!findPickupTable(save, &recordCount)) return SAVEGAME_DAMAGED;
 
   // A table that fits in the file may still not fit in memory: on 32-bit
   // Windows a table of 4 GiB or more cannot even be sized.
   int64_t tableLength = recordCount * RECORD_SIZE;
   if (static_cast<uint64_t>(tableLength) > SIZE_MAX) return SAVEGAME_OUT_OF_MEMORY;
-  size_t tableBytes = static_cast<size_t>(tableLength);
-  unsigned char *table = nullptr;
-  if (tableBytes > 0) {
-    table = static_cast<unsigned char *>(std::malloc(tableBytes));
-    if (!table) return SAVEGAME_OUT_OF_MEMORY;
-    if (!readTable(save, table, tableBytes)) {
-      std::free(table);
-      return SAVEGAME_DAMAGED;
-    }
-  }
+  const unsigned char *table = nullptr;
+  SavegameStatus status = save.readTable(static_cast<size_t>(tableLength), &table);
+  if (status != SAVEGAME_READ) return status;
 
-  *packages = static_cast<PickupMarker *>(std::malloc(sizeof(PickupMarker) * PACKAGE_CAPACITY));
-  *rampages = static_cast<PickupMarker *>(std::malloc(sizeof(PickupMarker) * RAMPAGE_CAPACITY));
-  if (!*packages || !*rampages) {
-    std::free(*packages);
-    std::free(*rampages);
-    std::free(table);
+  SavegameMarkers read;
+  read.packages = static_cast<PickupMarker *>(std::malloc(sizeof(PickupMarker) * PACKAGE_CAPACITY));
+  read.rampages = static_cast<PickupMarker *>(std::malloc(sizeof(PickupMarker) * RAMPAGE_CAPACITY));
+  if (!read.packages || !read.rampages) {
+    std::free(read.packages);
+    std::free(read.rampages);
     return SAVEGAME_OUT_OF_MEMORY;
   }
-
-  *packageCount = 0;
-  *rampageCount = 0;
   for (int32_t i = 0; i < recordCount; ++i) {
     const unsigned char *record = table + i * RECORD_SIZE;
     unsigned char kind = record[KIND_OFFSET];
     if (kind == PICKUP_KIND_PACKAGE) {
-      if (*packageCount < PACKAGE_CAPACITY) (*packages)[(*packageCount)++] = markerFromRecord(record);
+      if (read.packageCount < PACKAGE_CAPACITY) read.packages[read.packageCount++] = markerFromRecord(record);
     } else if (kind == PICKUP_KIND_RAMPAGE) {
-      if (*rampageCount < RAMPAGE_CAPACITY) (*rampages)[(*rampageCount)++] = markerFromRecord(record);
+      if (read.rampageCount < RAMPAGE_CAPACITY) read.rampages[read.rampageCount++] = markerFromRecord(record);
     }
   }
-  std::free(table);
+  *markers = read;
   return SAVEGAME_READ;
 }
 
 }  // namespace
 
+SavegameStatus parseSavegame(const unsigned char *bytes, size_t size, SavegameMarkers *markers) {
+  MemoryBytes save{bytes, static_cast<int64_t>(size)};
+  return readMarkers(save, markers);
+}
+
 SavegameStatus readSavegameMarkers(const char *path, SavegameMarkers *markers) {
   // Only a regular file is opened: a folder, FIFO or device is refused at
   // once rather than read as a damaged save (or waited on for ever).
-  SaveFile save{nullptr, 0, 0};
-  save.file = platformOpenRegularFile(path, &save.size);
-  if (!save.file) return SAVEGAME_OPEN_FAILED;
-
-  SavegameMarkers read;
-  SavegameStatus status =
-      readMarkers(save, &read.packages, &read.packageCount, &read.rampages, &read.rampageCount);
-  std::fclose(save.file);
-  if (status == SAVEGAME_READ) *markers = read;
+  int64_t size = 0;
+  FILE *file = platformOpenRegularFile(path, &size);
+  if (!file) return SAVEGAME_OPEN_FAILED;
+  SavegameStatus status;
+  {
+    FileBytes save(file, size);
+    status = readMarkers(save, markers);
+  }
+  std::fclose(file);
   return status;
 }
 

@@ -1,6 +1,7 @@
 // Reading the pickup table of a savegame into the marker lists.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 constexpr unsigned char PICKUP_KIND_PACKAGE = 154;
@@ -24,6 +25,10 @@ struct SavegameMarkers {
   PickupMarker *rampages = nullptr;
   int32_t rampageCount = 0;
 };
+
+// Reads the markers of the save held in bytes[0, size), as readSavegameMarkers
+// reads a file (SAVEGAME_OPEN_FAILED aside).
+SavegameStatus parseSavegame(const unsigned char *bytes, size_t size, SavegameMarkers *markers);
 
 // Reads the named savegame's markers, in file order (the first 100 packages
 // and 35 rampages; any beyond are dropped), into fresh lists in *markers.

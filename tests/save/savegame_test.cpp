@@ -1,11 +1,13 @@
-// Savegame reader: layout, kinds, capacities, bit-exact positions, saves
-// beyond 2 GiB, and the refusal of missing, short and damaged files, of what
-// is not a regular file and of tables that do not fit in memory, without
-// losing what was loaded.
+// Savegame reader: layout, kinds, capacities and bit-exact positions, read
+// from bytes in memory; saves beyond 2 GiB; and the refusal of missing, short
+// and damaged files (from memory and from a file), of what is not a regular
+// file and of tables that do not fit in memory, without losing what was
+// loaded.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <string>
@@ -23,6 +25,21 @@
 namespace {
 
 const char *const DAMAGED_TEXT = "Error ! : The savegame is truncated or damaged !";
+
+// What parseSavegame makes of some bytes; the lists are freed with it.
+struct Parsed {
+  SavegameMarkers markers;
+  SavegameStatus status;
+
+  explicit Parsed(const std::vector<unsigned char> &bytes)
+      : status(parseSavegame(bytes.data(), bytes.size(), &markers)) {}
+  Parsed(const Parsed &) = delete;
+  Parsed &operator=(const Parsed &) = delete;
+  ~Parsed() {
+    std::free(markers.packages);
+    std::free(markers.rampages);
+  }
+};
 
 class SavegameTest : public ::testing::Test {
  protected:
@@ -65,6 +82,18 @@ class SavegameTest : public ::testing::Test {
     EXPECT_EQ(viewerState.rampages[0].z, 6.0f);
   }
 
+  // Damaged bytes are refused from memory, and from a file with one box and
+  // the reference lists kept.
+  void expectRefused(const std::vector<unsigned char> &bytes) {
+    Parsed parsed(bytes);
+    EXPECT_EQ(parsed.status, SAVEGAME_DAMAGED);
+    EXPECT_EQ(parsed.markers.packages, nullptr);
+    headlessClearMessageBoxes();
+    load(bytes);
+    expectOneBox(DAMAGED_TEXT);
+    expectReferenceKept();
+  }
+
   void expectOneBox(const std::string &text) {
     ASSERT_EQ(headlessMessageBoxes().size(), 1u);
     EXPECT_EQ(headlessMessageBoxes()[0].caption, "KZR Package Viewer");
@@ -88,19 +117,20 @@ TEST_F(SavegameTest, FollowsTheBlockCountsToThePickupTable) {
   std::vector<unsigned char> bytes = makeSavegame({pickup(154, 10, 20, 30)});
   ASSERT_EQ(pickupTableOffset(), 264u);
   ASSERT_EQ(bytes[260], 1);
-  load(bytes);
-  ASSERT_EQ(viewerState.packageCount, 1);
-  expectMarker(viewerState.packages[0], 10, 20, 30);
+  Parsed plain(bytes);
+  ASSERT_EQ(plain.status, SAVEGAME_READ);
+  ASSERT_EQ(plain.markers.packageCount, 1);
+  expectMarker(plain.markers.packages[0], 10, 20, 30);
 
   // Blocks with content (which itself looks like package records) are skipped.
   SavegameLayout layout;
   layout.blockSizes = {88, 1, 300, 0, 7};
-  load(makeSavegame({pickup(127, -5, 6, 7), pickup(154, 1.5f, 2.5f, 3.5f)}, layout));
-  EXPECT_TRUE(headlessMessageBoxes().empty());
-  ASSERT_EQ(viewerState.packageCount, 1);
-  ASSERT_EQ(viewerState.rampageCount, 1);
-  expectMarker(viewerState.packages[0], 1.5f, 2.5f, 3.5f);
-  expectMarker(viewerState.rampages[0], -5, 6, 7);
+  Parsed blocks(makeSavegame({pickup(127, -5, 6, 7), pickup(154, 1.5f, 2.5f, 3.5f)}, layout));
+  ASSERT_EQ(blocks.status, SAVEGAME_READ);
+  ASSERT_EQ(blocks.markers.packageCount, 1);
+  ASSERT_EQ(blocks.markers.rampageCount, 1);
+  expectMarker(blocks.markers.packages[0], 1.5f, 2.5f, 3.5f);
+  expectMarker(blocks.markers.rampages[0], -5, 6, 7);
 }
 
 TEST_F(SavegameTest, KeepsOnlyPackagesAndRampagesInFileOrder) {
@@ -108,27 +138,27 @@ TEST_F(SavegameTest, KeepsOnlyPackagesAndRampagesInFileOrder) {
   for (int kind = 0; kind < 256; ++kind) pickups.push_back(pickup(static_cast<unsigned char>(kind), kind, -kind, 0.5f));
   pickups.push_back(pickup(154, 1000, 1001, 1002));
   pickups.push_back(pickup(127, 2000, 2001, 2002));
-  load(makeSavegame(pickups));
+  Parsed parsed(makeSavegame(pickups));
 
-  ASSERT_EQ(viewerState.packageCount, 2);
-  ASSERT_EQ(viewerState.rampageCount, 2);
-  expectMarker(viewerState.packages[0], 154, -154, 0.5f);
-  expectMarker(viewerState.packages[1], 1000, 1001, 1002);
-  expectMarker(viewerState.rampages[0], 127, -127, 0.5f);
-  expectMarker(viewerState.rampages[1], 2000, 2001, 2002);
+  ASSERT_EQ(parsed.markers.packageCount, 2);
+  ASSERT_EQ(parsed.markers.rampageCount, 2);
+  expectMarker(parsed.markers.packages[0], 154, -154, 0.5f);
+  expectMarker(parsed.markers.packages[1], 1000, 1001, 1002);
+  expectMarker(parsed.markers.rampages[0], 127, -127, 0.5f);
+  expectMarker(parsed.markers.rampages[1], 2000, 2001, 2002);
 }
 
 TEST_F(SavegameTest, FillsBothListsAndDropsTheSurplus) {
   std::vector<PickupRecord> pickups;
   for (int i = 0; i < 150; ++i) pickups.push_back(pickup(154, i, 0, 12));
   for (int i = 0; i < 50; ++i) pickups.push_back(pickup(127, 0, i, 1));
-  load(makeSavegame(pickups));
+  Parsed parsed(makeSavegame(pickups));
 
-  EXPECT_TRUE(headlessMessageBoxes().empty());
-  ASSERT_EQ(viewerState.packageCount, PACKAGE_CAPACITY);
-  ASSERT_EQ(viewerState.rampageCount, RAMPAGE_CAPACITY);
-  for (int i = 0; i < PACKAGE_CAPACITY; ++i) EXPECT_EQ(viewerState.packages[i].x, static_cast<float>(i));
-  for (int i = 0; i < RAMPAGE_CAPACITY; ++i) EXPECT_EQ(viewerState.rampages[i].y, static_cast<float>(i));
+  ASSERT_EQ(parsed.status, SAVEGAME_READ);
+  ASSERT_EQ(parsed.markers.packageCount, PACKAGE_CAPACITY);
+  ASSERT_EQ(parsed.markers.rampageCount, RAMPAGE_CAPACITY);
+  for (int i = 0; i < PACKAGE_CAPACITY; ++i) EXPECT_EQ(parsed.markers.packages[i].x, static_cast<float>(i));
+  for (int i = 0; i < RAMPAGE_CAPACITY; ++i) EXPECT_EQ(parsed.markers.rampages[i].y, static_cast<float>(i));
 }
 
 TEST_F(SavegameTest, EachLoadReplacesTheListsWhole) {
@@ -150,17 +180,19 @@ TEST_F(SavegameTest, CopiesPositionsBitForBit) {
   const uint32_t quietNanWithPayload = 0x7fc12345;
   const uint32_t signallingNan = 0xff800001;
   const uint32_t negativeZero = 0x80000000;
-  load(makeSavegame({PickupRecord{154, quietNanWithPayload, floatBits(std::numeric_limits<float>::infinity()),
-                                signallingNan},
-                     PickupRecord{127, negativeZero, floatBits(-std::numeric_limits<float>::infinity()), 0x00000001}}));
-  ASSERT_EQ(viewerState.packageCount, 1);
-  ASSERT_EQ(viewerState.rampageCount, 1);
-  EXPECT_EQ(floatBits(viewerState.packages[0].x), quietNanWithPayload);
-  EXPECT_EQ(floatBits(viewerState.packages[0].y), 0x7f800000u);
-  EXPECT_EQ(floatBits(viewerState.packages[0].z), signallingNan);
-  EXPECT_EQ(floatBits(viewerState.rampages[0].x), negativeZero);
-  EXPECT_EQ(floatBits(viewerState.rampages[0].y), 0xff800000u);
-  EXPECT_EQ(floatBits(viewerState.rampages[0].z), 1u);
+  Parsed parsed(
+      makeSavegame({PickupRecord{154, quietNanWithPayload, floatBits(std::numeric_limits<float>::infinity()),
+                                 signallingNan},
+                    PickupRecord{127, negativeZero, floatBits(-std::numeric_limits<float>::infinity()), 0x00000001}}));
+  const SavegameMarkers &read = parsed.markers;
+  ASSERT_EQ(read.packageCount, 1);
+  ASSERT_EQ(read.rampageCount, 1);
+  EXPECT_EQ(floatBits(read.packages[0].x), quietNanWithPayload);
+  EXPECT_EQ(floatBits(read.packages[0].y), 0x7f800000u);
+  EXPECT_EQ(floatBits(read.packages[0].z), signallingNan);
+  EXPECT_EQ(floatBits(read.rampages[0].x), negativeZero);
+  EXPECT_EQ(floatBits(read.rampages[0].y), 0xff800000u);
+  EXPECT_EQ(floatBits(read.rampages[0].z), 1u);
 }
 
 TEST_F(SavegameTest, MissingFileShowsOneBoxAndKeepsTheLists) {
@@ -224,10 +256,7 @@ TEST_F(SavegameTest, RefusesASaveCutAtAnyByte) {
   loadReference();
   for (size_t length = 0; length < whole.size(); ++length) {
     SCOPED_TRACE("cut at " + std::to_string(length));
-    headlessClearMessageBoxes();
-    load(std::vector<unsigned char>(whole.begin(), whole.begin() + static_cast<long>(length)));
-    expectOneBox(DAMAGED_TEXT);
-    expectReferenceKept();
+    expectRefused(std::vector<unsigned char>(whole.begin(), whole.begin() + static_cast<long>(length)));
   }
   headlessClearMessageBoxes();
   load(whole);
@@ -264,11 +293,7 @@ TEST_F(SavegameTest, RefusesAbsurdCounts) {
   loadReference();
   for (Case &c : cases) {
     SCOPED_TRACE(c.what);
-    headlessClearMessageBoxes();
-    std::vector<unsigned char> bytes = makeSavegame({pickup(154, 9, 9, 9), pickup(127, 9, 9, 9)}, c.layout);
-    load(bytes);
-    expectOneBox(DAMAGED_TEXT);
-    expectReferenceKept();
+    expectRefused(makeSavegame({pickup(154, 9, 9, 9), pickup(127, 9, 9, 9)}, c.layout));
   }
 }
 
@@ -276,10 +301,9 @@ TEST_F(SavegameTest, IgnoresWhateverFollowsTheTable) {
   std::vector<unsigned char> bytes = makeSavegame({pickup(154, 1, 2, 3)});
   std::vector<unsigned char> trailer = makeSavegame({pickup(154, 4, 5, 6)});
   bytes.insert(bytes.end(), trailer.begin(), trailer.end());
-  load(bytes);
-  EXPECT_TRUE(headlessMessageBoxes().empty());
-  ASSERT_EQ(viewerState.packageCount, 1);
-  expectMarker(viewerState.packages[0], 1, 2, 3);
+  Parsed parsed(bytes);
+  ASSERT_EQ(parsed.markers.packageCount, 1);
+  expectMarker(parsed.markers.packages[0], 1, 2, 3);
 }
 
 }  // namespace
