@@ -232,9 +232,3 @@ ImageRecord *loadDibFile(const char *fileName) {
   std::free(unusedPixels);
   return record;
 }
-
-void releaseImageRecord(ImageRecord *record) {
-  if (!record) return;
-  std::free(record->pixels);
-  std::free(record);
-}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 
 // A picture as packed 24-bit rows: width x |height| pixels of red, green, blue
 // bytes with no padding between rows, the bottom row of the picture first.
@@ -13,4 +14,8 @@ struct ImageRecord {
   unsigned char *pixels;
 };
 
-void releaseImageRecord(ImageRecord *record);
+inline void releaseImageRecord(ImageRecord *record) {
+  if (!record) return;
+  std::free(record->pixels);
+  std::free(record);
+}
