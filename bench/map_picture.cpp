@@ -4,7 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "support/bmp_writer.h"
+#include "writers/bmp_writer.h"
 
 namespace {
 

@@ -84,12 +84,12 @@ struct Channel {
 bool describeChannel(uint32_t mask, Channel *channel) {
   channel->shift = 0;
   channel->max = 0;
+  if (!dibMaskContiguous(mask)) return false;
   if (mask == 0) return true;
   while (!(mask & 1)) {
     mask >>= 1;
     ++channel->shift;
   }
-  if (mask & (mask + 1)) return false;
   uint32_t bits = 0;
   while (bits < 32 && (mask >> bits) & 1) ++bits;
   if (bits > 16) {
@@ -172,12 +172,10 @@ DibConvertResult convertBitfields(const DibJob &job, const uint32_t masks[3]) {
   if (bitCount == 32 && masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF) {
     return convertTrueColour(job);
   }
-  // Bits a 16-bit pixel does not have read as 0.
-  uint32_t pixelMask = bitCount == 16 ? 0xFFFF : 0xFFFFFFFF;
   Channel channels[3];
   size_t levelBytes = 0;
   for (int c = 0; c < 3; ++c) {
-    if (!describeChannel(masks[c] & pixelMask, &channels[c])) return DIB_CONVERSION_ERROR;
+    if (!describeChannel(dibMaskInPixel(masks[c], bitCount), &channels[c])) return DIB_CONVERSION_ERROR;
     levelBytes += channels[c].max + 1;
   }
   uint8_t *levels = static_cast<uint8_t *>(std::malloc(levelBytes));

@@ -62,6 +62,21 @@ inline uint64_t dibUncompressedBytes(uint32_t width, uint32_t rows, uint32_t bit
   return (rows - 1) * dibStride(width, bitCount) + (static_cast<uint64_t>(width) * bitCount + 7) / 8;
 }
 
+// The part of a bit-field mask that lies inside a pixel of bitCount bits (16
+// or 32): bits a 16-bit pixel does not have read as 0.
+inline uint32_t dibMaskInPixel(uint32_t mask, uint32_t bitCount) {
+  return bitCount == 16 ? mask & 0xFFFF : mask;
+}
+
+// Whether the bits of a mask form one run (an empty mask does). No encoder
+// writes scattered masks and no rule widens them, so both converters refuse
+// them, though GDI itself would take them.
+inline bool dibMaskContiguous(uint32_t mask) {
+  if (mask == 0) return true;
+  while (!(mask & 1)) mask >>= 1;
+  return (mask & (mask + 1)) == 0;
+}
+
 // Whether an RLE8 (fourBit false) or RLE4 stream of `bytes` bytes is complete
 // inside them: it reaches its end-of-bitmap code, or its end-of-line and delta
 // codes move past the last of `rows` rows, before the bytes run out. Reads

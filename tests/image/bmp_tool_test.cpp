@@ -2,7 +2,6 @@
 // loader refuses prints its message box and exits 1, wrong usage exits 2.
 // package-tool map: pictures of other formats and headers become maps that
 // the loader reads, and a picture it cannot read leaves OUT as it was.
-#include <png.h>
 #include <sys/wait.h>
 
 #include <filesystem>
@@ -10,6 +9,7 @@
 
 #include "image/image_test_support.h"
 #include "support/irregular_files.h"
+#include "writers/png_writer.h"
 
 namespace {
 
@@ -53,6 +53,9 @@ class BmpTool : public ::testing::Test {
   }
   std::string input;
   std::vector<std::string> outputs;
+  // The input's pixels top row first, as the tool must write them.
+  const std::vector<unsigned char> upright =
+      rgbBytes({0xA0B0C0, 0xD0E0F0, 0xFFFEFD, 0x010203, 0x040506, 0x070809});
 };
 
 TEST_F(BmpTool, WritesTheUprightPictureAsPpm) {
@@ -61,9 +64,7 @@ TEST_F(BmpTool, WritesTheUprightPictureAsPpm) {
   EXPECT_EQ(run.status, 0) << run.errors;
   std::string header = "P6\n3 2\n255\n";
   std::vector<unsigned char> expected(header.begin(), header.end());
-  for (unsigned char byte : rgbBytes({0xA0B0C0, 0xD0E0F0, 0xFFFEFD, 0x010203, 0x040506, 0x070809})) {
-    expected.push_back(byte);
-  }
+  expected.insert(expected.end(), upright.begin(), upright.end());
   EXPECT_EQ(readAll(ppm), expected);
 }
 
@@ -75,6 +76,10 @@ TEST_F(BmpTool, WritesPngByExtension) {
   const std::vector<unsigned char> signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   ASSERT_GT(bytes.size(), signature.size());
   EXPECT_TRUE(std::equal(signature.begin(), signature.end(), bytes.begin()));
+  // The same file as the upright rows make, not the record's bottom-up ones.
+  std::string expected = output("tool-expected.png");
+  ASSERT_TRUE(::writePng(expected.c_str(), 3, 2, upright.data(), ROWS_TOP_FIRST));
+  EXPECT_EQ(bytes, readAll(expected));
 }
 
 TEST_F(BmpTool, RefusedPicturePrintsItsBoxAndExits1) {
@@ -112,13 +117,10 @@ struct Picture {
 };
 
 void writePng(const std::string &path, const Picture &picture) {
-  png_image png{};
-  png.version = PNG_IMAGE_VERSION;
-  png.width = static_cast<png_uint_32>(picture.width);
-  png.height = static_cast<png_uint_32>(picture.height);
-  png.format = PNG_FORMAT_RGB;
   const std::vector<unsigned char> rgb = rgbBytes(picture.colours);
-  ASSERT_TRUE(png_image_write_to_file(&png, path.c_str(), 0, rgb.data(), 0, nullptr)) << png.message;
+  std::string error;
+  ASSERT_TRUE(::writePng(path.c_str(), picture.width, picture.height, rgb.data(), ROWS_TOP_FIRST, &error))
+      << error;
 }
 
 // As GIMP and ImageMagick write a picture with an alpha channel: the 124-byte

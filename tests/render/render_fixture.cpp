@@ -15,6 +15,7 @@
 #include "render/frame.h"
 #include "render/resources.h"
 #include "support/savegame_writer.h"
+#include "writers/bmp_writer.h"
 
 namespace {
 
@@ -84,32 +85,13 @@ TestPicture quarterMap() {
 }
 
 void writeBmpFile(const std::string &path, const TestPicture &picture) {
-  const uint32_t rowBytes = (static_cast<uint32_t>(picture.width) * 3 + 3) & ~3u;
-  const uint32_t pixelBytes = rowBytes * static_cast<uint32_t>(picture.height);
-  std::vector<unsigned char> bytes(54 + pixelBytes, 0);
-  auto put = [&](size_t offset, uint32_t value, int size) {
-    for (int i = 0; i < size; ++i) bytes[offset + i] = static_cast<unsigned char>(value >> (8 * i));
-  };
-  put(0, 0x4D42, 2);
-  put(2, static_cast<uint32_t>(bytes.size()), 4);
-  put(10, 54, 4);
-  put(14, 40, 4);
-  put(18, static_cast<uint32_t>(picture.width), 4);
-  put(22, static_cast<uint32_t>(picture.height), 4);
-  put(26, 1, 2);
-  put(28, 24, 2);
-  put(34, pixelBytes, 4);
-  for (int32_t row = 0; row < picture.height; ++row) {
-    const int32_t y = picture.height - 1 - row;  // bottom row first
-    for (int32_t x = 0; x < picture.width; ++x) {
-      const uint32_t colour = picture.at(x, y);
-      const size_t offset = 54 + static_cast<size_t>(row) * rowBytes + static_cast<size_t>(x) * 3;
-      put(offset, colour & 0xFF, 1);
-      put(offset + 1, (colour >> 8) & 0xFF, 1);
-      put(offset + 2, (colour >> 16) & 0xFF, 1);
-    }
+  Canvas canvas(picture.width, picture.height);
+  for (size_t i = 0; i < picture.pixels.size(); ++i) {
+    canvas.rgb[3 * i] = static_cast<unsigned char>(picture.pixels[i] >> 16);
+    canvas.rgb[3 * i + 1] = static_cast<unsigned char>(picture.pixels[i] >> 8);
+    canvas.rgb[3 * i + 2] = static_cast<unsigned char>(picture.pixels[i]);
   }
-  writeBytes(path, bytes);
+  writeBytes(path, makeBmp24(canvas));
 }
 
 Rgb rgbOf(uint32_t colour) {

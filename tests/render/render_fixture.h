@@ -34,7 +34,7 @@ constexpr uint32_t MAP_BOTTOM_LEFT = 0xA03CC8;
 constexpr uint32_t MAP_BOTTOM_RIGHT = 0xC8C8C8;
 TestPicture quarterMap();
 
-// Writes a 24-bit BMP file (file header, 40-byte header, bottom-up rows).
+// Writes the picture as a 24-bit BMP file, as the bundled pictures are written.
 void writeBmpFile(const std::string &path, const TestPicture &picture);
 
 struct Rgb {

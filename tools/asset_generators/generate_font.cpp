@@ -9,8 +9,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "bmp_writer.h"
 #include "glyph_raster.h"
+#include "writers/bmp_writer.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "bmp_writer.h"
+#include "writers/bmp_writer.h"
 
 struct FT_LibraryRec_;
 struct FT_FaceRec_;

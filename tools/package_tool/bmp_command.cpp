@@ -1,7 +1,6 @@
 // package-tool bmp: loads a BMP picture exactly as the viewer does and writes
 // it upright (top row first) as PNG or binary PPM, chosen by the extension of
 // the output name, so that what the loader makes of a file can be looked at.
-#include <png.h>
 #include <strings.h>
 
 #include <cstdio>
@@ -9,6 +8,7 @@
 
 #include "image/dib_loader.h"
 #include "package_tool/commands.h"
+#include "writers/png_writer.h"
 
 namespace {
 
@@ -36,20 +36,6 @@ bool writePpm(const ImageRecord &image, const char *path) {
   return std::fclose(file) == 0 && written;
 }
 
-// A negative row stride tells libpng that the rows in memory run bottom up.
-bool writePng(const ImageRecord &image, const char *path) {
-  png_image png;
-  std::memset(&png, 0, sizeof png);
-  png.version = PNG_IMAGE_VERSION;
-  png.width = static_cast<png_uint_32>(image.width);
-  png.height = static_cast<png_uint_32>(image.height);
-  png.format = PNG_FORMAT_RGB;
-  png_int_32 stride = -static_cast<png_int_32>(rowBytes(image));
-  bool written = png_image_write_to_file(&png, path, 0, image.pixels, stride, nullptr) != 0;
-  png_image_free(&png);
-  return written;
-}
-
 }  // namespace
 
 int runBmpCommand(int argc, char **argv) {
@@ -61,7 +47,10 @@ int runBmpCommand(int argc, char **argv) {
   // A failed load has already shown its message box, which the tool prints.
   ImageRecord *image = loadDibFile(argv[1]);
   if (!image) return 1;
-  bool written = format == FORMAT_PNG ? writePng(*image, argv[2]) : writePpm(*image, argv[2]);
+  // The record's rows run bottom row first.
+  bool written = format == FORMAT_PNG
+                     ? writePng(argv[2], image->width, image->height, image->pixels, ROWS_BOTTOM_FIRST)
+                     : writePpm(*image, argv[2]);
   releaseImageRecord(image);
   if (!written) {
     std::fprintf(stderr, "package-tool: cannot write %s\n", argv[2]);

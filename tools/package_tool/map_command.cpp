@@ -18,8 +18,8 @@
 #include <cstring>
 #include <string>
 
-#include "asset_generators/bmp_writer.h"
 #include "package_tool/commands.h"
+#include "writers/bmp_writer.h"
 
 namespace {
 

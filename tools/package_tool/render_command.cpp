@@ -3,8 +3,6 @@
 // drawn and the second is kept: the panel's background blends with the blend
 // function that the previous frame's text left, so only from the second frame
 // on does it look as it does on screen.
-#include <png.h>
-
 #include <cerrno>
 #include <climits>
 #include <cmath>
@@ -23,6 +21,7 @@
 #include "render/resize.h"
 #include "render/resources.h"
 #include "save/savegame.h"
+#include "writers/png_writer.h"
 
 namespace {
 
@@ -123,20 +122,6 @@ int parseOptions(int argc, char **argv, RenderOptions *options) {
   return 0;
 }
 
-bool writePng(const char *path, int32_t width, int32_t height, const std::vector<unsigned char> &rgb) {
-  png_image image;
-  std::memset(&image, 0, sizeof image);
-  image.version = PNG_IMAGE_VERSION;
-  image.width = static_cast<png_uint_32>(width);
-  image.height = static_cast<png_uint_32>(height);
-  image.format = PNG_FORMAT_RGB;
-  if (!png_image_write_to_file(&image, path, 0, rgb.data(), 0, nullptr)) {
-    std::fprintf(stderr, "package-tool render: cannot write '%s': %s\n", path, image.message);
-    return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 int runRenderCommand(int argc, char **argv) {
@@ -174,6 +159,10 @@ int runRenderCommand(int argc, char **argv) {
   headlessReadFrame(rgb.data());
   headlessDestroyGlContext();
 
-  if (!writePng(options.output, options.width, options.height, rgb)) return 1;
+  std::string error;
+  if (!writePng(options.output, options.width, options.height, rgb.data(), ROWS_TOP_FIRST, &error)) {
+    std::fprintf(stderr, "package-tool render: cannot write '%s': %s\n", options.output, error.c_str());
+    return 1;
+  }
   return picturesLoaded ? 0 : 1;
 }

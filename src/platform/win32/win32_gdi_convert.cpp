@@ -22,16 +22,6 @@
 
 namespace {
 
-// Whether the bits a mask picks out of a pixel of bitCount bits form one run.
-// No encoder writes scattered masks and no rule widens them; GDI would take
-// them anyway.
-bool maskContiguous(uint32_t mask, uint16_t bitCount) {
-  if (bitCount == 16) mask &= 0xFFFF;
-  if (mask == 0) return true;
-  while (!(mask & 1)) mask >>= 1;
-  return (mask & (mask + 1)) == 0;
-}
-
 // Checks what GDI would take on trust, and says how many bytes GDI will read
 // from the pixel data. Returns false when the source cannot be handed to GDI
 // without a read outside its data.
@@ -49,16 +39,18 @@ bool sourceFitsData(const DibSource &source, uint64_t *gdiReads) {
   if (compression == DIB_BI_BITFIELDS) {
     if (!source.colourMasks || (header.biBitCount != 16 && header.biBitCount != 32)) return false;
     for (int channel = 0; channel < 3; ++channel) {
-      if (!maskContiguous(readLe32(source.colourMasks + 4 * channel), header.biBitCount)) return false;
+      uint32_t mask = readLe32(source.colourMasks + 4 * channel);
+      if (!dibMaskContiguous(dibMaskInPixel(mask, header.biBitCount))) return false;
     }
   } else if (compression != DIB_BI_RGB) {
     return false;  // JPEG, PNG and the like: GDI would only hand them to a printer
   }
   // Every row but the last must be there whole; the last may lack its padding.
-  uint64_t rowPixels = (static_cast<uint64_t>(header.biWidth) * header.biBitCount + 7) / 8;
-  uint64_t stride = (rowPixels + 3) / 4 * 4;
-  *gdiReads = stride * static_cast<uint64_t>(height);
-  return (height - 1) * stride + rowPixels <= source.pixelBytes;
+  // platformConvertDib's caller has checked that the sides are 1 to DIB_MAX_SIDE.
+  uint32_t width = static_cast<uint32_t>(header.biWidth);
+  uint32_t rows = static_cast<uint32_t>(height);
+  *gdiReads = dibStride(width, header.biBitCount) * rows;
+  return dibUncompressedBytes(width, rows, header.biBitCount) <= source.pixelBytes;
 }
 
 // The source header block for GDI: the widened header, then either the three
@@ -95,6 +87,7 @@ BITMAPINFO *makeSourceInfo(const DibSource &source) {
 // Copies the 24-bit target (rows padded to 4 bytes, blue first) into packed
 // red, green, blue rows; both run bottom row first.
 void copyTargetRows(const unsigned char *target, int32_t width, int32_t height, unsigned char *rgb) {
+  const size_t padding = dibStride(static_cast<uint32_t>(width), 24) - static_cast<size_t>(width) * 3;
   for (int32_t row = 0; row < height; ++row) {
     for (int32_t column = 0; column < width; ++column) {
       rgb[0] = target[2];
@@ -103,7 +96,7 @@ void copyTargetRows(const unsigned char *target, int32_t width, int32_t height, 
       rgb += 3;
       target += 3;
     }
-    target += width & 3;
+    target += padding;
   }
 }
 
@@ -134,7 +127,8 @@ DibConvertResult convertDibWithGdi(const DibSource &source, unsigned char *rgb) 
     targetInfo->bmiHeader.biPlanes = 1;
     targetInfo->bmiHeader.biBitCount = 24;
     targetInfo->bmiHeader.biCompression = BI_RGB;
-    targetInfo->bmiHeader.biSizeImage = static_cast<DWORD>(height) * static_cast<DWORD>(width) * 3;
+    targetInfo->bmiHeader.biSizeImage =
+        static_cast<DWORD>(dibStride(static_cast<uint32_t>(width), 24) * static_cast<uint32_t>(height));
     target = CreateDIBSection(memoryDc, targetInfo, DIB_RGB_COLORS, &targetBits, nullptr, 0);
   }
   if (target && targetBits && SelectObject(memoryDc, target)) sourceInfo = makeSourceInfo(source);

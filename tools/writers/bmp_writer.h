@@ -1,12 +1,18 @@
-// Builds BMP file bytes for tests, fuzz seeds and benchmarks: either classic
-// header form or a later, longer one, with or without the 14-byte file
-// header, any bit depth, a colour table, bit-field masks, a gap before the
-// pixel data, and pixel data given exactly as stored (padded rows from
+// The one writer of BMP files, for the tools and the tests alike.
+//
+// makeBmp builds any layout the tests, fuzz seeds and benchmarks need: either
+// classic header form or a later, longer one, with or without the 14-byte
+// file header, any bit depth, a colour table, bit-field masks, a gap before
+// the pixel data, and pixel data given exactly as stored (padded rows from
 // packPixelRows, or a raw RLE stream).
+//
+// writeBmp24 writes a drawn picture as plain encoders do, the way the bundled
+// pictures and package-tool map's output are stored.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 struct BmpLayout {
@@ -43,3 +49,22 @@ size_t bmpPixelOffset(const BmpLayout &layout);
 // for 16 and 32 bits (stored little-endian).
 std::vector<unsigned char> packPixelRows(int width, int rows, int bitCount,
                                          const std::vector<uint32_t> &values);
+
+// A picture being drawn: packed RGB rows, top row first.
+struct Canvas {
+  int32_t width = 0;
+  int32_t height = 0;
+  std::vector<unsigned char> rgb;
+
+  Canvas(int32_t w, int32_t h) : width(w), height(h), rgb(static_cast<size_t>(w) * h * 3, 0) {}
+  unsigned char *at(int32_t x, int32_t y) { return &rgb[(static_cast<size_t>(y) * width + x) * 3]; }
+};
+
+// The canvas as a 24-bit file: the file header, the 40-byte header (image
+// size filled in, 72 dots per inch), rows bottom row first, each padded to a
+// multiple of 4 bytes with zeros.
+std::vector<unsigned char> makeBmp24(const Canvas &canvas);
+
+// Writes makeBmp24(canvas) to path; false (with errno set by the C library)
+// when the file cannot be written completely.
+bool writeBmp24(const std::string &path, const Canvas &canvas);

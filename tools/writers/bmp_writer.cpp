@@ -1,6 +1,7 @@
-// Builds BMP file bytes; see bmp_writer.h.
-#include "support/bmp_writer.h"
+// Builds and writes BMP files; see bmp_writer.h.
+#include "writers/bmp_writer.h"
 
+#include <cstdio>
 #include <stdexcept>
 
 namespace {
@@ -22,6 +23,9 @@ size_t headerBytes(const BmpLayout &layout) {
          (masksInHeader(layout) ? 0 : 4 * layout.masks.size()) +
          layout.palette.size() * (layout.coreHeader ? 3 : 4);
 }
+
+// Bytes of one stored row, padded to a multiple of 4.
+size_t rowStride(int width, int bitCount) { return (static_cast<size_t>(width) * bitCount + 31) / 32 * 4; }
 
 }  // namespace
 
@@ -80,7 +84,7 @@ std::vector<unsigned char> packPixelRows(int width, int rows, int bitCount,
   if (width < 0 || rows < 0 || static_cast<size_t>(width) * rows != values.size()) {
     throw std::invalid_argument("packPixelRows: values do not match width x rows");
   }
-  size_t stride = (static_cast<size_t>(width) * bitCount + 31) / 32 * 4;
+  size_t stride = rowStride(width, bitCount);
   std::vector<unsigned char> out;
   out.reserve(stride * rows);
   for (int y = 0; y < rows; ++y) {
@@ -112,4 +116,31 @@ std::vector<unsigned char> packPixelRows(int width, int rows, int bitCount,
     out.insert(out.end(), row.begin(), row.end());
   }
   return out;
+}
+
+std::vector<unsigned char> makeBmp24(const Canvas &canvas) {
+  const size_t stride = rowStride(canvas.width, 24);
+  BmpLayout layout;
+  layout.width = canvas.width;
+  layout.height = canvas.height;  // positive: bottom row first
+  layout.sizeImage = static_cast<uint32_t>(stride * canvas.height);
+  layout.pixels.reserve(layout.sizeImage);
+  for (int32_t y = canvas.height - 1; y >= 0; --y) {
+    const unsigned char *row = &canvas.rgb[static_cast<size_t>(y) * canvas.width * 3];
+    for (int32_t x = 0; x < canvas.width; ++x) {
+      layout.pixels.push_back(row[x * 3 + 2]);  // blue, green, red on disk
+      layout.pixels.push_back(row[x * 3 + 1]);
+      layout.pixels.push_back(row[x * 3]);
+    }
+    layout.pixels.resize(layout.pixels.size() + stride - static_cast<size_t>(canvas.width) * 3, 0);
+  }
+  return makeBmp(layout);
+}
+
+bool writeBmp24(const std::string &path, const Canvas &canvas) {
+  const std::vector<unsigned char> bytes = makeBmp24(canvas);
+  FILE *file = std::fopen(path.c_str(), "wb");
+  if (!file) return false;
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+  return std::fclose(file) == 0 && written;
 }
