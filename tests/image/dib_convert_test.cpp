@@ -1,7 +1,10 @@
 // Portable DIB converter, through the loader: palette depths at every row
 // width, 16 and 32-bit pixels, bit-field masks and the widening of narrow
 // channels, and RLE8/RLE4 streams with their escapes, clipping and early ends;
-// the vector loops and wide stores against the scalar code on random pictures.
+// the vector loops, wide stores and the scanning stream check against the
+// scalar code on random pictures and streams.
+#include <algorithm>
+#include <memory>
 #include <random>
 
 #include "image/dib_convert.h"
@@ -311,6 +314,34 @@ TEST(DibConvert, WideRleRunsMatchScalarRuns) {
         layout.clrUsed = 0;
         layout.palette = randomColours(random, compression == DIB_BI_RLE4 ? 16 : 256);
         expectVectorMatchesScalar(layout);
+      }
+    }
+  }
+}
+
+// The scanning walk that checks a stream before its block is taken must
+// agree with the plain walk on every cut of a stream, with runs enough
+// before the first escape to take whole 16-byte steps; each cut is an exact
+// heap block, so a read past it shows under AddressSanitizer.
+TEST(DibConvert, RleStreamCheckAgreesWithThePlainWalkOnEveryCut) {
+  std::mt19937 random(19);
+  for (bool four : {false, true}) {
+    for (int trial = 0; trial < 12; ++trial) {
+      std::vector<unsigned char> stream;
+      for (unsigned runs = random() % 30; runs > 0; --runs) {
+        stream.push_back(static_cast<unsigned char>(1 + random() % 255));
+        stream.push_back(static_cast<unsigned char>(random() % 2 ? 0 : random()));  // zeros at odd offsets
+      }
+      std::vector<unsigned char> rest = randomRleStream(random, four, 1 + static_cast<int>(random() % 40), 5);
+      stream.insert(stream.end(), rest.begin(), rest.end());
+      for (size_t cut = 0; cut <= stream.size(); ++cut) {
+        std::unique_ptr<unsigned char[]> bytes(new unsigned char[cut]);
+        std::copy(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(cut), bytes.get());
+        bool scanned = dibRleStreamEnds(bytes.get(), cut, four, 5);
+        dibAllowVectorPaths(false);
+        bool walked = dibRleStreamEnds(bytes.get(), cut, four, 5);
+        dibAllowVectorPaths(true);
+        ASSERT_EQ(scanned, walked) << (four ? "RLE4" : "RLE8") << " trial " << trial << ", cut at " << cut;
       }
     }
   }
