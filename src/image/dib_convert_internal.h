@@ -87,9 +87,9 @@ uint32_t writeRow4Vector(const unsigned char *source, unsigned char *out, uint32
 bool dibVector16Fits(const uint32_t shifts[3], const uint32_t maxima[3]);
 uint32_t writeRow16Vector(const unsigned char *source, unsigned char *out, uint32_t width,
                           const uint32_t shifts[3], const uint32_t maxima[3]);
-// False once dibAllowVectorPaths(false) was called: the RLE decoder's wide
-// stores (plain 16-byte copies, on every processor) and the scanning walk of
-// dibRleStreamEnds (SSE2) go with it.
+// False once dibAllowVectorPaths(false) was called: the pair stores of 8-bit
+// rows and the RLE decoder's wide stores (plain 8 and 16-byte copies, on
+// every processor) and the scanning walk of dibRleStreamEnds (SSE2) go with it.
 bool dibVectorPathsAllowed();
 
 // The decoders behind convertDibPortable, each for a checked job.

@@ -234,8 +234,8 @@ std::vector<uint32_t> randomColours(std::mt19937 &random, int count) {
   return colours;
 }
 
-// Widths up to 99 end rows at every point of the 16 and 32-pixel steps and
-// the steps' spare pixels; rows of 1 to 3 pixels take no step at all.
+// Widths up to 99 end rows at every point of the 8, 16 and 32-pixel steps
+// and the steps' spare pixels; rows of 1 to 3 pixels take no step at all.
 TEST(DibConvert, VectorRowsMatchScalarRows) {
   std::mt19937 random(13);
   for (int width = 1; width <= 99; ++width) {
@@ -243,17 +243,18 @@ TEST(DibConvert, VectorRowsMatchScalarRows) {
     const int rows = 3;
     std::vector<uint32_t> values;
     for (int i = 0; i < width * rows; ++i) values.push_back(random());
-    // 4-bit rows, with a table of 12 colours (the indices past it are black).
-    {
+    // 4 and 8-bit rows, with tables of 12 and 200 colours (the indices past
+    // them are black).
+    for (int bitCount : {4, 8}) {
       BmpLayout layout;
       layout.width = width;
       layout.height = rows;
-      layout.bitCount = 4;
-      layout.palette = randomColours(random, 12);
-      layout.clrUsed = 12;
+      layout.bitCount = static_cast<uint16_t>(bitCount);
+      layout.clrUsed = bitCount == 4 ? 12 : 200;
+      layout.palette = randomColours(random, static_cast<int>(layout.clrUsed));
       std::vector<uint32_t> indices;
-      for (uint32_t value : values) indices.push_back(value % 16);
-      layout.pixels = packPixelRows(width, rows, 4, indices);
+      for (uint32_t value : values) indices.push_back(value % (1u << bitCount));
+      layout.pixels = packPixelRows(width, rows, bitCount, indices);
       expectVectorMatchesScalar(layout);
     }
     // 16-bit: 5-5-5 with the top bit set at random, and bit fields of 5 and 6
