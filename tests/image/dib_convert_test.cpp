@@ -216,16 +216,21 @@ TEST(DibConvert, TopDownRleIsRefused) {
   expectOneErrorBox("Image file conversion error.");
 }
 
-// The picture loaded with the vector loops and again with the scalar code;
-// both must succeed with the same pixels.
+// The picture loaded with the vector loops, again with their SSSE3 forms
+// only, and again with the scalar code; all must succeed with the same
+// pixels.
 void expectVectorMatchesScalar(const BmpLayout &layout) {
   std::vector<unsigned char> bytes = makeBmp(layout);
   ImagePtr vector = loadFromMemory(bytes);
+  dibAllowAvx2(false);
+  ImagePtr ssse3 = loadFromMemory(bytes);
+  dibAllowAvx2(true);
   dibAllowVectorPaths(false);
   ImagePtr scalar = loadFromMemory(bytes);
   dibAllowVectorPaths(true);
-  ASSERT_TRUE(vector && scalar);
+  ASSERT_TRUE(vector && ssse3 && scalar);
   EXPECT_EQ(pixelBytes(*vector), pixelBytes(*scalar));
+  EXPECT_EQ(pixelBytes(*ssse3), pixelBytes(*scalar));
 }
 
 std::vector<uint32_t> randomColours(std::mt19937 &random, int count) {
