@@ -5,7 +5,8 @@
 // be timed from outside beside other decoders. --no-hash leaves the hash out
 // (it takes longer than the load), for timing the whole process. A refused file prints the
 // loader's message on standard error and exits with 1. Built a second time
-// as bmp-load-time-scalar, which loads with the vector loops switched off.
+// as bmp-load-time-scalar, which loads with the vector loops switched off,
+// and a third as bmp-load-time-ssse3, whose vector loops stop at SSSE3.
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
@@ -40,6 +41,9 @@ int main(int argc, char **argv) {
   headlessSetMessageSink(printMessage);
 #ifdef BMP_LOAD_SCALAR
   dibAllowVectorPaths(false);
+#endif
+#ifdef BMP_LOAD_SSSE3
+  dibAllowAvx2(false);
 #endif
   auto start = std::chrono::steady_clock::now();
   ImageRecord *image = loadDibFile(file);

@@ -12,3 +12,7 @@ DibConvertResult convertDibPortable(const DibSource &source, unsigned char *rgb)
 // has them (the default). The scalar code gives the same pixels; tests and
 // benchmarks switch the vector loops off to compare the two.
 void dibAllowVectorPaths(bool allow);
+// Whether those vector loops that have an AVX2 form may use it where the
+// processor has it (the default); off, they use their SSSE3 form, which tests
+// compare with the AVX2 one.
+void dibAllowAvx2(bool allow);

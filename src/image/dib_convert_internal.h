@@ -74,11 +74,12 @@ inline void putFourPixels(unsigned char *out, PackedRgb p0, PackedRgb p1, Packed
 }
 
 // The vector loops (dib_convert_vector.cpp). The level is what the processor
-// offers, or DIB_VECTOR_NONE once dibAllowVectorPaths(false) was called. Each
+// offers, at most SSSE3 once dibAllowAvx2(false) was called, or
+// DIB_VECTOR_NONE once dibAllowVectorPaths(false) was called. Each
 // row writer fills a prefix of the row exactly as the scalar writer would
 // and returns its pixel count (0 where the level is too low); the caller's
 // scalar loop writes the rest.
-enum DibVectorLevel { DIB_VECTOR_NONE, DIB_VECTOR_SSSE3 };
+enum DibVectorLevel { DIB_VECTOR_NONE, DIB_VECTOR_SSSE3, DIB_VECTOR_AVX2 };
 DibVectorLevel dibVectorLevel();
 uint32_t writeRow4Vector(const unsigned char *source, unsigned char *out, uint32_t width,
                          const DibPalette &palette);
@@ -87,8 +88,9 @@ uint32_t writeRow4Vector(const unsigned char *source, unsigned char *out, uint32
 bool dibVector16Fits(const uint32_t shifts[3], const uint32_t maxima[3]);
 uint32_t writeRow16Vector(const unsigned char *source, unsigned char *out, uint32_t width,
                           const uint32_t shifts[3], const uint32_t maxima[3]);
-// False once dibAllowVectorPaths(false) was called: the wide stores of the
-// RLE decoder (plain 64-bit stores, on every processor) go with it.
+// False once dibAllowVectorPaths(false) was called: the pair stores of 8-bit
+// rows and the RLE decoder's wide stores (plain 8 and 16-byte copies, on
+// every processor) and the scanning walk of dibRleStreamEnds (SSE2) go with it.
 bool dibVectorPathsAllowed();
 
 // The decoders behind convertDibPortable, each for a checked job.

@@ -1,7 +1,10 @@
 // Portable DIB converter, through the loader: palette depths at every row
 // width, 16 and 32-bit pixels, bit-field masks and the widening of narrow
 // channels, and RLE8/RLE4 streams with their escapes, clipping and early ends;
-// the vector loops and wide stores against the scalar code on random pictures.
+// the vector loops, wide stores and the scanning stream check against the
+// scalar code on random pictures and streams.
+#include <algorithm>
+#include <memory>
 #include <random>
 
 #include "image/dib_convert.h"
@@ -219,16 +222,21 @@ TEST(DibConvert, TopDownRleIsRefused) {
   expectOneErrorBox("Image file conversion error.");
 }
 
-// The picture loaded with the vector loops and again with the scalar code;
-// both must succeed with the same pixels.
+// The picture loaded with the vector loops, again with their SSSE3 forms
+// only, and again with the scalar code; all must succeed with the same
+// pixels.
 void expectVectorMatchesScalar(const BmpLayout &layout) {
   std::vector<unsigned char> bytes = makeBmp(layout);
   ImagePtr vector = loadFromMemory(bytes);
+  dibAllowAvx2(false);
+  ImagePtr ssse3 = loadFromMemory(bytes);
+  dibAllowAvx2(true);
   dibAllowVectorPaths(false);
   ImagePtr scalar = loadFromMemory(bytes);
   dibAllowVectorPaths(true);
-  ASSERT_TRUE(vector && scalar);
+  ASSERT_TRUE(vector && ssse3 && scalar);
   EXPECT_EQ(pixelBytes(*vector), pixelBytes(*scalar));
+  EXPECT_EQ(pixelBytes(*ssse3), pixelBytes(*scalar));
 }
 
 std::vector<uint32_t> randomColours(std::mt19937 &random, int count) {
@@ -237,8 +245,8 @@ std::vector<uint32_t> randomColours(std::mt19937 &random, int count) {
   return colours;
 }
 
-// Widths up to 99 end rows at every point of the 16 and 32-pixel steps and
-// the steps' spare pixels; rows of 1 to 3 pixels take no step at all.
+// Widths up to 99 end rows at every point of the 8, 16 and 32-pixel steps
+// and the steps' spare pixels; rows of 1 to 3 pixels take no step at all.
 TEST(DibConvert, VectorRowsMatchScalarRows) {
   std::mt19937 random(13);
   for (int width = 1; width <= 99; ++width) {
@@ -246,17 +254,18 @@ TEST(DibConvert, VectorRowsMatchScalarRows) {
     const int rows = 3;
     std::vector<uint32_t> values;
     for (int i = 0; i < width * rows; ++i) values.push_back(random());
-    // 4-bit rows, with a table of 12 colours (the indices past it are black).
-    {
+    // 4 and 8-bit rows, with tables of 12 and 200 colours (the indices past
+    // them are black).
+    for (int bitCount : {4, 8}) {
       BmpLayout layout;
       layout.width = width;
       layout.height = rows;
-      layout.bitCount = 4;
-      layout.palette = randomColours(random, 12);
-      layout.clrUsed = 12;
+      layout.bitCount = static_cast<uint16_t>(bitCount);
+      layout.clrUsed = bitCount == 4 ? 12 : 200;
+      layout.palette = randomColours(random, static_cast<int>(layout.clrUsed));
       std::vector<uint32_t> indices;
-      for (uint32_t value : values) indices.push_back(value % 16);
-      layout.pixels = packPixelRows(width, rows, 4, indices);
+      for (uint32_t value : values) indices.push_back(value % (1u << bitCount));
+      layout.pixels = packPixelRows(width, rows, bitCount, indices);
       expectVectorMatchesScalar(layout);
     }
     // 16-bit: 5-5-5 with the top bit set at random, and bit fields of 5 and 6
@@ -317,6 +326,34 @@ TEST(DibConvert, WideRleRunsMatchScalarRuns) {
         layout.clrUsed = 0;
         layout.palette = randomColours(random, compression == DIB_BI_RLE4 ? 16 : 256);
         expectVectorMatchesScalar(layout);
+      }
+    }
+  }
+}
+
+// The scanning walk that checks a stream before its block is taken must
+// agree with the plain walk on every cut of a stream, with runs enough
+// before the first escape to take whole 16-byte steps; each cut is an exact
+// heap block, so a read past it shows under AddressSanitizer.
+TEST(DibConvert, RleStreamCheckAgreesWithThePlainWalkOnEveryCut) {
+  std::mt19937 random(19);
+  for (bool four : {false, true}) {
+    for (int trial = 0; trial < 12; ++trial) {
+      std::vector<unsigned char> stream;
+      for (unsigned runs = random() % 30; runs > 0; --runs) {
+        stream.push_back(static_cast<unsigned char>(1 + random() % 255));
+        stream.push_back(static_cast<unsigned char>(random() % 2 ? 0 : random()));  // zeros at odd offsets
+      }
+      std::vector<unsigned char> rest = randomRleStream(random, four, 1 + static_cast<int>(random() % 40), 5);
+      stream.insert(stream.end(), rest.begin(), rest.end());
+      for (size_t cut = 0; cut <= stream.size(); ++cut) {
+        std::unique_ptr<unsigned char[]> bytes(new unsigned char[cut]);
+        std::copy(stream.begin(), stream.begin() + static_cast<std::ptrdiff_t>(cut), bytes.get());
+        bool scanned = dibRleStreamEnds(bytes.get(), cut, four, 5);
+        dibAllowVectorPaths(false);
+        bool walked = dibRleStreamEnds(bytes.get(), cut, four, 5);
+        dibAllowVectorPaths(true);
+        ASSERT_EQ(scanned, walked) << (four ? "RLE4" : "RLE8") << " trial " << trial << ", cut at " << cut;
       }
     }
   }
