@@ -127,8 +127,9 @@ DibConvertResult convertDibWithGdi(const DibSource &source, unsigned char *rgb) 
     targetInfo->bmiHeader.biPlanes = 1;
     targetInfo->bmiHeader.biBitCount = 24;
     targetInfo->bmiHeader.biCompression = BI_RGB;
-    targetInfo->bmiHeader.biSizeImage =
-        static_cast<DWORD>(dibStride(static_cast<uint32_t>(width), 24) * static_cast<uint32_t>(height));
+    // The packed size of the output, as the target header has always said;
+    // GDI works out the padded size of a BI_RGB section itself.
+    targetInfo->bmiHeader.biSizeImage = static_cast<DWORD>(height) * static_cast<DWORD>(width) * 3;
     target = CreateDIBSection(memoryDc, targetInfo, DIB_RGB_COLORS, &targetBits, nullptr, 0);
   }
   if (target && targetBits && SelectObject(memoryDc, target)) sourceInfo = makeSourceInfo(source);
