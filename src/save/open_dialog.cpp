@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "app/collecting_route.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
 #include "save/live_reload.h"
@@ -22,7 +23,7 @@ void openSavegameDialog(char *destination) {
   // The one caller passes saveFileName, which is what the reader opens; from
   // now on it is followed as the game rewrites it.
   watchSavegame();
-  loadSavegame();
+  if (loadSavegame()) routeAfterOpen();
 }
 
 bool openSavegameFile(const char *path) {
@@ -35,7 +36,9 @@ bool openSavegameFile(const char *path) {
   std::memset(viewerState.saveFileName, 0, SAVE_PATH_SIZE);
   std::memcpy(viewerState.saveFileName, path, length);
   watchSavegame();
-  return loadSavegame();
+  const bool loaded = loadSavegame();
+  if (loaded) routeAfterOpen();
+  return loaded;
 }
 
 bool acceptChosenPath(const char *text, size_t length, char *path) {

@@ -168,8 +168,10 @@ SavegameStatus readMarkers(Bytes &save, SavegameMarkers *markers) {
     const unsigned char *record = table + i * RECORD_SIZE;
     unsigned char kind = record[KIND_OFFSET];
     if (kind == PICKUP_KIND_PACKAGE) {
+      ++read.packagesInSave;
       if (read.packageCount < PACKAGE_CAPACITY) read.packages[read.packageCount++] = markerFromRecord(record);
     } else if (kind == PICKUP_KIND_RAMPAGE) {
+      ++read.rampagesInSave;
       if (read.rampageCount < RAMPAGE_CAPACITY) read.rampages[read.rampageCount++] = markerFromRecord(record);
     }
   }
@@ -210,11 +212,9 @@ void adoptSavegameMarkers(const SavegameMarkers &markers) {
   viewerState.rampageCount = markers.rampageCount;
 }
 
-bool loadSavegame() {
-  SavegameMarkers markers;
-  switch (readSavegameMarkers(viewerState.saveFileName, &markers)) {
+bool showSavegameStatus(SavegameStatus status) {
+  switch (status) {
     case SAVEGAME_READ:
-      adoptSavegameMarkers(markers);
       return true;
     case SAVEGAME_OPEN_FAILED:
       showErrorBox(OPEN_FAILED, ERROR_HEADING);
@@ -227,6 +227,13 @@ bool loadSavegame() {
   }
   showErrorBox(DAMAGED, ERROR_HEADING);
   return false;
+}
+
+bool loadSavegame() {
+  SavegameMarkers markers;
+  const SavegameStatus status = readSavegameMarkers(viewerState.saveFileName, &markers);
+  if (status == SAVEGAME_READ) adoptSavegameMarkers(markers);
+  return showSavegameStatus(status);
 }
 
 void showErrorBox(const char *message, const char *heading) {

@@ -24,6 +24,10 @@ struct SavegameMarkers {
   int32_t packageCount = 0;
   PickupMarker *rampages = nullptr;
   int32_t rampageCount = 0;
+  // Packages and rampages in the save's table, kept or not: above 100 and 35
+  // the lists hold only the first.
+  int32_t packagesInSave = 0;
+  int32_t rampagesInSave = 0;
 };
 
 // Reads the markers of the save held in bytes[0, size), as readSavegameMarkers
@@ -39,6 +43,10 @@ SavegameStatus readSavegameMarkers(const char *path, SavegameMarkers *markers);
 // Replaces viewerState's lists and counts, together, with *markers (whose
 // lists viewerState then owns), releasing the lists it held before.
 void adoptSavegameMarkers(const SavegameMarkers &markers);
+
+// Shows the box that loadSavegame shows for a read that ended in `status`
+// (none for SAVEGAME_READ). Returns whether the read succeeded.
+bool showSavegameStatus(SavegameStatus status);
 
 // Reads the savegame named by viewerState.saveFileName and replaces the
 // package and rampage lists and counts with its markers. A file that cannot

@@ -4,6 +4,7 @@
 #pragma once
 
 int runListCommand(int argc, char **argv);
+int runRouteCommand(int argc, char **argv);
 int runBmpCommand(int argc, char **argv);
 int runMapCommand(int argc, char **argv);
 int runRenderCommand(int argc, char **argv);

@@ -1,24 +1,14 @@
 // package-tool list: the markers of a savegame as CSV or JSON.
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "app/viewer_state.h"
 #include "package_tool/commands.h"
+#include "package_tool/tool_text.h"
 #include "save/savegame.h"
 
 namespace {
-
-// Shortest text that reads back as the same float ("1234.5", "nan", "-inf").
-std::string shortest(float value) {
-  char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
-
-std::string jsonNumber(float value) { return std::isfinite(value) ? shortest(value) : "null"; }
 
 void printCsv(const char *kind, const PickupMarker *markers, int32_t count) {
   for (int32_t i = 0; i < count; ++i) {
