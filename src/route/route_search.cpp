@@ -24,15 +24,9 @@
 
 namespace {
 
-#ifndef NC
-#define NC 10
-#endif
-#ifndef KS
-#define KS 30
-#endif
-constexpr int32_t NEIGHBOUR_COUNT = NC;
+constexpr int32_t NEIGHBOUR_COUNT = 8;
 constexpr int32_t LONGEST_MOVED_SEGMENT = 3;
-constexpr int32_t LONGEST_KICK_SEGMENT = KS;
+constexpr int32_t LONGEST_KICK_SEGMENT = 45;
 // A bound on improving moves per optimisation, per node: rounding cannot
 // make the search cycle for ever.
 constexpr int32_t MOVES_PER_NODE = 50;
