@@ -10,21 +10,9 @@
 #include <vector>
 
 #include "route/route_planner.h"
+#include "support/route_sets.h"
 
 namespace {
-
-// Points of our own generator, the same on every platform.
-std::vector<RoutePoint> scatteredPoints(int32_t count, uint64_t seed) {
-  std::vector<RoutePoint> points;
-  for (int32_t i = 0; i < count; ++i) {
-    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
-    const double x = static_cast<double>(seed >> 40) / 16777216.0 * 4000.0 - 2000.0;
-    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
-    const double y = static_cast<double>(seed >> 40) / 16777216.0 * 4000.0 - 2000.0;
-    points.push_back({x, y});
-  }
-  return points;
-}
 
 bool visitsEachOnce(const std::vector<int32_t> &order, size_t count) {
   std::vector<int32_t> sorted = order;
@@ -80,32 +68,20 @@ TEST(RoutePlanner, SearchFindsTheExactOptimumOnSetsTheProgramCanSolve) {
 }
 
 // Points on a circle: with a free start the route is the circle less one gap;
-// from the centre, one radius more. A square grid of unit steps: one unit a
-// point less one, from a corner or from anywhere.
+// from the centre, one radius more. A grid of unit steps: one step a point
+// less one, from a corner or from anywhere.
 TEST(RoutePlanner, KnownOptimaOfCirclesAndGrids) {
-  const int32_t onCircle = 90;
-  const double radius = 1500.0;
-  std::vector<RoutePoint> circle;
-  for (int32_t i = 0; i < onCircle; ++i) {
-    const double angle = 2.0 * 3.14159265358979323846 * i / onCircle;
-    circle.push_back({radius * std::cos(angle), radius * std::sin(angle)});
-  }
-  std::rotate(circle.begin(), circle.begin() + 37, circle.end());  // not in visiting order
-  std::swap(circle[3], circle[60]);
-  const double chord = 2.0 * radius * std::sin(3.14159265358979323846 / onCircle);
+  const std::vector<RoutePoint> circle = circlePoints(90, 1500.0);
+  const double chord = circleChord(90, 1500.0);
   const RoutePoint centre{0.0, 0.0};
-  EXPECT_NEAR(routeLength(circle, nullptr, planRoute(circle, nullptr)), (onCircle - 1) * chord, 1e-6);
-  EXPECT_NEAR(routeLength(circle, &centre, planRoute(circle, &centre)), radius + (onCircle - 1) * chord, 1e-6);
+  EXPECT_NEAR(routeLength(circle, nullptr, planRoute(circle, nullptr)), 89 * chord, 1e-6);
+  EXPECT_NEAR(routeLength(circle, &centre, planRoute(circle, &centre)), 1500.0 + 89 * chord, 1e-6);
 
-  const int32_t side = 11;
-  std::vector<RoutePoint> grid;
-  for (int32_t i = 0; i < side * side; ++i) grid.push_back({(i % side) * 100.0, (i / side) * 100.0});
-  std::reverse(grid.begin() + 20, grid.end() - 30);
-  const RoutePoint corner{0.0, 0.0};
-  for (const RoutePoint *from : {&corner, static_cast<const RoutePoint *>(nullptr)}) {
+  const std::vector<RoutePoint> grid = gridPoints(9, 15, 100.0);
+  for (const RoutePoint *from : {&centre, static_cast<const RoutePoint *>(nullptr)}) {
     const std::vector<int32_t> order = planRoute(grid, from);
     ASSERT_TRUE(visitsEachOnce(order, grid.size()));
-    EXPECT_NEAR(routeLength(grid, from, order), (side * side - 1) * 100.0, 1e-6);
+    EXPECT_NEAR(routeLength(grid, from, order), 134 * 100.0, 1e-6);
   }
 }
 
