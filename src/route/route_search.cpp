@@ -88,6 +88,7 @@ class TourSearch {
   int32_t queueHead_ = 0;
   int32_t queueCount_ = 0;
   std::vector<int32_t> scratch_;
+  std::vector<int32_t> segment_;
   Random random_;
 };
 
@@ -319,7 +320,8 @@ bool TourSearch::tryOrOpt(int32_t s1, int32_t s2, int32_t length) {
 // Takes s1..s2 out and puts it back between the neighbours c and c2, with
 // `end` (s1 or s2) next to c. Rebuilds the tour: the sets are small.
 void TourSearch::moveSegment(int32_t s1, int32_t s2, int32_t end, int32_t c, int32_t c2) {
-  std::vector<int32_t> segment;
+  std::vector<int32_t> &segment = segment_;
+  segment.clear();
   for (int32_t node = s1;; node = succ(node)) {
     segment.push_back(node);
     if (node == s2) break;
