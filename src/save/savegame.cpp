@@ -168,10 +168,10 @@ SavegameStatus readMarkers(Bytes &save, SavegameMarkers *markers) {
     const unsigned char *record = table + i * RECORD_SIZE;
     unsigned char kind = record[KIND_OFFSET];
     if (kind == PICKUP_KIND_PACKAGE) {
-      ++read.packagesInSave;
+      ++read.packageTotal;
       if (read.packageCount < PACKAGE_CAPACITY) read.packages[read.packageCount++] = markerFromRecord(record);
     } else if (kind == PICKUP_KIND_RAMPAGE) {
-      ++read.rampagesInSave;
+      ++read.rampageTotal;
       if (read.rampageCount < RAMPAGE_CAPACITY) read.rampages[read.rampageCount++] = markerFromRecord(record);
     }
   }
@@ -212,28 +212,31 @@ void adoptSavegameMarkers(const SavegameMarkers &markers) {
   viewerState.rampageCount = markers.rampageCount;
 }
 
-bool showSavegameStatus(SavegameStatus status) {
+bool loadSavegame() {
+  SavegameMarkers markers;
+  const SavegameStatus status = readSavegameMarkers(viewerState.saveFileName, &markers);
+  if (status != SAVEGAME_READ) {
+    showSavegameError(status);
+    return false;
+  }
+  adoptSavegameMarkers(markers);
+  return true;
+}
+
+void showSavegameError(SavegameStatus status) {
   switch (status) {
     case SAVEGAME_READ:
-      return true;
+      return;
     case SAVEGAME_OPEN_FAILED:
       showErrorBox(OPEN_FAILED, ERROR_HEADING);
-      return false;
+      return;
     case SAVEGAME_OUT_OF_MEMORY:
       showErrorBox(OUT_OF_MEMORY, ERROR_HEADING);
-      return false;
+      return;
     case SAVEGAME_DAMAGED:
       break;
   }
   showErrorBox(DAMAGED, ERROR_HEADING);
-  return false;
-}
-
-bool loadSavegame() {
-  SavegameMarkers markers;
-  const SavegameStatus status = readSavegameMarkers(viewerState.saveFileName, &markers);
-  if (status == SAVEGAME_READ) adoptSavegameMarkers(markers);
-  return showSavegameStatus(status);
 }
 
 void showErrorBox(const char *message, const char *heading) {

@@ -24,10 +24,10 @@ struct SavegameMarkers {
   int32_t packageCount = 0;
   PickupMarker *rampages = nullptr;
   int32_t rampageCount = 0;
-  // Packages and rampages in the save's table, kept or not: above 100 and 35
-  // the lists hold only the first.
-  int32_t packagesInSave = 0;
-  int32_t rampagesInSave = 0;
+  // Every package and rampage record of the save's table, kept in a list or
+  // not: above 100 and 35 the lists hold only the first.
+  int32_t packageTotal = 0;
+  int32_t rampageTotal = 0;
 };
 
 // Reads the markers of the save held in bytes[0, size), as readSavegameMarkers
@@ -44,10 +44,6 @@ SavegameStatus readSavegameMarkers(const char *path, SavegameMarkers *markers);
 // lists viewerState then owns), releasing the lists it held before.
 void adoptSavegameMarkers(const SavegameMarkers &markers);
 
-// Shows the box that loadSavegame shows for a read that ended in `status`
-// (none for SAVEGAME_READ). Returns whether the read succeeded.
-bool showSavegameStatus(SavegameStatus status);
-
 // Reads the savegame named by viewerState.saveFileName and replaces the
 // package and rampage lists and counts with its markers. A file that cannot
 // be opened or is not a regular file ("Error ! : Error opening file !"), that
@@ -55,6 +51,10 @@ bool showSavegameStatus(SavegameStatus status);
 // Out of memory !") is reported in one message box and leaves the lists and
 // counts exactly as they were. Returns whether the lists were replaced.
 bool loadSavegame();
+
+// Shows the one box of a read that failed (any status but SAVEGAME_READ), as
+// loadSavegame does.
+void showSavegameError(SavegameStatus status);
 
 // Shows "heading : message" in a modal box owned by the main window, under
 // the caption "KZR Package Viewer".

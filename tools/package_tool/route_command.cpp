@@ -7,9 +7,9 @@
 #include "app/collecting_route.h"
 #include "app/viewer_state.h"
 #include "package_tool/commands.h"
+#include "package_tool/tool_savegame.h"
 #include "package_tool/tool_text.h"
 #include "route/route_planner.h"
-#include "save/savegame.h"
 
 namespace {
 
@@ -70,9 +70,6 @@ int parseOptions(int argc, char **argv, RouteOptions *options) {
   if (!options->path) {
     printUsage(stderr);
     return 2;
-  }
-  if (std::strlen(options->path) >= sizeof viewerState.saveFileName) {
-    return usageError("the savegame path is too long: '%s'", options->path);
   }
   return 0;
 }
@@ -163,10 +160,7 @@ int runRouteCommand(int argc, char **argv) {
   RouteOptions options;
   if (int status = parseOptions(argc, argv, &options)) return status;
 
-  SavegameMarkers read;
-  if (!showSavegameStatus(readSavegameMarkers(options.path, &read))) return 1;  // the reader's box says why
-  adoptSavegameMarkers(read);
-  noteDroppedMarkers("route", read);
+  if (int status = loadToolSavegame("route", options.path)) return status;
 
   RouteMarkers markers;
   if (options.packages) {

@@ -8,8 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/viewer_state.h"
-#include "save/savegame.h"
 
 namespace {
 
@@ -18,12 +16,6 @@ std::string shortestText(Number value) {
   char buffer[64];
   auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
   return std::string(buffer, result.ptr);
-}
-
-void noteDropped(const char *command, int32_t inSave, int32_t kept, const char *kind) {
-  if (inSave <= kept) return;
-  std::fprintf(stderr, "package-tool %s: the save holds %d %s; only the first %d are kept\n", command,
-               static_cast<int>(inSave), kind, static_cast<int>(kept));
 }
 
 }  // namespace
@@ -47,9 +39,4 @@ bool parseFloatPair(const char *text, float *x, float *y) {
   if (!comma) return false;
   const std::string first(text, comma);
   return parseFloat(first.c_str(), x) && parseFloat(comma + 1, y);
-}
-
-void noteDroppedMarkers(const char *command, const SavegameMarkers &markers) {
-  noteDropped(command, markers.packagesInSave, markers.packageCount, "packages");
-  noteDropped(command, markers.rampagesInSave, markers.rampageCount, "rampages");
 }
