@@ -230,7 +230,8 @@ int main(int argc, char **argv) {
   // Keys arrive as key events; no text input or input method is wanted.
   SDL_StopTextInput();
 
-  initGraphicsFrom(findPicture(FONT_PICTURE).c_str(), findPicture(MAP_PICTURE).c_str());
+  initGraphicsFrom(findPicture(FONT_PICTURE).c_str(), findPicture(MAP_PICTURE).c_str(),
+                   findBundledPicture(FONT_PICTURE).c_str(), findBundledPicture(MAP_PICTURE).c_str());
   startPointerAtCentre();
   SDL_WarpMouseGlobal(viewerState.mouseX, viewerState.mouseY);
 
