@@ -1,7 +1,8 @@
 // The frame renderer. Every frame is drawn from scratch out of viewerState:
-// the map as a textured square in the plane z = -zoom, each package and
-// rampage as a small marker in the same plane, then the counter panel or the
-// help page in pixel coordinates over it.
+// the map as a textured square in the plane z = -zoom, the markers just
+// collected as outlines, each package and rampage as a small marker in the
+// same plane, then the counter panel or the help page in pixel coordinates
+// over it, and last the status line (which F12's picture leaves out).
 #include "render/frame.h"
 
 #include <cmath>
