@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "app/collected.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
 #include "save/savegame.h"
@@ -42,6 +43,7 @@ bool reloadSavegameIfChanged(uint32_t now) {
 
   SavegameMarkers markers;
   if (readSavegameMarkers(state.saveFileName, &markers) != SAVEGAME_READ) return false;
+  noteCollectedMarkers(markers);
   adoptSavegameMarkers(markers);
   state.reloadPending = 0;
   return true;

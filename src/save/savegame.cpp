@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/collected.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
 
@@ -214,6 +215,7 @@ bool loadSavegame() {
   SavegameMarkers markers;
   switch (readSavegameMarkers(viewerState.saveFileName, &markers)) {
     case SAVEGAME_READ:
+      forgetCollectedMarkers();  // opened afresh: the dialog, the command line or a drop
       adoptSavegameMarkers(markers);
       return true;
     case SAVEGAME_OPEN_FAILED:

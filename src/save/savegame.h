@@ -45,7 +45,8 @@ void adoptSavegameMarkers(const SavegameMarkers &markers);
 // be opened or is not a regular file ("Error ! : Error opening file !"), that
 // is truncated or damaged, or whose table does not fit in memory ("Error ! :
 // Out of memory !") is reported in one message box and leaves the lists and
-// counts exactly as they were. Returns whether the lists were replaced.
+// counts exactly as they were. Returns whether the lists were replaced; a
+// save read so is opened afresh, with no collected markers (app/collected.h).
 bool loadSavegame();
 
 // Shows "heading : message" in a modal box owned by the main window, under

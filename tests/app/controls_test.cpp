@@ -9,6 +9,7 @@
 #include "app/input.h"
 #include "app/viewer_state.h"
 #include "platform/headless/headless.h"
+#include "render/marker_palette.h"
 #include "support/savegame_writer.h"
 
 namespace {
@@ -213,6 +214,20 @@ TEST_F(ControlsTest, ITogglesTheInformationLine) {
   press('I');
   EXPECT_EQ(viewerState.showInfo, 0);
   EXPECT_EQ(viewerState.showHelp, 0);
+}
+
+// 'P' switches the palette and back; F12 asks once per press for a picture.
+TEST_F(ControlsTest, PSwitchesThePaletteAndF12AsksForOnePicture) {
+  press('P');
+  EXPECT_EQ(viewerState.markerPalette, PALETTE_SAFE);
+  press('P');
+  EXPECT_EQ(viewerState.markerPalette, PALETTE_STANDARD);
+  handleKeyDown(VK_CODE_F12);
+  applyControls();
+  EXPECT_EQ(viewerState.screenshotWanted, 1);
+  viewerState.screenshotWanted = 0;  // taken by the frame
+  applyControls();
+  EXPECT_EQ(viewerState.screenshotWanted, 0) << "a held F12 asks once";
 }
 
 TEST_F(ControlsTest, HTogglesOnEveryRepeat) {

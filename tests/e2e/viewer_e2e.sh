@@ -114,6 +114,10 @@ if [ -n "$keep_screenshot" ]; then
   convert "$work/loaded.ppm" -crop 640x480+0+0 +repage "$keep_screenshot"
 fi
 
+# --- F12: the picture beside the save ---------------------------------------------------
+step "F12"
+check_f12_picture "$work" save loaded
+
 # --- resizing ------------------------------------------------------------------------
 step "resize"
 xdotool windowsize --sync "$viewer_window" 800 600

@@ -1,6 +1,5 @@
 // package-tool render: the steady-state frame as a PNG of the asked size,
 // with the save's markers and counts; bad numbers are refused with exit 2.
-#include <png.h>
 #include <sys/wait.h>
 
 #include <cmath>
@@ -30,17 +29,6 @@ class RenderTool : public RenderTest {
     std::ifstream in(errorsPath);
     return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1,
                    std::string(std::istreambuf_iterator<char>(in), {})};
-  }
-
-  bool readPng(const std::string &path, Frame *frame) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    frame->width = static_cast<int32_t>(image.width);
-    frame->height = static_cast<int32_t>(image.height);
-    frame->rgb.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, frame->rgb.data(), 0, nullptr) != 0;
   }
 
   std::string path(const char *name) { return "'" + pictureFolder + "/" + name + "'"; }

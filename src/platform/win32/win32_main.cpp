@@ -6,11 +6,13 @@
 #include <cstring>
 
 #include "app/controls.h"
+#include "app/status_line.h"
 #include "app/view.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
 #include "platform/win32/win32_window.h"
 #include "render/frame.h"
+#include "render/marker_palette.h"
 #include "save/live_reload.h"
 #include "save/open_dialog.h"
 
@@ -58,10 +60,36 @@ void runMessageLoop() {
       DispatchMessageA(&message);
     } else {
       reloadSavegameIfChanged(GetTickCount());
+      updateStatusLine(GetTickCount());
       applyControls();
       renderFrame();
     }
   }
+}
+
+// "--palette safe" or "--palette standard" at the start of the command line:
+// sets the marker palette and returns the rest of the line; otherwise returns
+// the line as it is.
+const char *takePaletteOption(const char *commandLine) {
+  constexpr char OPTION[] = "--palette";
+  if (!commandLine) return commandLine;
+  const char *at = commandLine;
+  while (*at == ' ' || *at == '\t') ++at;
+  if (std::strncmp(at, OPTION, sizeof OPTION - 1) != 0) return commandLine;
+  at += sizeof OPTION - 1;
+  if (*at != ' ' && *at != '\t') return commandLine;
+  while (*at == ' ' || *at == '\t') ++at;
+  char name[16] = {};
+  size_t length = 0;
+  while (at[length] != '\0' && at[length] != ' ' && at[length] != '\t' && length < sizeof name - 1) {
+    name[length] = at[length];
+    ++length;
+  }
+  const char *rest = at + length;
+  if ((*rest != '\0' && *rest != ' ' && *rest != '\t') || !markerPaletteNamed(name, &viewerState.markerPalette)) {
+    return commandLine;
+  }
+  return rest;
 }
 
 // The savegame named on the command line, as Explorer passes a file dropped
@@ -119,7 +147,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   // A save named on the command line opens once the first frame is up, as if
   // chosen in the dialog.
   char savePath[SAVE_PATH_SIZE + 1];
-  savePathFromCommandLine(commandLine, savePath, sizeof savePath);
+  savePathFromCommandLine(takePaletteOption(commandLine), savePath, sizeof savePath);
   if (savePath[0] != '\0') openSavegameFile(savePath);
 
   runMessageLoop();
