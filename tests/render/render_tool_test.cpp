@@ -82,7 +82,7 @@ TEST_F(RenderTool, WithoutASaveCountsZeroAndFollowsZoomCameraAndHelp) {
   expectText(frame, 320 - 256, 256, "  ESC : Exit  ", translucent(BACKGROUND_RGB, 0.3));
 }
 
-TEST_F(RenderTool, RefusesZoomAndCameraThatCannotBeDrawn) {
+TEST_F(RenderTool, RefusesZoomCameraAndNamesThatCannotBeDrawn) {
   writePictures();
   for (const char *bad : {"--zoom 0.1", "--zoom 0", "--zoom -4", "--zoom nan", "--zoom inf", "--zoom 1e39",
                           "--zoom four", "--camera 1,nan", "--camera inf,0", "--camera 1", "--size 0x100",
@@ -93,6 +93,11 @@ TEST_F(RenderTool, RefusesZoomAndCameraThatCannotBeDrawn) {
   }
   std::ifstream out(pictureFolder + "/out.png");
   EXPECT_FALSE(out.good()) << "nothing is written";
+  // PNG bytes under another name are refused too.
+  for (const char *name : {"out.jpg", "out.png.bmp", "png"}) {
+    EXPECT_EQ(run(path(name) + pictures()).status, 2) << name;
+    EXPECT_FALSE(std::filesystem::exists(pictureFolder + "/" + name)) << name;
+  }
 }
 
 TEST_F(RenderTool, ReportsASaveOrPictureThatCannotBeFound) {

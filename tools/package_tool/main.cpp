@@ -2,6 +2,8 @@
 // a map picture from any picture, and renders the viewer's picture offscreen.
 // Runs on the headless platform, where every message box is printed to stderr
 // as "CAPTION: TEXT".
+#include <strings.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -36,9 +38,15 @@ void printUsage(FILE *stream) {
       "      edges (default -2000,-2000,2000,2000).\n"
       "  package-tool render [SAVEGAME] OUT.png [--size WxH] [--zoom Z] [--camera X,Y]\n"
       "                      [--help-page] [--map FILE] [--font FILE]\n"
-      "      Draws the viewer's picture offscreen and writes it as PNG.\n"
+      "      Draws the viewer's picture offscreen and writes it as PNG (OUT ends in .png).\n"
       "  package-tool --help | --version\n",
       stream);
+}
+
+bool hasExtension(const char *name, const char *extension) {
+  const size_t length = std::strlen(name);
+  const size_t extensionLength = std::strlen(extension);
+  return length >= extensionLength && strcasecmp(name + length - extensionLength, extension) == 0;
 }
 
 int main(int argc, char **argv) {
