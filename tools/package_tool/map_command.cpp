@@ -12,10 +12,8 @@
 //
 // The result is written to a temporary file beside OUT and renamed over it
 // only when complete, so a failure never leaves a half-written or damaged map.
-#include <stb/stb_image.h>
-#include <stb/stb_image_resize.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <stb_image.h>
+#include <stb_image_resize.h>
 
 #include <cerrno>
 #include <cmath>
@@ -26,6 +24,7 @@
 
 #include "asset_generators/chart_colours.h"
 #include "package_tool/commands.h"
+#include "package_tool/replace_file.h"
 #include "writers/bmp_writer.h"
 
 namespace {
@@ -167,19 +166,6 @@ std::string decode(const char *path, DecodedPicture *picture) {
   return picture->rgb ? std::string() : decodeFailure();
 }
 
-// A temporary file in OUT's folder, created with the permissions a new file
-// would get there, so that the rename gives OUT its usual permissions.
-std::string createTemporaryBeside(const std::string &output) {
-  std::string name = output + ".XXXXXX";
-  const int descriptor = mkstemp(&name[0]);
-  if (descriptor < 0) return std::string();
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(descriptor, 0666 & ~mask);
-  close(descriptor);
-  return name;
-}
-
 }  // namespace
 
 int runMapCommand(int argc, char **argv) {
@@ -220,8 +206,8 @@ int runMapCommand(int argc, char **argv) {
   }
 
   DecodedPicture picture;
-  const std::string reason = decode(input, &picture);
-  if (!reason.empty()) return failure(input, reason);
+  const std::string unreadable = decode(input, &picture);
+  if (!unreadable.empty()) return failure(input, unreadable);
 
   Canvas map(side, side);
   for (size_t i = 0; i < map.rgb.size(); i += 3) std::memcpy(&map.rgb[i], CHART_PAPER, 3);
@@ -241,18 +227,18 @@ int runMapCommand(int argc, char **argv) {
     return failure(input, "not enough memory to scale the picture");
   }
 
-  const std::string temporary = createTemporaryBeside(output);
-  if (temporary.empty()) return failure(output, systemError(errno));
+  std::string reason;
+  const std::string temporary = createTemporaryBeside(output, &reason);
+  if (temporary.empty()) return failure(output, reason);
   errno = 0;
   if (!writeBmp24(temporary, map)) {
     const int error = errno;
     std::remove(temporary.c_str());
     return failure(output, systemError(error));
   }
-  if (std::rename(temporary.c_str(), output) != 0) {
-    const int error = errno;
+  if (!replaceWithTemporary(temporary, output, &reason)) {
     std::remove(temporary.c_str());
-    return failure(output, systemError(error));
+    return failure(output, reason);
   }
   return 0;
 }
