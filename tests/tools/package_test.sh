@@ -27,7 +27,7 @@ deb=$work/out/package-viewer_${version}_$arch.deb
 [ "$(dpkg-deb --field "$deb" Version)" = "$version" ] || fail "Version: $(dpkg-deb --field "$deb" Version)"
 depends=$(dpkg-deb --field "$deb" Depends)
 echo "Depends: $depends"
-for library in libc6 libsdl2-2.0-0 libpng16-16 libgl1; do
+for library in libc6 libsdl2-2.0-0 libstb0 libgl1; do
   grep -qE "(^|, )$library( |,|$)" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 files=$(dpkg-deb --contents "$deb" | awk '{ print $6 }')
@@ -73,7 +73,7 @@ for picture in font.bmp THmap.bmp; do
   cmp -s "/usr/share/package-viewer/$picture" "$source_dir/assets/$picture" || fail "installed $picture differs"
 done
 for page in package-viewer package-tool; do
-  [ "$(MANPATH= man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] || fail "man -w $page: $(man -w "$page" 2>&1)"
+  [ "$(MANPATH='' man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] || fail "man -w $page: $(man -w "$page" 2>&1)"
 done
 # The triggers of shared-mime-info and desktop-file-utils have run.
 if command -v update-mime-database >/dev/null; then

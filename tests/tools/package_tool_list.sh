@@ -24,8 +24,10 @@ expected_json='{"packages":[{"x":1234.5,"y":-2,"z":15},{"x":-0,"y":1e+30,"z":10}
 [ "$json" = "$expected_json" ] || fail "json output was: $json"
 
 # Beyond 100 packages and 35 rampages the first are kept, and stderr says so.
-"$make_save" "$work/big.b" $(for i in $(seq 0 101); do echo "154:$i,0,0"; done) \
-  $(for i in $(seq 0 35); do echo "127:$i,1,1"; done)
+records=()
+for i in $(seq 0 101); do records+=("154:$i,0,0"); done
+for i in $(seq 0 35); do records+=("127:$i,1,1"); done
+"$make_save" "$work/big.b" "${records[@]}"
 csv=$("$tool" list "$work/big.b" 2>"$work/err")
 [ "$(grep -c '^package,' <<<"$csv")" -eq 100 ] || fail "big save: $(grep -c '^package,' <<<"$csv") packages listed"
 [ "$(grep -c '^rampage,' <<<"$csv")" -eq 35 ] || fail "big save: $(grep -c '^rampage,' <<<"$csv") rampages listed"

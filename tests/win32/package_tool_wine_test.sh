@@ -27,7 +27,9 @@ package,0,1234.5,-2,15
 package,1,-0,1e+30,10
 rampage,0,0.1,nan,-inf'
 [ "$(win "$tool" list save.b)" = "$expected" ] || fail "list: $(win "$tool" list save.b) $(errors)"
-win "$make_save" big.b $(for i in $(seq 0 100); do echo "154:$i,0,0"; done) >/dev/null
+records=()
+for i in $(seq 0 100); do records+=("154:$i,0,0"); done
+win "$make_save" big.b "${records[@]}" >/dev/null
 [ "$(win "$tool" list big.b | grep -c '^package,')" -eq 100 ] || fail "list big.b: not 100 packages"
 [ "$(errors)" = "package-tool list: the save holds 101 packages; only the first 100 are kept" ] ||
   fail "list big.b: stderr was: $(errors)"
