@@ -31,7 +31,10 @@ namespace {
 
 constexpr int32_t DEFAULT_SIDE = 1024;
 constexpr int32_t MAX_SIDE = 4096;
-constexpr double MAP_EXTENT = 2000.0;  // savegame units from the centre of the square to an edge
+// Savegame units from the centre of the square to an edge: the viewer draws
+// the map from -1 to 1 in scene units, savegame -2000 to 2000 through
+// SAVEGAME_TO_SCENE (app/view.h).
+constexpr double MAP_EXTENT = 2000.0;
 const char *const USAGE = "Usage: package-tool map IMAGE OUT.bmp [--size N] [--world LEFT,BOTTOM,RIGHT,TOP]\n";
 
 // The savegame coordinates of the picture's edges.
