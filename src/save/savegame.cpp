@@ -170,8 +170,10 @@ SavegameStatus readMarkers(Bytes &save, SavegameMarkers *markers) {
     unsigned char kind = record[KIND_OFFSET];
     if (kind == PICKUP_KIND_PACKAGE) {
       if (read.packageCount < PACKAGE_CAPACITY) read.packages[read.packageCount++] = markerFromRecord(record);
+      ++read.packageTotal;
     } else if (kind == PICKUP_KIND_RAMPAGE) {
       if (read.rampageCount < RAMPAGE_CAPACITY) read.rampages[read.rampageCount++] = markerFromRecord(record);
+      ++read.rampageTotal;
     }
   }
   *markers = read;
@@ -213,22 +215,30 @@ void adoptSavegameMarkers(const SavegameMarkers &markers) {
 
 bool loadSavegame() {
   SavegameMarkers markers;
-  switch (readSavegameMarkers(viewerState.saveFileName, &markers)) {
+  const SavegameStatus status = readSavegameMarkers(viewerState.saveFileName, &markers);
+  if (status != SAVEGAME_READ) {
+    showSavegameError(status);
+    return false;
+  }
+  forgetCollectedMarkers();  // opened afresh: the dialog, the command line or a drop
+  adoptSavegameMarkers(markers);
+  return true;
+}
+
+void showSavegameError(SavegameStatus status) {
+  switch (status) {
     case SAVEGAME_READ:
-      forgetCollectedMarkers();  // opened afresh: the dialog, the command line or a drop
-      adoptSavegameMarkers(markers);
-      return true;
+      return;
     case SAVEGAME_OPEN_FAILED:
       showErrorBox(OPEN_FAILED, ERROR_HEADING);
-      return false;
+      return;
     case SAVEGAME_OUT_OF_MEMORY:
       showErrorBox(OUT_OF_MEMORY, ERROR_HEADING);
-      return false;
+      return;
     case SAVEGAME_DAMAGED:
       break;
   }
   showErrorBox(DAMAGED, ERROR_HEADING);
-  return false;
 }
 
 void showErrorBox(const char *message, const char *heading) {

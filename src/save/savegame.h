@@ -18,12 +18,15 @@ enum SavegameStatus {
 };
 
 // Marker lists read from one save, not yet in viewerState. Both lists come
-// from malloc with room for 100 and 35 markers.
+// from malloc with room for 100 and 35 markers. The totals count every
+// package and rampage record of the save's table, kept in a list or not.
 struct SavegameMarkers {
   PickupMarker *packages = nullptr;
   int32_t packageCount = 0;
   PickupMarker *rampages = nullptr;
   int32_t rampageCount = 0;
+  int32_t packageTotal = 0;
+  int32_t rampageTotal = 0;
 };
 
 // Reads the markers of the save held in bytes[0, size), as readSavegameMarkers
@@ -48,6 +51,10 @@ void adoptSavegameMarkers(const SavegameMarkers &markers);
 // counts exactly as they were. Returns whether the lists were replaced; a
 // save read so is opened afresh, with no collected markers (app/collected.h).
 bool loadSavegame();
+
+// Shows the one box of a read that failed (any status but SAVEGAME_READ), as
+// loadSavegame does.
+void showSavegameError(SavegameStatus status);
 
 // Shows "heading : message" in a modal box owned by the main window, under
 // the caption "KZR Package Viewer".

@@ -1,4 +1,5 @@
-// package-tool list: the markers of a savegame as CSV or JSON.
+// package-tool list: the markers of a savegame as CSV or JSON, all packages
+// then all rampages, each in file order.
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -7,7 +8,7 @@
 
 #include "app/viewer_state.h"
 #include "package_tool/commands.h"
-#include "save/savegame.h"
+#include "package_tool/tool_savegame.h"
 
 namespace {
 
@@ -61,14 +62,7 @@ int runListCommand(int argc, char **argv) {
     printUsage(stderr);
     return 2;
   }
-  if (std::strlen(path) >= sizeof viewerState.saveFileName) {
-    std::fprintf(stderr, "package-tool list: the path is longer than %d bytes\n",
-                 static_cast<int>(sizeof viewerState.saveFileName) - 1);
-    return 2;
-  }
-
-  std::strcpy(viewerState.saveFileName, path);
-  if (!loadSavegame()) return 1;  // the reader's box says why
+  if (int status = loadToolSavegame("list", path)) return status;
 
   if (json) {
     std::fputs("{\"packages\":", stdout);
