@@ -212,21 +212,29 @@ void adoptSavegameMarkers(const SavegameMarkers &markers) {
 
 bool loadSavegame() {
   SavegameMarkers markers;
-  switch (readSavegameMarkers(viewerState.saveFileName, &markers)) {
+  const SavegameStatus status = readSavegameMarkers(viewerState.saveFileName, &markers);
+  if (status != SAVEGAME_READ) {
+    showSavegameError(status);
+    return false;
+  }
+  adoptSavegameMarkers(markers);
+  return true;
+}
+
+void showSavegameError(SavegameStatus status) {
+  switch (status) {
     case SAVEGAME_READ:
-      adoptSavegameMarkers(markers);
-      return true;
+      return;
     case SAVEGAME_OPEN_FAILED:
       showErrorBox(OPEN_FAILED, ERROR_HEADING);
-      return false;
+      return;
     case SAVEGAME_OUT_OF_MEMORY:
       showErrorBox(OUT_OF_MEMORY, ERROR_HEADING);
-      return false;
+      return;
     case SAVEGAME_DAMAGED:
       break;
   }
   showErrorBox(DAMAGED, ERROR_HEADING);
-  return false;
 }
 
 void showErrorBox(const char *message, const char *heading) {

@@ -48,6 +48,10 @@ void adoptSavegameMarkers(const SavegameMarkers &markers);
 // counts exactly as they were. Returns whether the lists were replaced.
 bool loadSavegame();
 
+// The one box loadSavegame shows for a save that did not read (status is
+// anything but SAVEGAME_READ, which shows nothing).
+void showSavegameError(SavegameStatus status);
+
 // Shows "heading : message" in a modal box owned by the main window, under
 // the caption "KZR Package Viewer".
 void showErrorBox(const char *message, const char *heading);

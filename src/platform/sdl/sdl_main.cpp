@@ -7,14 +7,15 @@
 #include <cstdio>
 #include <cstring>
 
-#include <algorithm>
 #include <cstdint>
 
 #include "app/controls.h"
+#include "app/frame_schedule.h"
 #include "app/input.h"
 #include "render/resize.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
+#include "platform/platform.h"
 #include "platform/posix/picture_path.h"
 #include "platform/sdl/sdl_pacing.h"
 #include "platform/sdl/sdl_platform.h"
@@ -119,11 +120,6 @@ bool createWindowAndContext(SDL_Window **window, SDL_GLContext *context) {
   return false;
 }
 
-// Frames drawn after start whatever happens, while the window manager maps
-// and exposes the window.
-constexpr int STARTUP_FRAMES = 3;
-constexpr uint32_t IDLE_WAKEUP_MS = 1000;
-
 uint64_t millisecondsToTicks(uint32_t milliseconds) {
   return SDL_GetPerformanceFrequency() * milliseconds / 1000;
 }
@@ -141,8 +137,7 @@ void runMainLoop(SDL_Window *window) {
   const int display = SDL_GetWindowDisplayIndex(window);
   const int32_t reportedHz = display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0;
   FramePacer pacer = makeFramePacer(reportedHz, SDL_GetPerformanceFrequency());
-  int startupFrames = STARTUP_FRAMES;
-  bool frameDue = true;
+  FrameSchedule schedule;
 
   while (viewerState.running) {
     // Every waiting event first: a frame shows all of them at once.
@@ -156,11 +151,10 @@ void runMainLoop(SDL_Window *window) {
         return;
       }
     }
-    if (gotEvent) frameDue = true;
-    if (reloadSavegameIfChanged(SDL_GetTicks())) frameDue = true;
-    if (startupFrames > 0 || controlsActWhileHeld()) frameDue = true;
+    if (gotEvent) schedule.frameDue = true;
+    if (reloadSavegameIfChanged(SDL_GetTicks())) schedule.frameDue = true;
 
-    if (frameDue) {
+    if (frameWanted(&schedule)) {
       // No more than one frame per refresh, whether or not the swap waits.
       const uint64_t wait = ticksBeforeNextFrame(pacer, SDL_GetPerformanceCounter());
       if (wait > 0) {
@@ -175,18 +169,17 @@ void runMainLoop(SDL_Window *window) {
       noteFrameStarted(&pacer, SDL_GetPerformanceCounter());
       applyControls();
       renderFrame();
-      frameDue = false;
-      if (startupFrames > 0) --startupFrames;
+      noteFrameDrawn(&schedule);
       continue;
     }
 
-    // Nothing moves: sleep until an event arrives or the save is due for a
-    // look (and at least once a second, which costs nothing).
-    if (!waitForEvent(std::min(millisecondsUntilReloadCheck(SDL_GetTicks()), IDLE_WAKEUP_MS), &gotEvent)) {
+    // Nothing moves: sleep until an event arrives (a notification that the
+    // save was written is one) or the save is due for a look.
+    if (!waitForEvent(millisecondsToRest(SDL_GetTicks()), &gotEvent)) {
       viewerState.running = 0;
       return;
     }
-    if (gotEvent) frameDue = true;
+    if (gotEvent) schedule.frameDue = true;
   }
 }
 
@@ -248,6 +241,7 @@ int main(int argc, char **argv) {
   if (savePath) openSavegameFile(savePath);
 
   runMainLoop(window);
+  platformWatchFile("");
 
   SDL_GL_MakeCurrent(window, nullptr);
   SDL_GL_DeleteContext(context);
