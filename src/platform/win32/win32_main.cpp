@@ -76,6 +76,10 @@ void runMessageLoop() {
       schedule.frameDue = true;
       continue;
     }
+    // While the map moves the loop does not rest, so a change of the folder
+    // is looked for here too.
+    HANDLE watch = win32FileWatchHandle();
+    if (watch && WaitForSingleObject(watch, 0) == WAIT_OBJECT_0) win32NoteFileWatchSignalled();
     if (reloadSavegameIfChanged(GetTickCount())) schedule.frameDue = true;
     if (frameWanted(&schedule)) {
       applyControls();
