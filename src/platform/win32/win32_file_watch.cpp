@@ -6,8 +6,6 @@
 
 #include <string>
 
-#include "platform/platform.h"
-
 namespace {
 
 // Writes (the last-write time and the size move) and names (a file created,
@@ -38,7 +36,7 @@ std::string folderOf(const char *name) {
 
 }  // namespace
 
-bool platformWatchFile(const char *name) {
+bool win32WatchFile(const char *name) {
   endWatch();
   if (name[0] == '\0') return true;
   const HANDLE handle = FindFirstChangeNotificationA(folderOf(name).c_str(), FALSE, WATCHED_CHANGES);
@@ -47,7 +45,7 @@ bool platformWatchFile(const char *name) {
   return true;
 }
 
-bool platformTakeFileChange() {
+bool win32TakeFileChange() {
   const bool changed = fileChanged;
   fileChanged = false;
   return changed;

@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+// platformWatchFile and platformTakeFileChange of the Windows viewer.
+bool win32WatchFile(const char *name);
+bool win32TakeFileChange();
+
 // The change notification handle of the watched folder, or null while
 // nothing is watched. Signalled when a file in the folder was written,
 // created, renamed or deleted.
