@@ -52,8 +52,8 @@ void adoptSavegameMarkers(const SavegameMarkers &markers);
 // save read so is opened afresh, with no collected markers (app/collected.h).
 bool loadSavegame();
 
-// Shows the one box of a read that failed (any status but SAVEGAME_READ), as
-// loadSavegame does.
+// The one box loadSavegame shows for a save that did not read (status is
+// anything but SAVEGAME_READ, which shows nothing).
 void showSavegameError(SavegameStatus status);
 
 // Shows "heading : message" in a modal box owned by the main window, under

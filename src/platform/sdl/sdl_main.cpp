@@ -7,15 +7,16 @@
 #include <cstdio>
 #include <cstring>
 
-#include <algorithm>
 #include <cstdint>
 
 #include "app/controls.h"
+#include "app/frame_schedule.h"
 #include "app/input.h"
 #include "app/status_line.h"
 #include "render/resize.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
+#include "platform/platform.h"
 #include "platform/posix/picture_path.h"
 #include "platform/sdl/sdl_pacing.h"
 #include "platform/sdl/sdl_platform.h"
@@ -145,11 +146,6 @@ bool createWindowAndContext(SDL_Window **window, SDL_GLContext *context) {
   return false;
 }
 
-// Frames drawn after start whatever happens, while the window manager maps
-// and exposes the window.
-constexpr int STARTUP_FRAMES = 3;
-constexpr uint32_t IDLE_WAKEUP_MS = 1000;
-
 uint64_t millisecondsToTicks(uint32_t milliseconds) {
   return SDL_GetPerformanceFrequency() * milliseconds / 1000;
 }
@@ -167,8 +163,7 @@ void runMainLoop(SDL_Window *window) {
   const int display = SDL_GetWindowDisplayIndex(window);
   const int32_t reportedHz = display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0;
   FramePacer pacer = makeFramePacer(reportedHz, SDL_GetPerformanceFrequency());
-  int startupFrames = STARTUP_FRAMES;
-  bool frameDue = true;
+  FrameSchedule schedule;
 
   while (viewerState.running) {
     // Every waiting event first: a frame shows all of them at once.
@@ -182,12 +177,11 @@ void runMainLoop(SDL_Window *window) {
         return;
       }
     }
-    if (gotEvent) frameDue = true;
-    if (reloadSavegameIfChanged(SDL_GetTicks())) frameDue = true;
-    if (updateStatusLine(SDL_GetTicks())) frameDue = true;
-    if (startupFrames > 0 || controlsActWhileHeld()) frameDue = true;
+    if (gotEvent) schedule.frameDue = true;
+    if (reloadSavegameIfChanged(SDL_GetTicks())) schedule.frameDue = true;
+    if (updateStatusLine(SDL_GetTicks())) schedule.frameDue = true;
 
-    if (frameDue) {
+    if (frameWanted(&schedule)) {
       // No more than one frame per refresh, whether or not the swap waits.
       const uint64_t wait = ticksBeforeNextFrame(pacer, SDL_GetPerformanceCounter());
       if (wait > 0) {
@@ -202,22 +196,18 @@ void runMainLoop(SDL_Window *window) {
       noteFrameStarted(&pacer, SDL_GetPerformanceCounter());
       applyControls();
       renderFrame();
-      frameDue = false;
-      if (startupFrames > 0) --startupFrames;
+      noteFrameDrawn(&schedule);
       continue;
     }
 
-    // Nothing moves: sleep until an event arrives, the save is due for a
-    // look or the status line for its end (and at least once a second, which
-    // costs nothing).
-    const uint32_t now = SDL_GetTicks();
-    const uint32_t rest =
-        std::min({millisecondsUntilReloadCheck(now), millisecondsUntilStatusLineChange(now), IDLE_WAKEUP_MS});
-    if (!waitForEvent(rest, &gotEvent)) {
+    // Nothing moves: sleep until an event arrives (a notification that the
+    // save was written is one), the save is due for a look or the status line
+    // for its end.
+    if (!waitForEvent(millisecondsToRest(SDL_GetTicks()), &gotEvent)) {
       viewerState.running = 0;
       return;
     }
-    if (gotEvent) frameDue = true;
+    if (gotEvent) schedule.frameDue = true;
   }
 }
 
@@ -280,6 +270,7 @@ int main(int argc, char **argv) {
   if (savePath) openSavegameFile(savePath);
 
   runMainLoop(window);
+  platformWatchFile("");
 
   SDL_GL_MakeCurrent(window, nullptr);
   SDL_GL_DeleteContext(context);

@@ -3,13 +3,16 @@
 // device context and the palette when it ends.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "app/controls.h"
 #include "app/status_line.h"
+#include "app/frame_schedule.h"
 #include "app/view.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
+#include "platform/win32/win32_file_watch.h"
 #include "platform/win32/win32_window.h"
 #include "render/frame.h"
 #include "render/marker_palette.h"
@@ -45,10 +48,24 @@ HWND createMainWindow(HINSTANCE instance) {
                          nullptr);
 }
 
+// Sleeps until a message arrives, the save's folder changes (noted for the
+// live reload), or `milliseconds` have passed. Input that came while the
+// queue was being emptied also ends the wait.
+void restUntilMessage(uint32_t milliseconds) {
+  HANDLE watch = win32FileWatchHandle();
+  const DWORD handles = watch ? 1 : 0;
+  const DWORD woken = MsgWaitForMultipleObjectsEx(handles, watch ? &watch : nullptr, milliseconds, QS_ALLINPUT,
+                                                  MWMO_INPUTAVAILABLE);
+  if (handles == 1 && woken == WAIT_OBJECT_0) win32NoteFileWatchSignalled();
+}
+
 // Takes at most one message a pass; a pass that finds the queue empty looks at
-// the loaded save when that is due (reading it again when the game has
-// rewritten it), applies the recorded input and draws a frame. Never waits.
+// the loaded save when that is due or its folder changed (reading it again
+// when the game has rewritten it) and, when something can have changed,
+// applies the recorded input and draws a frame. With nothing to draw it sleeps
+// until the next message, change of the folder or look at the save.
 void runMessageLoop() {
+  FrameSchedule schedule;
   MSG message;
   while (viewerState.running) {
     if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -58,13 +75,24 @@ void runMessageLoop() {
       }
       TranslateMessage(&message);
       DispatchMessageA(&message);
-    } else {
-      reloadSavegameIfChanged(GetTickCount());
-      updateStatusLine(GetTickCount());
+      schedule.frameDue = true;
+      continue;
+    }
+    // While the map moves the loop does not rest, so a change of the folder
+    // is looked for here too.
+    HANDLE watch = win32FileWatchHandle();
+    if (watch && WaitForSingleObject(watch, 0) == WAIT_OBJECT_0) win32NoteFileWatchSignalled();
+    if (reloadSavegameIfChanged(GetTickCount())) schedule.frameDue = true;
+    if (updateStatusLine(GetTickCount())) schedule.frameDue = true;
+    if (frameWanted(&schedule)) {
       applyControls();
       renderFrame();
+      noteFrameDrawn(&schedule);
+    } else {
+      restUntilMessage(millisecondsToRest(GetTickCount()));
     }
   }
+  platformWatchFile("");
 }
 
 // "--palette safe" or "--palette standard" at the start of the command line:
