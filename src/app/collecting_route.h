@@ -11,18 +11,13 @@ struct PickupMarker;
 struct RoutePoint;
 struct SavegameMarkers;
 
-// The route line's colour: bright yellow, apart from the map, the red
-// packages and the green rampages.
-constexpr float ROUTE_LINE_COLOUR[3] = {1.0f, 0.85f, 0.0f};
-
-enum MarkerKind : int32_t { MARKER_PACKAGE = 0, MARKER_RAMPAGE = 1 };
-
 // The choices of 'K', in the order it steps through them.
 enum ShownKinds : int32_t { SHOW_BOTH_KINDS = 0, SHOW_PACKAGES_ONLY = 1, SHOW_RAMPAGES_ONLY = 2 };
 constexpr int32_t SHOWN_KINDS_CHOICES = 3;
 
-// One marker on (or left off) a route: its kind, its index in its list, and
-// its position copied from the list.
+// One marker on (or left off) a route: its kind (MARKER_PACKAGE or
+// MARKER_RAMPAGE, app/viewer_state.h), its index in its list, and its
+// position copied from the list.
 struct RouteStop {
   int32_t kind;
   int32_t index;

@@ -1,5 +1,5 @@
 // The per-frame controls. Held keys act every pass; the zoom keys, 'O', 'H',
-// 'I', 'R' and 'K' act once per key-down (a fresh event: keyDown and keyEvent both set)
+// 'I', 'P', F12, 'R' and 'K' act once per key-down (a fresh event: keyDown and keyEvent both set)
 // and consume the event; escape acts while held. A key that went down since
 // the previous pass counts as down in this one even when it is already up
 // again, so a quick tap is never lost.
@@ -21,6 +21,7 @@ constexpr uint32_t KEY_I = 'I';
 constexpr uint32_t KEY_K = 'K';
 constexpr uint32_t KEY_O = 'O';
 constexpr uint32_t KEY_R = 'R';
+constexpr uint32_t KEY_P = 'P';
 constexpr uint32_t KEY_S = 'S';
 constexpr uint32_t KEY_W = 'W';
 
@@ -105,6 +106,13 @@ void applyControls() {
 
   toggledByKey(KEY_H, &state.showHelp);
   toggledByKey(KEY_I, &state.showInfo);
+  // 'P' switches between the standard and the colour-blind-safe marker
+  // palette; F12 has this pass's frame saved as a picture once it is drawn.
+  toggledByKey(KEY_P, &state.markerPalette);
+  if (freshEvent(VK_CODE_F12)) {
+    state.keyEvent[VK_CODE_F12] = 0;
+    state.screenshotWanted = 1;
+  }
 
   // The route and the kinds shown: planned here, on the key, never per frame.
   if (freshEvent(KEY_R)) {

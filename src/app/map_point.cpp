@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/collected.h"
 #include "app/collecting_route.h"
 #include "app/viewer_state.h"
 
@@ -93,6 +94,14 @@ int32_t composeInfoLines(char lines[INFO_LINE_COUNT][INFO_LINE_SIZE]) {
   }
   if (rampagesShown()) {
     findNearest("rampage", MARKER_RAMPAGE, state.rampages, state.rampageCount, pointerX, pointerY, &nearest);
+  }
+  // A collected marker lies under the live ones: it is named only when nearer.
+  double collectedDistance = 0.0;
+  const CollectedMarker *collected = collectedMarkerNear(pointerX, pointerY, &collectedDistance);
+  if (collected && (!nearest.marker || collectedDistance < nearest.distance)) {
+    std::snprintf(lines[1], INFO_LINE_SIZE, "%s %d: collected",
+                  collected->kind == MARKER_PACKAGE ? "package" : "rampage", static_cast<int>(collected->number));
+    return 2;
   }
   if (!nearest.marker) return 1;
   formatNumber(nearest.marker->x, numbers[0], sizeof numbers[0]);

@@ -27,7 +27,9 @@ constexpr int32_t INFO_LINE_SIZE = 160;
 // position under it, then, when a marker's centre lies within 6 pixels, that
 // marker's kind, index in its list and x, y, z (the nearest one; packages
 // before rampages at equal distance). Numbers have one decimal; non-finite
-// ones read "nan", "inf" and "-inf"; a marker on the shown route adds its
-// place on it (", stop 4 of 37"). Only markers of the kinds shown are named.
-// Returns the number of lines written.
+// ones read "nan", "inf" and "-inf". A collected marker (app/collected.h)
+// nearer than any live one is named "package 3: collected", with the number
+// it last had. A marker on the shown route adds its place on it (", stop 4 of
+// 37"). Only markers of the kinds shown are named. Returns the number of lines
+// written.
 int32_t composeInfoLines(char lines[INFO_LINE_COUNT][INFO_LINE_SIZE]);

@@ -20,6 +20,18 @@ constexpr int32_t RAMPAGE_CAPACITY = 35;
 constexpr int32_t ROUTE_STOP_CAPACITY = PACKAGE_CAPACITY + RAMPAGE_CAPACITY;
 constexpr int32_t KEY_CODE_COUNT = 256;
 constexpr int32_t SAVE_PATH_SIZE = 260;
+constexpr int32_t COLLECTED_CAPACITY = 256;
+constexpr int32_t STATUS_LINE_SIZE = 320;
+
+// A marker that a quiet reload of the same save no longer holds: the player
+// has just collected it. Kept with its kind and the number it had in its list
+// in the last save that still held it.
+enum MarkerKind : int32_t { MARKER_PACKAGE = 0, MARKER_RAMPAGE = 1 };
+struct CollectedMarker {
+  PickupMarker marker;
+  MarkerKind kind;
+  int32_t number;
+};
 
 // Platform handles are opaque to the core; each platform layer stores its own
 // kind of handle in them (HWND, HDC, HGLRC, HPALETTE on Windows; SDL objects
@@ -79,6 +91,23 @@ struct ViewerState {
   FileStamp saveStamp = {};
   int32_t reloadPending = 0;
   uint32_t nextReloadCheck = 0;
+
+  // What was just collected, the marker palette and the screenshot key:
+  // - collected: markers dropped by quiet reloads since the save was opened,
+  //   oldest first (app/collected.h);
+  // - markerPalette: PALETTE_STANDARD or PALETTE_SAFE of render/marker_palette.h
+  //   ('P', --palette safe);
+  // - screenshotWanted: F12 asked for the next frame to be saved as a picture;
+  // - statusLine: a line of news at the bottom left (where the picture went),
+  //   shown until statusLineEnds on the platform's millisecond clock, once
+  //   statusLineTimed says that clock has been read (app/status_line.h).
+  CollectedMarker collected[COLLECTED_CAPACITY] = {};
+  int32_t collectedCount = 0;
+  int32_t markerPalette = 0;
+  int32_t screenshotWanted = 0;
+  char statusLine[STATUS_LINE_SIZE] = {};
+  int32_t statusLineTimed = 0;
+  uint32_t statusLineEnds = 0;
 
   // The collecting route of 'R' and the kinds shown of 'K'
   // (app/collecting_route.h): whether the route is shown, the savegame point

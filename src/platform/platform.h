@@ -105,15 +105,41 @@ void platformSwapBuffers();
 // when it needs it.
 bool platformChooseSavegame(char *path);
 
-// What tells one version of a file from the next: its size and the time it
-// was last written (in the platform's own units, compared only for equality).
+// What tells one version of a file from the next (compared only for
+// equality, in the platform's own units): the file's identity, so that a file
+// renamed onto the name is another file even with the same size and times,
+// its size and the time it was last written and, where the platform keeps
+// one, the time its inode last changed (any write or rename moves it, even
+// one that leaves the write time where it was).
 struct FileStamp {
   bool exists;       // false when the file could not be looked at (missing, say)
   int64_t size;
   int64_t modified;
+  int64_t changed;   // 0 where the platform has no such time
+  int64_t volume;    // the device or volume the file lives on
+  int64_t fileIndex; // the file's number on that volume (inode, file index)
 };
 
-// Looks at the named file's size and modification time without opening or
-// reading it (one stat-like call). A file that cannot be looked at gives a
-// stamp with exists false and zero size and time.
+// Looks at the named file's identity, size and times without reading it (one
+// stat on POSIX; on Windows the file is opened for no access, sharing
+// everything, and asked about, so that it never stands in a writer's way). A
+// file that cannot be looked at gives a stamp with exists false and every
+// other field zero.
 FileStamp platformFileStamp(const char *name);
+
+// Change notification for the followed save. Watches the folder of the named
+// file for a write of that file that has ended and for a file renamed or
+// moved onto its name, in place of any earlier watch; an empty name ends the
+// watch (and whatever the platform runs for it; the program does so before it
+// ends). When such a change happens the platform wakes its main loop (an
+// event or a message that ends its wait, never a busy poll) and the next
+// platformTakeFileChange returns true. A notification only says "look now":
+// it may come for a change that leaves the save as it was, and a change may
+// come without one (a network folder, a watch that could not be set up), so
+// the caller still compares stamps and still looks now and then. Returns
+// false when the folder cannot be watched. Main thread only.
+bool platformWatchFile(const char *name);
+
+// Whether a change of the watched file was noticed since the last call;
+// clears the note. Main thread only.
+bool platformTakeFileChange();

@@ -1,7 +1,8 @@
 // The frame renderer. Every frame is drawn from scratch out of viewerState:
-// the map as a textured square in the plane z = -zoom, each package and
-// rampage as a small marker in the same plane, then the counter panel or the
-// help page in pixel coordinates over it.
+// the map as a textured square in the plane z = -zoom, the markers just
+// collected as outlines, each package and rampage as a small marker in the
+// same plane, then the counter panel or the help page in pixel coordinates
+// over it, and last the status line (which F12's picture leaves out).
 #include "render/frame.h"
 
 #include <cmath>
@@ -14,6 +15,8 @@
 #include "platform/platform.h"
 #include "render/font.h"
 #include "render/gl.h"
+#include "render/marker_palette.h"
+#include "render/screenshot.h"
 
 namespace {
 
@@ -85,16 +88,19 @@ constexpr bool allHelpLinesAre34Characters() {
 }
 static_assert(allHelpLinesAre34Characters(), "the help page is laid out for 34-character lines");
 
-void drawDownTriangle() {
-  glBegin(GL_TRIANGLES);
+// Each shape is drawn filled, or as the outline of a collected marker.
+enum ShapeStyle { SHAPE_FILLED, SHAPE_OUTLINE };
+
+void drawDownTriangle(ShapeStyle style) {
+  glBegin(style == SHAPE_FILLED ? GL_TRIANGLES : GL_LINE_LOOP);
   glVertex2f(-0.01f, 0.01f);
   glVertex2f(0.01f, 0.01f);
   glVertex2f(0.0f, -0.01f);
   glEnd();
 }
 
-void drawSquare() {
-  glBegin(GL_QUADS);
+void drawSquare(ShapeStyle style) {
+  glBegin(style == SHAPE_FILLED ? GL_QUADS : GL_LINE_LOOP);
   glVertex2f(0.008f, -0.008f);
   glVertex2f(-0.008f, -0.008f);
   glVertex2f(-0.008f, 0.008f);
@@ -102,8 +108,8 @@ void drawSquare() {
   glEnd();
 }
 
-void drawUpTriangle() {
-  glBegin(GL_TRIANGLES);
+void drawUpTriangle(ShapeStyle style) {
+  glBegin(style == SHAPE_FILLED ? GL_TRIANGLES : GL_LINE_LOOP);
   glVertex2f(0.0f, 0.01f);
   glVertex2f(0.01f, -0.01f);
   glVertex2f(-0.01f, -0.01f);
@@ -136,40 +142,55 @@ void drawMap() {
   glPopMatrix();
 }
 
-// Packages in red (a component of 255 is clamped to 1), shaped by height.
+// A package is shaped by its height; a rampage is a down triangle whatever
+// its height.
+void drawMarker(const PickupMarker &marker, MarkerKind kind, ShapeStyle style) {
+  moveToMarker(marker);
+  if (kind == MARKER_RAMPAGE || marker.z < LOW_HEIGHT || std::isnan(marker.z)) {
+    drawDownTriangle(style);
+  } else if (marker.z <= HIGH_HEIGHT) {
+    drawSquare(style);
+  } else {
+    drawUpTriangle(style);
+  }
+  glPopMatrix();
+}
+
+const MarkerColours &colours() { return markerColours(viewerState.markerPalette); }
+
+// Collected markers: outlines in their kind's colour, under the live ones.
+void drawCollected() {
+  glDisable(GL_TEXTURE_2D);
+  for (int32_t i = 0; i < viewerState.collectedCount; ++i) {
+    const CollectedMarker &collected = viewerState.collected[i];
+    glColor3fv(collected.kind == MARKER_PACKAGE ? colours().package : colours().rampage);
+    drawMarker(collected.marker, collected.kind, SHAPE_OUTLINE);
+  }
+}
+
+// Packages (red in the standard palette), shaped by height.
 void drawPackages() {
-  glColor3f(255.0f, 0.0f, 0.0f);
+  glColor3fv(colours().package);
   glDisable(GL_TEXTURE_2D);
   for (int32_t i = 0; i < viewerState.packageCount; ++i) {
-    const PickupMarker &marker = viewerState.packages[i];
-    moveToMarker(marker);
-    if (marker.z < LOW_HEIGHT || std::isnan(marker.z)) {
-      drawDownTriangle();
-    } else if (marker.z <= HIGH_HEIGHT) {
-      drawSquare();
-    } else {
-      drawUpTriangle();
-    }
-    glPopMatrix();
+    drawMarker(viewerState.packages[i], MARKER_PACKAGE, SHAPE_FILLED);
   }
 }
 
-// Rampages are green down triangles whatever their height.
+// Rampages (green in the standard palette).
 void drawRampages() {
-  glColor3f(0.0f, 255.0f, 0.0f);
+  glColor3fv(colours().rampage);
   for (int32_t i = 0; i < viewerState.rampageCount; ++i) {
-    moveToMarker(viewerState.rampages[i]);
-    drawDownTriangle();
-    glPopMatrix();
+    drawMarker(viewerState.rampages[i], MARKER_RAMPAGE, SHAPE_FILLED);
   }
 }
 
-// The route of 'R': one thin line from its start through every stop, in the
-// plane of the map, under the markers.
+// The route of 'R': one thin line in the palette's route colour from its
+// start through every stop, in the plane of the map, under the markers.
 void drawRoute() {
   const ViewerState &state = viewerState;
   glDisable(GL_TEXTURE_2D);
-  glColor3f(ROUTE_LINE_COLOUR[0], ROUTE_LINE_COLOUR[1], ROUTE_LINE_COLOUR[2]);
+  glColor3fv(colours().routeLine);
   glBegin(GL_LINE_STRIP);
   const PickupMarker start{static_cast<float>(state.routeStartX), static_cast<float>(state.routeStartY), 0.0f};
   const ScenePoint first = markerScenePoint(start);
@@ -264,6 +285,25 @@ void drawOverlayText(const InfoText &info) {
   drawText(x, 176, " for help");
 }
 
+// The status line (where F12's picture went) stands at the bottom left, above
+// the information line when that is shown, on a strip like the panel's.
+void drawStatusLine(const InfoText &info) {
+  if (viewerState.statusLine[0] == '\0') return;
+  const int32_t height = viewerState.windowHeight;
+  const int32_t stripBottom = info.count > 0 ? info.top - INFO_INSET / 2 : height;
+  const int32_t textTop =
+      info.count > 0 ? stripBottom - INFO_INSET / 2 - GLYPH_SIZE : height - INFO_INSET - GLYPH_SIZE;
+  const int32_t length = static_cast<int32_t>(std::strlen(viewerState.statusLine));
+  glLoadIdentity();  // the text drawn before left its pen's translation
+  glDisable(GL_TEXTURE_2D);
+  glEnable(GL_BLEND);
+  glColor4f(0.2f, 0.2f, 0.2f, 0.7f);
+  fillRectangle(0, textTop - INFO_INSET / 2, length * GLYPH_SIZE + 2 * INFO_INSET, stripBottom);
+  glEnable(GL_TEXTURE_2D);
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+  drawText(INFO_INSET, textTop, viewerState.statusLine);
+}
+
 void leaveOverlay() {
   glDisable(GL_BLEND);
   glMatrixMode(GL_PROJECTION);
@@ -287,6 +327,7 @@ void renderFrame() {
 
   drawMap();
   if (viewerState.showRoute) drawRoute();
+  drawCollected();
   if (packagesShown()) drawPackages();
   if (rampagesShown()) drawRampages();
 
@@ -295,6 +336,10 @@ void renderFrame() {
   enterOverlay();
   drawOverlayBackground(info);
   drawOverlayText(info);
+  // F12's picture is the frame as drawn so far: without the line that then
+  // says where it went.
+  saveScreenshotIfWanted();
+  drawStatusLine(info);
   leaveOverlay();
 
   platformSwapBuffers();

@@ -8,7 +8,9 @@ struct PickupMarker;
 // resize, and the state that initGraphics set. Leaves the model-view matrix
 // selected, both matrix stacks as it found them, texturing on with the font
 // texture bound, blending off, the colour white and the text blend function
-// (GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR) set. Allocates nothing.
+// (GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR) set. Allocates nothing, except a copy
+// of the frame when F12 asked for a picture (render/screenshot.h), taken
+// before the status line is drawn over it.
 void renderFrame();
 
 // Where a marker's centre stands in the scene: its savegame x and y scaled to

@@ -2,6 +2,7 @@
 #include "render/resources.h"
 
 #include <cstdio>
+#include <cstring>
 #include <type_traits>
 
 #include "app/viewer_state.h"
@@ -28,13 +29,14 @@ bool glVersionAtLeast(int major, int minor) {
 
 void initGraphics() { initGraphicsFrom(FONT_PICTURE, MAP_PICTURE); }
 
-bool initGraphicsFrom(const char *fontPath, const char *mapPath) {
+bool initGraphicsFrom(const char *fontPath, const char *mapPath, const char *fontFallback,
+                      const char *mapFallback) {
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
   glEnable(GL_POLYGON_SMOOTH);
-  const bool fontLoaded = loadTexture(fontPath, &viewerState.fontTexture);
+  const bool fontLoaded = loadTexture(fontPath, &viewerState.fontTexture, fontFallback);
   buildFont();
-  const bool mapLoaded = loadTexture(mapPath, &viewerState.mapTexture);
+  const bool mapLoaded = loadTexture(mapPath, &viewerState.mapTexture, mapFallback);
   // The map is drawn once, edge to edge: with the default wrap, linear
   // filtering along its border mixes in the opposite border's texels, a strip
   // of the other side's colour. Clamp-to-edge came with OpenGL 1.2; a 1.1
@@ -48,8 +50,12 @@ bool initGraphicsFrom(const char *fontPath, const char *mapPath) {
   return fontLoaded && mapLoaded;
 }
 
-bool loadTexture(const char *fileName, uint32_t *textureName) {
+bool loadTexture(const char *fileName, uint32_t *textureName, const char *fallbackName) {
   ImageRecord *image = loadDibFile(fileName);
+  // The refused file has had its box, which stays the only report.
+  if (!image && fallbackName && fallbackName[0] != '\0' && std::strcmp(fallbackName, fileName) != 0) {
+    image = loadDibFile(fallbackName);
+  }
   glGenTextures(1, textureName);
   glBindTexture(GL_TEXTURE_2D, *textureName);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);

@@ -17,14 +17,20 @@ constexpr const char *MAP_PICTURE = "THmap.bmp";
 // been reported by the loader's own box, which names the path as given; its
 // texture is still created but stays without an image, so that part of the
 // frame is drawn untextured. Needs a current OpenGL context.
+// A picture refused after its box is taken from its bundled copy instead
+// (fontFallback, mapFallback: the program's own copies, or null or empty when
+// there are none), unless that is the very file just refused: a picture of
+// the player's own that the loader cannot read still leaves a usable map.
 // Returns whether both pictures loaded.
-bool initGraphicsFrom(const char *fontPath, const char *mapPath);
+bool initGraphicsFrom(const char *fontPath, const char *mapPath, const char *fontFallback = nullptr,
+                      const char *mapFallback = nullptr);
 
 // initGraphicsFrom("font.bmp", "THmap.bmp"): both pictures from the working
 // directory.
 void initGraphics();
 
 // Creates a new 2D texture from the named BMP file (linear filters, default
-// wrap) and stores its name in *textureName. The new texture is left bound.
-// Returns whether the picture loaded.
-bool loadTexture(const char *fileName, uint32_t *textureName);
+// wrap) and stores its name in *textureName; when that file is refused, from
+// fallbackName as initGraphicsFrom says. The new texture is left bound.
+// Returns whether a picture loaded.
+bool loadTexture(const char *fileName, uint32_t *textureName, const char *fallbackName = nullptr);

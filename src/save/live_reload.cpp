@@ -1,17 +1,18 @@
-// Live reload of the loaded save.
+// Live reload of the shown save.
 #include "save/live_reload.h"
 
-#include <cstdint>
+#include <cstdlib>
 
+#include "app/collected.h"
 #include "app/collecting_route.h"
 #include "app/viewer_state.h"
-#include "platform/platform.h"
 #include "save/savegame.h"
 
 namespace {
 
 bool sameStamp(const FileStamp &a, const FileStamp &b) {
-  return a.exists == b.exists && a.size == b.size && a.modified == b.modified;
+  return a.exists == b.exists && a.size == b.size && a.modified == b.modified && a.changed == b.changed &&
+         a.volume == b.volume && a.fileIndex == b.fileIndex;
 }
 
 // Milliseconds from `now` to the next check on the wrapping clock, or 0 when
@@ -22,27 +23,44 @@ uint32_t untilNextCheck(uint32_t now) {
   return left <= RELOAD_CHECK_INTERVAL_MS ? left : 0;
 }
 
+void discardMarkers(const SavegameMarkers &markers) {
+  std::free(markers.packages);
+  std::free(markers.rampages);
+}
+
 }  // namespace
 
-void watchSavegame() {
-  viewerState.saveStamp = platformFileStamp(viewerState.saveFileName);
+void watchSavegame(const FileStamp &stamp) {
+  viewerState.saveStamp = stamp;
   viewerState.reloadPending = 0;
+  // Without a watch the periodic look still finds every change.
+  platformWatchFile(viewerState.saveFileName);
 }
 
 bool reloadSavegameIfChanged(uint32_t now) {
   ViewerState &state = viewerState;
-  if (state.saveFileName[0] == '\0' || untilNextCheck(now) > 0) return false;
+  if (state.saveFileName[0] == '\0') return false;
+  const bool notified = platformTakeFileChange();
+  if (!notified && untilNextCheck(now) > 0) return false;
   state.nextReloadCheck = now + RELOAD_CHECK_INTERVAL_MS;
 
-  // The stamp is taken before the read: a write that lands during the read
-  // changes the stamp again and is read at the next check.
-  const FileStamp stamp = platformFileStamp(state.saveFileName);
-  if (!state.reloadPending && sameStamp(stamp, state.saveStamp)) return false;
-  state.saveStamp = stamp;
+  const FileStamp before = platformFileStamp(state.saveFileName);
+  if (!state.reloadPending && sameStamp(before, state.saveStamp)) return false;
+  state.saveStamp = before;
   state.reloadPending = 1;
 
   SavegameMarkers markers;
   if (readSavegameMarkers(state.saveFileName, &markers) != SAVEGAME_READ) return false;
+  // A write that landed during the read may have left half of one version and
+  // half of the next in what was read, even when it parsed: only a file that
+  // stood still is shown.
+  if (!sameStamp(platformFileStamp(state.saveFileName), before)) {
+    discardMarkers(markers);
+    state.nextReloadCheck = now + RELOAD_RETRY_MS;
+    return false;
+  }
+
+  noteCollectedMarkers(markers);
   routeBeforeReload(markers);
   adoptSavegameMarkers(markers);
   state.reloadPending = 0;

@@ -1,26 +1,38 @@
-// Following the loaded save as the game rewrites it: about once a second the
-// file's size and modification time are looked at, and a changed file is read
-// again quietly.
+// Following the shown save as the game rewrites it: the platform tells when
+// the save's folder saw it written (where it can), and about once a second the
+// file's stamp is looked at anyway; a changed file is read again quietly, and
+// the read is kept only when the file stood still while it was read.
 #pragma once
 
 #include <cstdint>
 
+#include "platform/platform.h"
+
 // Milliseconds between two looks at the save.
 constexpr uint32_t RELOAD_CHECK_INTERVAL_MS = 1000;
+// Milliseconds before a read that a write overtook is made again.
+constexpr uint32_t RELOAD_RETRY_MS = 50;
 
-// Notes the current stamp of the save in viewerState.saveFileName as the one
-// already read, so that only later changes count. Called just before a save
-// is read on the user's request.
-void watchSavegame();
+// Makes the save in viewerState.saveFileName, just read and shown, the one
+// followed: `stamp`, taken just before that read, is the version shown, so
+// that only later changes count, and the platform watches the file from now
+// on.
+void watchSavegame(const FileStamp &stamp);
 
-// Looks at the save when a check is due at `now` (the platform's millisecond
-// clock, which may wrap). When its stamp changed since it was last read, or an
-// earlier changed version did not read cleanly, reads it again: a clean read
-// replaces the lists (returns true, a frame is due); a failed one (the game
-// may still be writing) shows no box, keeps the lists exactly as they were and
-// is tried again at the next check. Without a save nothing is looked at.
+// Looks at the save when the platform noticed it written or a check is due at
+// `now` (the platform's millisecond clock, which may wrap). When its stamp
+// changed since it was last read, or an earlier changed version did not read
+// cleanly, reads it again: a clean read of a file whose stamp is the same
+// after the read as before it replaces the lists (returns true, a frame is
+// due). A failed read (the game may still be writing) shows no box, keeps the
+// lists exactly as they were and is tried again at the next check or
+// notification, even when the stamp does not move in between (a permission
+// given back). A read during which the stamp moved is thrown away, even when
+// it parsed, and made again RELOAD_RETRY_MS later or at the next notification.
+// Without a save nothing is looked at.
 bool reloadSavegameIfChanged(uint32_t now);
 
-// Milliseconds from `now` until reloadSavegameIfChanged has something to do:
-// 0 when a check is due, UINT32_MAX when no save is named.
+// Milliseconds from `now` until reloadSavegameIfChanged has something to do
+// without a notification: 0 when a check is due, UINT32_MAX when no save is
+// named.
 uint32_t millisecondsUntilReloadCheck(uint32_t now);

@@ -4,11 +4,38 @@
 
 #include <cstring>
 
+#include "app/collected.h"
 #include "app/collecting_route.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
 #include "save/live_reload.h"
 #include "save/savegame.h"
+
+namespace {
+
+// Reads the save at path (260 bytes, the name zero-filled behind) and, only
+// when it reads cleanly, makes it the shown and followed save: its 260 bytes
+// go into destination (saveFileName), its markers into the lists, and its
+// stamp, taken before the read, becomes the version shown. A save that does
+// not read gets the reader's box and changes nothing at all: the save on
+// screen stays the one followed.
+bool openSave(const char *path, char *destination) {
+  const FileStamp stamp = platformFileStamp(path);
+  SavegameMarkers markers;
+  const SavegameStatus status = readSavegameMarkers(path, &markers);
+  if (status != SAVEGAME_READ) {
+    showSavegameError(status);
+    return false;
+  }
+  std::memcpy(destination, path, SAVE_PATH_SIZE);
+  forgetCollectedMarkers();  // opened afresh: the dialog, the command line or a drop
+  adoptSavegameMarkers(markers);
+  routeAfterOpen();
+  watchSavegame(stamp);
+  return true;
+}
+
+}  // namespace
 
 void openSavegameDialog(char *destination) {
   // A fresh buffer every time, so the chooser never starts from the path
@@ -19,11 +46,7 @@ void openSavegameDialog(char *destination) {
   // A chooser that broke its contract and left no terminator must not make
   // the reader run off the end of the name.
   if (std::memchr(path, '\0', sizeof path) == nullptr || path[0] == '\0') return;
-  std::memcpy(destination, path, sizeof path);
-  // The one caller passes saveFileName, which is what the reader opens; from
-  // now on it is followed as the game rewrites it.
-  watchSavegame();
-  if (loadSavegame()) routeAfterOpen();
+  openSave(path, destination);
 }
 
 bool openSavegameFile(const char *path) {
@@ -33,12 +56,10 @@ bool openSavegameFile(const char *path) {
     showErrorBox(PATH_TOO_LONG, "Error !");
     return false;
   }
-  std::memset(viewerState.saveFileName, 0, SAVE_PATH_SIZE);
-  std::memcpy(viewerState.saveFileName, path, length);
-  watchSavegame();
-  const bool loaded = loadSavegame();
-  if (loaded) routeAfterOpen();
-  return loaded;
+  char name[SAVE_PATH_SIZE];
+  std::memset(name, 0, sizeof name);
+  std::memcpy(name, path, length);
+  return openSave(name, viewerState.saveFileName);
 }
 
 bool acceptChosenPath(const char *text, size_t length, char *path) {

@@ -5,23 +5,25 @@
 
 // Shows the platform's open-file chooser (title "Open a File", one filter
 // "KZR TH Savegames" for "*.b", an empty name every time). When the user
-// confirms a file whose path fits in 259 bytes, all 260 bytes of the chosen
-// path (the path, its terminator and the zero bytes behind it) are copied into
-// destination, a 260-byte buffer, and loadSavegame runs at once. Cancelling,
-// a failed chooser or a longer path change nothing. Returns when the chooser
-// has closed and any load has finished.
+// confirms a file whose path fits in 259 bytes, the save is read at once, as
+// loadSavegame reads it: when it reads cleanly, all 260 bytes of the chosen
+// path (the path, its terminator and the zero bytes behind it) are copied
+// into destination, a 260-byte buffer (the one caller passes saveFileName),
+// its markers are shown and it is followed from then on. A save that does not
+// read gets the reader's box and changes nothing, neither the markers nor the
+// save followed; so do cancelling, a failed chooser or a longer path, without
+// a box. Returns when the chooser has closed and any load has finished.
 void openSavegameDialog(char *destination);
 
 // What the user is told about a path too long for the 260-byte savegame name.
 constexpr char PATH_TOO_LONG[] = "The path of the chosen file is too long !";
 
-// Opens the save at path exactly as if it had been chosen in the dialog (the
-// dialog ends here too): the path goes into saveFileName, the save is read at
-// once, with the reader's boxes on failure, and from then on it is followed
-// as the game rewrites it. A path longer than 259 bytes gets a box and
-// changes nothing; an empty one changes nothing. Returns whether the lists
-// were replaced. Used for a save named on the command line or dropped on the
-// window.
+// Opens the save at path exactly as if it had been chosen in the dialog: read
+// at once, with the reader's boxes on failure; only a save that read cleanly
+// goes into saveFileName and is followed as the game rewrites it. A path
+// longer than 259 bytes gets a box and changes nothing; an empty one changes
+// nothing. Returns whether the lists were replaced. Used for a save named on
+// the command line or dropped on the window.
 bool openSavegameFile(const char *path);
 
 // Turns what a chooser printed into a path: the text, less one trailing line

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/collected.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
 
@@ -168,11 +169,11 @@ SavegameStatus readMarkers(Bytes &save, SavegameMarkers *markers) {
     const unsigned char *record = table + i * RECORD_SIZE;
     unsigned char kind = record[KIND_OFFSET];
     if (kind == PICKUP_KIND_PACKAGE) {
-      ++read.packageTotal;
       if (read.packageCount < PACKAGE_CAPACITY) read.packages[read.packageCount++] = markerFromRecord(record);
+      ++read.packageTotal;
     } else if (kind == PICKUP_KIND_RAMPAGE) {
-      ++read.rampageTotal;
       if (read.rampageCount < RAMPAGE_CAPACITY) read.rampages[read.rampageCount++] = markerFromRecord(record);
+      ++read.rampageTotal;
     }
   }
   *markers = read;
@@ -219,6 +220,7 @@ bool loadSavegame() {
     showSavegameError(status);
     return false;
   }
+  forgetCollectedMarkers();  // opened afresh: the dialog, the command line or a drop
   adoptSavegameMarkers(markers);
   return true;
 }

@@ -18,14 +18,13 @@ enum SavegameStatus {
 };
 
 // Marker lists read from one save, not yet in viewerState. Both lists come
-// from malloc with room for 100 and 35 markers.
+// from malloc with room for 100 and 35 markers. The totals count every
+// package and rampage record of the save's table, kept in a list or not.
 struct SavegameMarkers {
   PickupMarker *packages = nullptr;
   int32_t packageCount = 0;
   PickupMarker *rampages = nullptr;
   int32_t rampageCount = 0;
-  // Every package and rampage record of the save's table, kept in a list or
-  // not: above 100 and 35 the lists hold only the first.
   int32_t packageTotal = 0;
   int32_t rampageTotal = 0;
 };
@@ -49,11 +48,12 @@ void adoptSavegameMarkers(const SavegameMarkers &markers);
 // be opened or is not a regular file ("Error ! : Error opening file !"), that
 // is truncated or damaged, or whose table does not fit in memory ("Error ! :
 // Out of memory !") is reported in one message box and leaves the lists and
-// counts exactly as they were. Returns whether the lists were replaced.
+// counts exactly as they were. Returns whether the lists were replaced; a
+// save read so is opened afresh, with no collected markers (app/collected.h).
 bool loadSavegame();
 
-// Shows the one box of a read that failed (any status but SAVEGAME_READ), as
-// loadSavegame does.
+// The one box loadSavegame shows for a save that did not read (status is
+// anything but SAVEGAME_READ, which shows nothing).
 void showSavegameError(SavegameStatus status);
 
 // Shows "heading : message" in a modal box owned by the main window, under

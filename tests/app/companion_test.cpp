@@ -5,7 +5,9 @@
 
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "app/map_point.h"
 #include "app/viewer_state.h"
@@ -16,6 +18,15 @@
 
 namespace {
 
+// What the stamp hook does to the stamps of the save (the platform's stand-in
+// calls it with every stamp it hands out).
+std::vector<unsigned char> bytesWrittenDuringRead;
+int stampsBeforeWrite = 0;
+void writeAfterStamps(const char *name, FileStamp *) {
+  if (stampsBeforeWrite > 0 && --stampsBeforeWrite == 0) writeBytes(name, bytesWrittenDuringRead);
+}
+void frozenStamp(const char *, FileStamp *stamp) { *stamp = FileStamp{true, 1, 2, 3, 4, 5}; }
+
 class CompanionTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -24,31 +35,56 @@ class CompanionTest : public ::testing::Test {
     savePath = temporaryPath("companion.b");
     writeBytes(savePath, makeSavegame({pickup(154, 10, 20, 5), pickup(127, -50, -60, 0)}));
   }
-  void TearDown() override { resetViewerState(); }
+  void TearDown() override {
+    headlessSetStampHook(nullptr);
+    resetViewerState();
+  }
 
-  // Rewrites the save with `packages` packages and no rampage.
-  void rewriteSave(int packages) {
+  // A save with `packages` packages and no rampage.
+  static std::vector<unsigned char> packagesSave(int packages) {
     std::vector<PickupRecord> pickups;
     for (int i = 0; i < packages; ++i) pickups.push_back(pickup(154, 100.0f * i, 0, 12));
-    writeBytes(savePath, makeSavegame(pickups));
+    return makeSavegame(pickups);
   }
+  void rewriteSave(int packages) { writeBytes(savePath, packagesSave(packages)); }
 
   std::string savePath;
 };
 
-TEST_F(CompanionTest, OpeningByPathIsTheDialogsLoadWithItsBoxes) {
+// A failed open ('O', an argument, a drop) gets its box and changes nothing
+// that is followed: a rewrite of the save on screen still shows, a good save
+// written over the name that failed does not.
+TEST_F(CompanionTest, AFailedOpenLeavesTheShownSaveFollowed) {
   ASSERT_TRUE(openSavegameFile(savePath.c_str()));
   EXPECT_STREQ(viewerState.saveFileName, savePath.c_str());
+  EXPECT_EQ(headlessWatchedFile(), savePath);
   EXPECT_EQ(viewerState.packageCount, 1);
   EXPECT_EQ(viewerState.rampageCount, 1);
   EXPECT_TRUE(headlessMessageBoxes().empty());
 
-  // A missing file: the reader's box, and the markers stay.
+  // A missing file and a damaged one: the reader's boxes, and the markers,
+  // the name and the watch stay.
   const std::string missing = temporaryPath("missing.b");
   EXPECT_FALSE(openSavegameFile(missing.c_str()));
-  ASSERT_EQ(headlessMessageBoxes().size(), 1u);
+  const std::string damaged = temporaryPath("damaged.b");
+  const std::vector<unsigned char> good = packagesSave(5);
+  writeBytes(damaged, std::vector<unsigned char>(good.begin(), good.begin() + good.size() / 2));
+  EXPECT_FALSE(openSavegameFile(damaged.c_str()));
+  ASSERT_EQ(headlessMessageBoxes().size(), 2u);
   EXPECT_EQ(headlessMessageBoxes()[0].text, "Error ! : Error opening file !");
+  EXPECT_EQ(headlessMessageBoxes()[1].text.rfind("Error ! : ", 0), 0u);
+  EXPECT_STREQ(viewerState.saveFileName, savePath.c_str());
+  EXPECT_EQ(headlessWatchedFile(), savePath);
   EXPECT_EQ(viewerState.packageCount, 1);
+
+  uint32_t now = 5000;
+  rewriteSave(7);
+  EXPECT_TRUE(reloadSavegameIfChanged(now));
+  EXPECT_EQ(viewerState.packageCount, 7);
+  writeBytes(damaged, good);
+  headlessNoteFileChange();
+  EXPECT_FALSE(reloadSavegameIfChanged(now + RELOAD_CHECK_INTERVAL_MS));
+  EXPECT_EQ(viewerState.packageCount, 7);
 
   // A path that does not fit the 260-byte name: a box, nothing changes.
   headlessClearMessageBoxes();
@@ -56,13 +92,15 @@ TEST_F(CompanionTest, OpeningByPathIsTheDialogsLoadWithItsBoxes) {
   EXPECT_FALSE(openSavegameFile(tooLong.c_str()));
   ASSERT_EQ(headlessMessageBoxes().size(), 1u);
   EXPECT_EQ(headlessMessageBoxes()[0].text, "Error ! : The path of the chosen file is too long !");
-  EXPECT_STREQ(viewerState.saveFileName, missing.c_str());
+  EXPECT_STREQ(viewerState.saveFileName, savePath.c_str());
 }
 
 // The game rewrites the save: more markers, fewer, and once a version cut
-// short mid-write. Only a check that is due looks at the file; a changed file
-// that reads cleanly replaces the lists, a damaged one keeps them, shows no
-// box and is tried again at every check until it reads cleanly.
+// short mid-write. A notification of the platform or a check that is due
+// looks at the file; a changed file that reads cleanly replaces the lists, a
+// damaged one keeps them, shows no box and is tried again at every check
+// until it reads cleanly, even on a file system whose stamp does not move
+// when it does.
 TEST_F(CompanionTest, ReloadFollowsTheSaveQuietlyAndRetriesUntilClean) {
   EXPECT_FALSE(reloadSavegameIfChanged(0));  // nothing named: nothing to look at
   EXPECT_EQ(millisecondsUntilReloadCheck(0), UINT32_MAX);
@@ -73,34 +111,40 @@ TEST_F(CompanionTest, ReloadFollowsTheSaveQuietlyAndRetriesUntilClean) {
   EXPECT_EQ(millisecondsUntilReloadCheck(now), RELOAD_CHECK_INTERVAL_MS);
 
   rewriteSave(7);
-  EXPECT_FALSE(reloadSavegameIfChanged(now + 10));  // not due yet
+  EXPECT_FALSE(reloadSavegameIfChanged(now + 10));  // not due yet, no notification
   EXPECT_EQ(viewerState.packageCount, 1);
-  now += RELOAD_CHECK_INTERVAL_MS;
-  EXPECT_TRUE(reloadSavegameIfChanged(now));
+  headlessNoteFileChange();
+  EXPECT_TRUE(reloadSavegameIfChanged(now + 20));
   EXPECT_EQ(viewerState.packageCount, 7);
   EXPECT_EQ(viewerState.rampageCount, 0);
+  rewriteSave(8);
+  now += 20 + RELOAD_CHECK_INTERVAL_MS;  // without a notification, the next look
+  EXPECT_TRUE(reloadSavegameIfChanged(now));
+  EXPECT_EQ(viewerState.packageCount, 8);
 
   // Half of a save with fewer markers: no box, the lists stay, and the same
-  // half-written file is tried again at the next check.
+  // half-written file is tried again at the next check, now with a stamp that
+  // never moves again.
   std::vector<PickupRecord> three;
   for (int i = 0; i < 3; ++i) three.push_back(pickup(127, 1, 2, 3));
   std::vector<unsigned char> bytes = makeSavegame(three);
   writeBytes(savePath, std::vector<unsigned char>(bytes.begin(), bytes.begin() + bytes.size() / 2));
+  headlessSetStampHook(frozenStamp);
   now += RELOAD_CHECK_INTERVAL_MS;
   EXPECT_FALSE(reloadSavegameIfChanged(now));
-  EXPECT_EQ(viewerState.packageCount, 7);
-  EXPECT_EQ(viewerState.reloadPending, 1);
+  EXPECT_EQ(viewerState.packageCount, 8);
   now += RELOAD_CHECK_INTERVAL_MS;
   EXPECT_FALSE(reloadSavegameIfChanged(now));
-  EXPECT_EQ(viewerState.packageCount, 7);
+  EXPECT_EQ(viewerState.packageCount, 8);
 
-  // The game finishes writing: the next check reads it.
+  // The game finishes writing (or a permission comes back): the next check
+  // reads it, though the stamp says nothing changed.
   writeBytes(savePath, bytes);
   now += RELOAD_CHECK_INTERVAL_MS;
   EXPECT_TRUE(reloadSavegameIfChanged(now));
   EXPECT_EQ(viewerState.packageCount, 0);
   EXPECT_EQ(viewerState.rampageCount, 3);
-  EXPECT_EQ(viewerState.reloadPending, 0);
+  headlessSetStampHook(nullptr);
 
   // The file gone for a moment is a failed reload like any other.
   std::remove(savePath.c_str());
@@ -108,6 +152,38 @@ TEST_F(CompanionTest, ReloadFollowsTheSaveQuietlyAndRetriesUntilClean) {
   EXPECT_FALSE(reloadSavegameIfChanged(now));
   EXPECT_EQ(viewerState.rampageCount, 3);
   EXPECT_TRUE(headlessMessageBoxes().empty());
+}
+
+// The game writes again while the viewer reads: what was read parses, but the
+// stamp moved during the read, so it is thrown away and read again shortly.
+TEST_F(CompanionTest, AReadThatAWriteOvertookIsNeverShown) {
+  ASSERT_TRUE(openSavegameFile(savePath.c_str()));
+  rewriteSave(7);
+  bytesWrittenDuringRead = packagesSave(3);
+  stampsBeforeWrite = 1;  // right after the stamp taken before the read
+  headlessSetStampHook(writeAfterStamps);
+  const uint32_t now = 5000;
+  EXPECT_FALSE(reloadSavegameIfChanged(now));
+  EXPECT_EQ(viewerState.packageCount, 1);
+  EXPECT_EQ(millisecondsUntilReloadCheck(now), RELOAD_RETRY_MS);
+  EXPECT_TRUE(reloadSavegameIfChanged(now + RELOAD_RETRY_MS));
+  EXPECT_EQ(viewerState.packageCount, 3);
+}
+
+// A game that writes a new file and renames it onto the save: same size and
+// same write time as the version shown, but another file.
+TEST_F(CompanionTest, ASaveReplacedByRenameIsNoticedWithTheSameSizeAndTime) {
+  rewriteSave(4);
+  ASSERT_TRUE(openSavegameFile(savePath.c_str()));
+  const std::string fresh = temporaryPath("companion_fresh.b");
+  std::vector<PickupRecord> moved(4, pickup(154, 0, 0, 12));
+  moved[0] = pickup(154, 1234, 0, 12);
+  writeBytes(fresh, makeSavegame(moved));
+  std::filesystem::last_write_time(fresh, std::filesystem::last_write_time(savePath));
+  std::filesystem::rename(fresh, savePath);
+  ASSERT_EQ(std::filesystem::file_size(savePath), packagesSave(4).size());
+  EXPECT_TRUE(reloadSavegameIfChanged(5000));
+  EXPECT_EQ(viewerState.packages[0].x, 1234.0f);
 }
 
 // The millisecond clock wraps after 49 days; a check due just past the wrap

@@ -6,9 +6,12 @@
 #include <string>
 
 #include "app/controls.h"
+#include "app/frame_schedule.h"
 #include "app/input.h"
 #include "app/viewer_state.h"
 #include "platform/headless/headless.h"
+#include "render/marker_palette.h"
+#include "save/open_dialog.h"
 #include "support/savegame_writer.h"
 
 namespace {
@@ -215,6 +218,20 @@ TEST_F(ControlsTest, ITogglesTheInformationLine) {
   EXPECT_EQ(viewerState.showHelp, 0);
 }
 
+// 'P' switches the palette and back; F12 asks once per press for a picture.
+TEST_F(ControlsTest, PSwitchesThePaletteAndF12AsksForOnePicture) {
+  press('P');
+  EXPECT_EQ(viewerState.markerPalette, PALETTE_SAFE);
+  press('P');
+  EXPECT_EQ(viewerState.markerPalette, PALETTE_STANDARD);
+  handleKeyDown(VK_CODE_F12);
+  applyControls();
+  EXPECT_EQ(viewerState.screenshotWanted, 1);
+  viewerState.screenshotWanted = 0;  // taken by the frame
+  applyControls();
+  EXPECT_EQ(viewerState.screenshotWanted, 0) << "a held F12 asks once";
+}
+
 TEST_F(ControlsTest, HTogglesOnEveryRepeat) {
   handleKeyDown('H');
   applyControls();
@@ -335,6 +352,36 @@ TEST_F(ControlsTest, OOpensTheDialogOncePerPressAndClearsItsEvent) {
   EXPECT_STREQ(viewerState.saveFileName, path.c_str());
   EXPECT_EQ(viewerState.packageCount, 1);
   EXPECT_TRUE(headlessMessageBoxes().empty());
+}
+
+// The main loops draw while something moves and otherwise rest: the first
+// frames, then only after input (noted by the loop) or while a key that acts
+// while held is down; a rest lasts until the next look at the save.
+TEST_F(ControlsTest, TheLoopRestsOnlyWhenNothingMoves) {
+  FrameSchedule schedule;
+  for (int32_t frame = 0; frame < STARTUP_FRAMES; ++frame) {
+    ASSERT_TRUE(frameWanted(&schedule));
+    noteFrameDrawn(&schedule);
+  }
+  EXPECT_FALSE(frameWanted(&schedule));
+  EXPECT_EQ(millisecondsToRest(0), IDLE_WAKEUP_MS);
+
+  handleKeyDown(VK_CODE_LEFT);
+  for (int frame = 0; frame < 3; ++frame) {
+    ASSERT_TRUE(frameWanted(&schedule));
+    applyControls();
+    noteFrameDrawn(&schedule);
+  }
+  handleKeyUp(VK_CODE_LEFT);
+  EXPECT_FALSE(frameWanted(&schedule));
+  schedule.frameDue = true;  // an event came
+  EXPECT_TRUE(frameWanted(&schedule));
+
+  const std::string path = temporaryPath("controls_rest.b");
+  writeBytes(path, makeSavegame({pickup(154, 1, 2, 3)}));
+  ASSERT_TRUE(openSavegameFile(path.c_str()));
+  viewerState.nextReloadCheck = 400;
+  EXPECT_EQ(millisecondsToRest(100), 300u);
 }
 
 }  // namespace

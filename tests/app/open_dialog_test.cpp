@@ -91,16 +91,16 @@ TEST_F(OpenDialogTest, PathLongerThan259BytesIsTreatedAsACancel) {
   const std::string longest = "/" + std::string(258, 'b');
   headlessScriptChooser({{true, longest + "\n"}});
   openSavegameDialog(viewerState.saveFileName);
-  EXPECT_STREQ(viewerState.saveFileName, longest.c_str());
   EXPECT_EQ(headlessMessageBoxes().size(), 1u);
 }
 
-TEST_F(OpenDialogTest, MissingFileIsStoredAndReportedAndTheOldMarkersStay) {
+// The save on screen stays the one followed (its name stays).
+TEST_F(OpenDialogTest, MissingFileIsReportedAndChangesNothing) {
   loadFirstSave();
   const std::string missing = temporaryPath("no_such_save.b");
   headlessScriptChooser({{true, missing}});
   openSavegameDialog(viewerState.saveFileName);
-  EXPECT_STREQ(viewerState.saveFileName, missing.c_str());
+  EXPECT_STREQ(viewerState.saveFileName, savePath.c_str());
   ASSERT_EQ(headlessMessageBoxes().size(), 1u);
   EXPECT_EQ(headlessMessageBoxes()[0].caption, "KZR Package Viewer");
   EXPECT_EQ(headlessMessageBoxes()[0].text, "Error ! : Error opening file !");

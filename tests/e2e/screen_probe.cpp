@@ -47,8 +47,8 @@ bool readPpm(const char *path, Image *image) {
 bool isRed(const unsigned char *p) { return p[0] > 200 && p[1] < 60 && p[2] < 60; }
 bool isGreen(const unsigned char *p) { return p[1] > 200 && p[0] < 60 && p[2] < 60; }
 bool isWhite(const unsigned char *p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; }
-// The route line's bright yellow.
-bool isYellow(const unsigned char *p) { return p[0] > 230 && p[1] > 190 && p[1] < 240 && p[2] < 40; }
+// The route line's magenta (the standard palette).
+bool isMagenta(const unsigned char *p) { return p[0] > 200 && p[1] < 60 && p[2] > 200; }
 
 // The clear colour (0.05, 0.05, 0.1) as the screen shows it.
 bool isBackground(const unsigned char *p) {
@@ -165,7 +165,7 @@ int main(int argc, char **argv) {
     const std::string colour = argv[7];
     bool (*match)(const unsigned char *) = colour == "red"      ? isRed
                                                  : colour == "green"  ? isGreen
-                                                 : colour == "yellow" ? isYellow
+                                                 : colour == "magenta" ? isMagenta
                                                                       : isWhite;
     long count = 0;
     for (int y = region.y0; y < region.y1; ++y) {

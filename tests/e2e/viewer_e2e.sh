@@ -114,6 +114,10 @@ if [ -n "$keep_screenshot" ]; then
   convert "$work/loaded.ppm" -crop 640x480+0+0 +repage "$keep_screenshot"
 fi
 
+# --- F12: the picture beside the save ---------------------------------------------------
+step "F12"
+check_f12_picture "$work" save loaded
+
 # --- resizing ------------------------------------------------------------------------
 step "resize"
 xdotool windowsize --sync "$viewer_window" 800 600
@@ -184,7 +188,7 @@ check_start_with_save "$work/save.b"
 # the same route, 'R' again hides it: the picture is as before.
 step "route"
 shot route_before
-route_shown() { [ "$(count "$1" 0 0 460 480 yellow)" -gt 50 ]; }
+route_shown() { [ "$(count "$1" 0 0 460 480 magenta)" -gt 50 ]; }
 no_rampages() { route_shown "$1" && [ "$(count "$1" 0 0 460 480 green)" -eq 0 ]; }
 [ "$(count route_before 0 0 460 480 green)" -gt 0 ] || fail "no rampages shown before 'K'"
 xdotool mousemove $((client_x + 120)) $((client_y + 200))

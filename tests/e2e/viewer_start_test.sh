@@ -10,6 +10,12 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 [ "$("$viewer" --version)" = "package-viewer $version" ] || fail "--version printed: $("$viewer" --version)"
 
+# --palette takes a palette's name, wherever it stands.
+[ "$("$viewer" --palette safe --version)" = "package-viewer $version" ] || fail "--palette safe --version"
+status=0
+err=$("$viewer" --palette pink 2>&1 >/dev/null) || status=$?
+[ "$status" -eq 2 ] && [[ $err == *"--palette takes 'safe' or 'standard'"* ]] || fail "--palette pink: $status $err"
+
 # No display at all, and SDL's dummy driver that draws nowhere.
 for driver in x11 dummy; do
   status=0

@@ -106,6 +106,10 @@ step "load"
 choose_file "$work/save.b"
 check_loaded
 
+# --- F12: the picture beside the save ---------------------------------------------------
+step "F12"
+check_f12_picture "$work" save loaded
+
 # --- zoom ----------------------------------------------------------------------------
 check_zoom
 # The main keyboard's '=' (the '+' key) and '-' zoom as the keypad's do.

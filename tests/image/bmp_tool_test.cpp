@@ -2,13 +2,13 @@
 // loader refuses prints its message box and exits 1, wrong usage exits 2.
 // package-tool map: pictures of other formats and headers become maps that
 // the loader reads, and a picture it cannot read leaves OUT as it was.
-#include <sys/wait.h>
-
 #include <filesystem>
 #include <fstream>
 
+#include "asset_generators/chart_colours.h"
 #include "image/image_test_support.h"
 #include "support/irregular_files.h"
+#include "support/tool_run.h"
 #include "writers/png_writer.h"
 
 namespace {
@@ -16,20 +16,6 @@ namespace {
 std::vector<unsigned char> readAll(const std::string &path) {
   std::ifstream in(path, std::ios::binary);
   return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
-}
-
-struct ToolRun {
-  int status;
-  std::string errors;
-};
-
-ToolRun runTool(const std::string &arguments) {
-  std::string errorsPath = temporaryPath("tool-stderr.txt");
-  std::string command = std::string("'") + PACKAGE_TOOL + "' " + arguments + " 2>'" + errorsPath + "'";
-  int status = std::system(command.c_str());
-  std::vector<unsigned char> errors = readAll(errorsPath);
-  std::remove(errorsPath.c_str());
-  return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1, std::string(errors.begin(), errors.end())};
 }
 
 class BmpTool : public ::testing::Test {
@@ -60,7 +46,7 @@ class BmpTool : public ::testing::Test {
 
 TEST_F(BmpTool, WritesTheUprightPictureAsPpm) {
   std::string ppm = output("tool-out.ppm");
-  ToolRun run = runTool("bmp '" + input + "' '" + ppm + "'");
+  ToolRun run = runPackageTool("bmp '" + input + "' '" + ppm + "'");
   EXPECT_EQ(run.status, 0) << run.errors;
   std::string header = "P6\n3 2\n255\n";
   std::vector<unsigned char> expected(header.begin(), header.end());
@@ -70,7 +56,7 @@ TEST_F(BmpTool, WritesTheUprightPictureAsPpm) {
 
 TEST_F(BmpTool, WritesPngByExtension) {
   std::string png = output("tool-out.PNG");
-  ToolRun run = runTool("bmp '" + input + "' '" + png + "'");
+  ToolRun run = runPackageTool("bmp '" + input + "' '" + png + "'");
   EXPECT_EQ(run.status, 0) << run.errors;
   std::vector<unsigned char> bytes = readAll(png);
   const std::vector<unsigned char> signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -84,29 +70,29 @@ TEST_F(BmpTool, WritesPngByExtension) {
 
 TEST_F(BmpTool, RefusedPicturePrintsItsBoxAndExits1) {
   std::string missing = temporaryPath("tool-missing.bmp");
-  ToolRun run = runTool("bmp '" + missing + "' '" + output("never.ppm") + "'");
+  ToolRun run = runPackageTool("bmp '" + missing + "' '" + output("never.ppm") + "'");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.errors, "Error: Failed to open DIB file " + missing + ".\n");
 
   std::string unknown = output("tool-unknown.bmp");
   writeBytes(unknown, {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0});
-  run = runTool("bmp '" + unknown + "' '" + output("never2.ppm") + "'");
+  run = runPackageTool("bmp '" + unknown + "' '" + output("never2.ppm") + "'");
   EXPECT_EQ(run.status, 1);
   EXPECT_EQ(run.errors, "Error: Unknown DIB file format.\n");
 
   forEachIrregularFile([&](const std::string &what, const std::string &irregular) {
     SCOPED_TRACE(what);
-    ToolRun refused = runTool("bmp '" + irregular + "' '" + output("never3.ppm") + "'");
+    ToolRun refused = runPackageTool("bmp '" + irregular + "' '" + output("never3.ppm") + "'");
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.errors, "Error: Failed to open DIB file " + irregular + ".\n");
   });
 }
 
 TEST_F(BmpTool, WrongUsageExits2) {
-  EXPECT_EQ(runTool("bmp").status, 2);
-  EXPECT_EQ(runTool("bmp '" + input + "'").status, 2);
-  EXPECT_EQ(runTool("bmp '" + input + "' '" + output("out.jpg") + "'").status, 2);
-  EXPECT_EQ(runTool("bmp '" + input + "' a.ppm extra").status, 2);
+  EXPECT_EQ(runPackageTool("bmp").status, 2);
+  EXPECT_EQ(runPackageTool("bmp '" + input + "'").status, 2);
+  EXPECT_EQ(runPackageTool("bmp '" + input + "' '" + output("out.jpg") + "'").status, 2);
+  EXPECT_EQ(runPackageTool("bmp '" + input + "' a.ppm extra").status, 2);
 }
 
 // A picture for package-tool map: 0xRRGGBB colours, top row first.
@@ -149,7 +135,7 @@ class MapTool : public ::testing::Test {
   void TearDown() override { std::filesystem::remove_all(folder); }
   std::string path(const std::string &name) const { return folder + "/" + name; }
   ToolRun map(const std::string &input, const std::string &output, const std::string &options = "") {
-    return runTool("map '" + input + "' '" + output + "'" + options);
+    return runPackageTool("map '" + input + "' '" + output + "'" + options);
   }
   ImagePtr load(const std::string &name) {
     headlessClearMessageBoxes();
@@ -240,13 +226,61 @@ TEST_F(MapTool, UnreadablePictureOrFolderExits1AndLeavesOutAsItWas) {
   EXPECT_EQ(files, 5u);
 }
 
-TEST_F(MapTool, SizeMustBeAPowerOfTwoUpTo4096) {
+TEST_F(MapTool, BadSizeOrWorldExits2AndWritesNothing) {
   writePng(path("in.png"), Picture{1, 1, {0x336699}});
   for (const char *size : {"3", "0", "8192", "1024x1024", "-4"}) {
     EXPECT_EQ(map(path("in.png"), path("out.bmp"), std::string(" --size ") + size).status, 2) << size;
   }
-  EXPECT_EQ(runTool("map '" + path("in.png") + "'").status, 2);
+  // Not four finite numbers; edges the wrong way round or equal; wholly
+  // outside the square; narrower than one of its pixels (250 units at 16).
+  for (const char *world : {"1,2,3", "0,0,1,1,1", "0,0,nan,1", "0,0,inf,1", "a,0,1,1", "0,0,1,1x", "1,0,0,1",
+                            "0,1,1,1", "2000,0,3000,1", "-1e308,0,1e308,1", "0,0,200,1000 --size 16"}) {
+    const ToolRun run = map(path("in.png"), path("out.bmp"), std::string(" --world ") + world);
+    EXPECT_EQ(run.status, 2) << world;
+    EXPECT_EQ(run.errors.rfind("package-tool map: --world ", 0), 0u) << run.errors;
+  }
+  EXPECT_EQ(runPackageTool("map '" + path("in.png") + "'").status, 2);
   EXPECT_FALSE(std::filesystem::exists(path("out.bmp")));
+}
+
+// --world puts the picture's edges at those savegame coordinates: pixel for
+// pixel where the picture's scale meets the map's, cropped at the square's
+// edge, and the chart's paper wherever the picture does not reach.
+TEST_F(MapTool, WorldPlacesThePictureExactlyAndCropsIt) {
+  Picture picture{8, 8, {}};
+  for (uint32_t y = 0; y < 8; ++y) {
+    for (uint32_t x = 0; x < 8; ++x) picture.colours.push_back((x * 30 + 10) << 16 | (y * 30 + 10) << 8 | 0x80);
+  }
+  writePng(path("in.png"), picture);
+  const uint32_t paper = CHART_PAPER[0] << 16 | CHART_PAPER[1] << 8 | CHART_PAPER[2];
+  struct Case {
+    const char *options;
+    int32_t side;
+    int32_t left, top;        // where the picture's shown part starts on the map, top row first
+    int32_t fromX, fromY;     // the picture pixel shown there
+    int32_t columns, rows;    // how much of the picture shows
+  };
+  // 8 pixels of 250 units in the middle of a 16-pixel map; then the
+  // picture's bottom-left quarter in the top-right quarter of an 8-pixel map.
+  const Case cases[] = {{" --size 16 --world -1000,-1000,1000,1000", 16, 4, 4, 0, 0, 8, 8},
+                        {" --size 8 --world 0,0,4000,4000", 8, 4, 0, 0, 4, 4, 4}};
+  for (const Case &c : cases) {
+    SCOPED_TRACE(c.options);
+    const ToolRun run = map(path("in.png"), path("out.bmp"), c.options);
+    ASSERT_EQ(run.status, 0) << run.errors;
+    ImagePtr image = load("out.bmp");
+    ASSERT_TRUE(image);
+    ASSERT_EQ(image->width, c.side);
+    ASSERT_EQ(image->height, c.side);
+    std::vector<uint32_t> expected;  // bottom row first, as the loader holds it
+    for (int32_t y = c.side - 1; y >= 0; --y) {
+      for (int32_t x = 0; x < c.side; ++x) {
+        const bool inside = x >= c.left && x < c.left + c.columns && y >= c.top && y < c.top + c.rows;
+        expected.push_back(inside ? picture.colours[(y - c.top + c.fromY) * 8 + x - c.left + c.fromX] : paper);
+      }
+    }
+    EXPECT_EQ(pixelBytes(*image), rgbBytes(expected));
+  }
 }
 
 }  // namespace

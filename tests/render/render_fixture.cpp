@@ -1,6 +1,7 @@
 // The pixel tests' pictures, offscreen frames and reference model.
 #include "render/render_fixture.h"
 
+#include <png.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -123,6 +124,17 @@ int32_t firstPixelAt(int32_t start, int32_t size) {
 Rgb Frame::at(int32_t x, int32_t y) const {
   const unsigned char *p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
   return Rgb{p[0], p[1], p[2]};
+}
+
+bool readPng(const std::string &path, Frame *frame) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+  image.format = PNG_FORMAT_RGB;
+  frame->width = static_cast<int32_t>(image.width);
+  frame->height = static_cast<int32_t>(image.height);
+  frame->rgb.resize(PNG_IMAGE_SIZE(image));
+  return png_image_finish_read(&image, nullptr, frame->rgb.data(), 0, nullptr) != 0;
 }
 
 PixelPoint projectScene(double x, double y, double zoom, int32_t width, int32_t height) {

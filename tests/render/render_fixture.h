@@ -66,6 +66,10 @@ struct Frame {
   Rgb at(int32_t x, int32_t y) const;
 };
 
+// Reads a PNG file (through libpng, a decoder apart from our writer) into
+// frame; false when it cannot be read.
+bool readPng(const std::string &path, Frame *frame);
+
 // Where the projection of a resize to width x height puts the scene point
 // (x, y, -zoom): window pixel coordinates, x to the right, y down from the top
 // edge (pixel centres at .5).

@@ -1,7 +1,5 @@
 // package-tool render: the steady-state frame as a PNG of the asked size,
 // with the save's markers and counts; bad numbers are refused with exit 2.
-#include <png.h>
-#include <sys/wait.h>
 
 #include <cmath>
 #include <cstdio>
@@ -10,38 +8,17 @@
 #include <fstream>
 #include <iterator>
 
+#include "asset_generators/chart_colours.h"
 #include "render/render_fixture.h"
 #include "save/savegame.h"
 #include "support/savegame_writer.h"
+#include "support/tool_run.h"
 
 namespace {
 
-struct ToolRun {
-  int status;
-  std::string errors;
-};
-
 class RenderTool : public RenderTest {
  protected:
-  ToolRun run(const std::string &arguments) {
-    const std::string errorsPath = pictureFolder + "/stderr.txt";
-    const std::string command = std::string("'") + PACKAGE_TOOL + "' render " + arguments + " 2>'" + errorsPath + "'";
-    const int status = std::system(command.c_str());
-    std::ifstream in(errorsPath);
-    return ToolRun{WIFEXITED(status) ? WEXITSTATUS(status) : -1,
-                   std::string(std::istreambuf_iterator<char>(in), {})};
-  }
-
-  bool readPng(const std::string &path, Frame *frame) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGB;
-    frame->width = static_cast<int32_t>(image.width);
-    frame->height = static_cast<int32_t>(image.height);
-    frame->rgb.resize(PNG_IMAGE_SIZE(image));
-    return png_image_finish_read(&image, nullptr, frame->rgb.data(), 0, nullptr) != 0;
-  }
+  ToolRun run(const std::string &arguments) { return runPackageTool("render " + arguments); }
 
   std::string path(const char *name) { return "'" + pictureFolder + "/" + name + "'"; }
   std::string pictures() { return " --font " + path("font.bmp") + " --map " + path("THmap.bmp"); }
@@ -93,7 +70,7 @@ TEST_F(RenderTool, WithoutASaveCountsZeroAndFollowsZoomCameraAndHelp) {
   expectText(frame, 320 - 256, 256, "  ESC : Exit  ", translucent(BACKGROUND_RGB, 0.3));
 }
 
-TEST_F(RenderTool, RefusesZoomAndCameraThatCannotBeDrawn) {
+TEST_F(RenderTool, RefusesZoomCameraAndNamesThatCannotBeDrawn) {
   writePictures();
   for (const char *bad : {"--zoom 0.1", "--zoom 0", "--zoom -4", "--zoom nan", "--zoom inf", "--zoom 1e39",
                           "--zoom four", "--camera 1,nan", "--camera inf,0", "--camera 1", "--size 0x100",
@@ -104,6 +81,11 @@ TEST_F(RenderTool, RefusesZoomAndCameraThatCannotBeDrawn) {
   }
   std::ifstream out(pictureFolder + "/out.png");
   EXPECT_FALSE(out.good()) << "nothing is written";
+  // PNG bytes under another name are refused too.
+  for (const char *name : {"out.jpg", "out.png.bmp", "png"}) {
+    EXPECT_EQ(run(path(name) + pictures()).status, 2) << name;
+    EXPECT_FALSE(std::filesystem::exists(pictureFolder + "/" + name)) << name;
+  }
 }
 
 TEST_F(RenderTool, ReportsASaveOrPictureThatCannotBeFound) {
@@ -122,6 +104,33 @@ TEST_F(RenderTool, ReportsASaveOrPictureThatCannotBeFound) {
   Frame frame;
   ASSERT_TRUE(readPng(pictureFolder + "/out.png", &frame));
   EXPECT_PRED3(near, frame.at(320, 240), (Rgb{255, 255, 255}), 1) << describe(frame.at(320, 240));
+}
+
+// A map made by `package-tool map --world` from a picture of the top-right
+// quarter of the savegame area lands there when the viewer draws it, upright.
+TEST_F(RenderTool, MapFromAPictureOfAQuarterShowsItInThatQuarter) {
+  writePictures(true, false);
+  writeBmpFile(pictureFolder + "/quarter.bmp", quarterMap());
+  const ToolRun made = runPackageTool("map " + path("quarter.bmp") + " " + path("THmap.bmp") +
+                                      " --size 128 --world 0,0,2000,2000");
+  ASSERT_EQ(made.status, 0) << made.errors;
+  ASSERT_EQ(run(path("out.png") + " --size 800x600 --zoom 5" + pictures()).status, 0);
+  Frame frame;
+  ASSERT_TRUE(readPng(pictureFolder + "/out.png", &frame));
+  const Rgb paper{CHART_PAPER[0], CHART_PAPER[1], CHART_PAPER[2]};
+  // Scene units: the square spans -1 .. 1, savegame 2000 is 1.
+  const struct {
+    double x, y;
+    Rgb colour;
+  } expected[] = {{0.75, 0.75, rgbOf(MAP_TOP_RIGHT)},   {0.25, 0.75, rgbOf(MAP_TOP_LEFT)},
+                  {0.25, 0.25, rgbOf(MAP_BOTTOM_LEFT)}, {0.75, 0.25, rgbOf(MAP_BOTTOM_RIGHT)},
+                  {0.06, 0.75, rgbOf(MAP_TOP_LEFT)},    {-0.06, 0.75, paper},
+                  {0.75, -0.06, paper},       {-0.5, -0.5, paper}};
+  for (const auto &point : expected) {
+    const PixelPoint at = projectScene(point.x, point.y, 5, 800, 600);
+    const Rgb seen = frame.at(static_cast<int32_t>(at.x), static_cast<int32_t>(at.y));
+    EXPECT_PRED3(near, seen, point.colour, 2) << point.x << ", " << point.y << ": " << describe(seen);
+  }
 }
 
 // Without --map and --font, and with no pictures in the working directory,

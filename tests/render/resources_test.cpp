@@ -12,6 +12,7 @@
 #include "render/render_fixture.h"
 #include "render/resources.h"
 #include "support/savegame_writer.h"
+#include "writers/bmp_writer.h"
 
 namespace {
 
@@ -32,6 +33,28 @@ TEST_F(RenderTest, MissingMapIsReportedOnceAndDrawnUntextured) {
   EXPECT_PRED3(near, frame.at(990, 400), panel, 2) << describe(frame.at(990, 400));
   expectText(frame, 1000 - 160, 14, "    0", panel);
   EXPECT_EQ(headlessMessageBoxes().size(), 1u);
+}
+
+// A map of the player's own in the newer header form that image editors
+// write is refused with its box, and the bundled chart serves instead.
+TEST_F(RenderTest, RefusedMapFallsBackToTheBundledChart) {
+  writePictures(true, false);
+  BmpLayout newer;
+  newer.infoHeaderSize = 124;
+  newer.width = 4;
+  newer.height = 4;
+  newer.pixels = packPixelRows(4, 4, 24, std::vector<uint32_t>(16, 0xFFFFFF));
+  writeBytes(pictureFolder + "/THmap.bmp", makeBmp(newer));
+  const std::string bundled = pictureFolder + "/bundled.bmp";
+  writeBmpFile(bundled, quarterMap());
+  ASSERT_TRUE(headlessCreateGlContext(800, 480)) << headlessGlError();
+  EXPECT_TRUE(initGraphicsFrom((pictureFolder + "/font.bmp").c_str(), (pictureFolder + "/THmap.bmp").c_str(),
+                               nullptr, bundled.c_str()));
+  resizeViewport(800, 480);
+  ASSERT_EQ(headlessMessageBoxes().size(), 1u);
+  EXPECT_EQ(headlessMessageBoxes()[0].text, "Unknown DIB file format.");
+  const Frame frame = drawFrame();
+  EXPECT_PRED3(near, frame.at(300, 150), rgbOf(MAP_TOP_LEFT), 2) << describe(frame.at(300, 150));
 }
 
 // Found nowhere, as the programs look for them, each picture is tried once
@@ -68,6 +91,9 @@ TEST(PicturePath, WorkingDirectoryThenDataFolderThenBesideTheProgram) {
   EXPECT_EQ(findPictureBeside(picture, bin), data + "/" + name);
   writeBytes(name, {1});
   EXPECT_EQ(findPictureBeside(picture, bin), name);
+  // The bundled copy, for a picture of the working directory that is refused.
+  EXPECT_EQ(bundledPictureBeside(picture, bin), data + "/" + name);
+  EXPECT_EQ(bundledPictureBeside(picture, ""), "");
 
   std::error_code ignored;
   std::filesystem::remove(name, ignored);

@@ -3,11 +3,18 @@
 #include <vector>
 
 #include "app/collecting_route.h"
+#include "render/marker_palette.h"
 #include "render/render_fixture.h"
 
 namespace {
 
-bool isRouteYellow(Rgb colour) { return near(colour, Rgb{255, 217, 0}, 6); }
+// The standard palette's route colour.
+bool isRouteColour(Rgb colour) {
+  const float *line = markerColours(PALETTE_STANDARD).routeLine;
+  return near(colour, Rgb{static_cast<int>(line[0] * 255.0f + 0.5f), static_cast<int>(line[1] * 255.0f + 0.5f),
+                          static_cast<int>(line[2] * 255.0f + 0.5f)},
+              6);
+}
 
 PixelPoint pixelOf(double x, double y) { return projectScene(x * 0.0005, y * 0.0005, 4.0, 800, 480); }
 
@@ -19,8 +26,8 @@ double distanceToSegment(double x, double y, PixelPoint a, PixelPoint b) {
   return std::hypot(x - (a.x + t * dx), y - (a.y + t * dy));
 }
 
-// The line runs from the start through the stops in order: every yellow
-// pixel lies on one of its legs, every leg is drawn along its length, and
+// The line runs from the start through the stops in order: every pixel of
+// its colour lies on one of its legs, every leg is drawn along its length, and
 // the markers stand over it.
 TEST_F(RenderTest, RouteLineJoinsTheStartAndTheStopsUnderTheMarkers) {
   writePictures();
@@ -28,7 +35,7 @@ TEST_F(RenderTest, RouteLineJoinsTheStartAndTheStopsUnderTheMarkers) {
   setPackages({{1000.0f, 600.0f, 12.0f}, {-1200.0f, -800.0f, 12.0f}});
   setRampages({{0.0f, 900.0f, 0.0f}});
   const Frame plain = drawFrame();
-  EXPECT_FALSE(findPixels(plain, 0, 0, 799, 479, isRouteYellow).found);
+  EXPECT_FALSE(findPixels(plain, 0, 0, 799, 479, isRouteColour).found);
 
   viewerState.showRoute = 1;
   viewerState.routeStartX = -1600.0;
@@ -41,16 +48,16 @@ TEST_F(RenderTest, RouteLineJoinsTheStartAndTheStopsUnderTheMarkers) {
   for (int32_t i = 0; i < viewerState.routeStopCount; ++i) {
     corners.push_back(pixelOf(viewerState.routeStops[i].x, viewerState.routeStops[i].y));
   }
-  int32_t yellow = 0;
+  int32_t coloured = 0;
   for (int32_t y = 0; y < 480; ++y) {
     for (int32_t x = 0; x < 632; ++x) {
-      if (!isRouteYellow(frame.at(x, y))) continue;
-      ++yellow;
+      if (!isRouteColour(frame.at(x, y))) continue;
+      ++coloured;
       double nearest = 1e9;
       for (size_t i = 1; i < corners.size(); ++i) {
         nearest = std::fmin(nearest, distanceToSegment(x + 0.5, y + 0.5, corners[i - 1], corners[i]));
       }
-      EXPECT_LE(nearest, 1.5) << "yellow pixel at " << x << ", " << y;
+      EXPECT_LE(nearest, 1.5) << "route-coloured pixel at " << x << ", " << y;
     }
   }
   for (size_t i = 1; i < corners.size(); ++i) {
@@ -59,11 +66,11 @@ TEST_F(RenderTest, RouteLineJoinsTheStartAndTheStopsUnderTheMarkers) {
       const double y = corners[i - 1].y + t * (corners[i].y - corners[i - 1].y);
       const int32_t left = static_cast<int32_t>(x) - 1;
       const int32_t top = static_cast<int32_t>(y) - 1;
-      EXPECT_TRUE(findPixels(frame, left, top, left + 2, top + 2, isRouteYellow).found)
+      EXPECT_TRUE(findPixels(frame, left, top, left + 2, top + 2, isRouteColour).found)
           << "leg " << i << " not drawn near " << x << ", " << y;
     }
   }
-  EXPECT_GT(yellow, 100);
+  EXPECT_GT(coloured, 100);
   const PixelPoint package = pixelOf(1000.0, 600.0);
   const PixelPoint rampage = pixelOf(0.0, 900.0);
   EXPECT_PRED1(isPackageRed, frame.at(static_cast<int32_t>(package.x), static_cast<int32_t>(package.y)));
@@ -77,7 +84,7 @@ TEST_F(RenderTest, RouteLineJoinsTheStartAndTheStopsUnderTheMarkers) {
   EXPECT_TRUE(findPixels(rampages, 0, 0, 631, 479, isRampageGreen).found);
   const PixelPoint middle = {(corners[0].x + rampage.x) / 2, (corners[0].y + rampage.y) / 2};
   EXPECT_TRUE(findPixels(rampages, static_cast<int32_t>(middle.x) - 1, static_cast<int32_t>(middle.y) - 1,
-                         static_cast<int32_t>(middle.x) + 1, static_cast<int32_t>(middle.y) + 1, isRouteYellow)
+                         static_cast<int32_t>(middle.x) + 1, static_cast<int32_t>(middle.y) + 1, isRouteColour)
                   .found);
 }
 

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <limits>
 
+#include "render/marker_palette.h"
 #include "render/render_fixture.h"
 
 namespace {
@@ -153,6 +154,57 @@ TEST_F(RenderTest, RampagesAreGreenDownTrianglesDrawnOverPackages) {
   const PixelPoint corner = projectScene(-0.15 - 0.0065, -0.0065, 1.0, 800, 480);
   EXPECT_PRED1(isRampageGreen, frame.at(static_cast<int32_t>(middle.x), static_cast<int32_t>(middle.y)));
   EXPECT_PRED1(isPackageRed, frame.at(static_cast<int32_t>(corner.x), static_cast<int32_t>(corner.y)));
+}
+
+// A collected package is the outline of its square in its colour, the map
+// showing through; a live rampage at the same place is drawn over it.
+TEST_F(RenderTest, CollectedMarkersAreHollowOutlinesUnderTheLiveOnes) {
+  writePictures();
+  ASSERT_TRUE(startViewer(800, 480));
+  viewerState.zoom = 1.0f;
+  viewerState.collected[0] = {{-300.0f, 150.0f, 12.0f}, MARKER_PACKAGE, 0};
+  viewerState.collected[1] = {{300.0f, 150.0f, 12.0f}, MARKER_PACKAGE, 1};
+  viewerState.collectedCount = 2;
+  setRampages({{300.0f, 150.0f, 0.0f}});
+  const Frame frame = drawFrame();
+
+  const PixelPoint hollow = projectScene(-0.15, 0.075, 1.0, 800, 480);
+  const int32_t cx = static_cast<int32_t>(hollow.x), cy = static_cast<int32_t>(hollow.y);
+  const PixelBox outline = findPixels(frame, cx - 14, cy - 14, cx + 14, cy + 14, isPackageRed);
+  ASSERT_TRUE(outline.found);
+  EXPECT_NEAR(outline.right - outline.left, 14, 2);
+  EXPECT_NEAR(outline.bottom - outline.top, 14, 2);
+  EXPECT_PRED3(near, frame.at(cx, cy), rgbOf(MAP_TOP_LEFT), 2) << describe(frame.at(cx, cy));
+  EXPECT_PRED1(isPackageRed, frame.at(outline.left, cy));
+
+  // The square's top edge lies inside the live triangle: green there.
+  const PixelPoint covered = projectScene(0.15, 0.075 + 0.008, 1.0, 800, 480);
+  EXPECT_PRED1(isRampageGreen, frame.at(static_cast<int32_t>(covered.x), static_cast<int32_t>(covered.y)));
+}
+
+// The safe palette: vermillion packages, blue rampages, outlines alike.
+TEST_F(RenderTest, SafePaletteColoursLiveAndCollectedMarkers) {
+  writePictures();
+  ASSERT_TRUE(startViewer(800, 480));
+  viewerState.zoom = 1.0f;
+  viewerState.markerPalette = PALETTE_SAFE;
+  setPackages({{-300.0f, 0.0f, 12.0f}});
+  setRampages({{0.0f, 0.0f, 0.0f}});
+  viewerState.collected[0] = {{300.0f, 150.0f, 0.0f}, MARKER_RAMPAGE, 0};
+  viewerState.collectedCount = 1;
+  const Frame frame = drawFrame();
+  auto at = [&](double x, double y) {
+    const PixelPoint p = projectScene(x, y, 1.0, 800, 480);
+    return frame.at(static_cast<int32_t>(p.x), static_cast<int32_t>(p.y));
+  };
+  EXPECT_PRED3(near, at(-0.15, 0.0), (Rgb{213, 94, 0}), 1) << describe(at(-0.15, 0.0));
+  EXPECT_PRED3(near, at(0.0, 0.004), (Rgb{0, 114, 178}), 1) << describe(at(0.0, 0.004));
+  const PixelPoint hollow = projectScene(0.15, 0.075, 1.0, 800, 480);
+  const PixelBox outline =
+      findPixels(frame, static_cast<int32_t>(hollow.x) - 14, static_cast<int32_t>(hollow.y) - 14,
+                 static_cast<int32_t>(hollow.x) + 14, static_cast<int32_t>(hollow.y) + 14,
+                 [](Rgb c) { return near(c, Rgb{0, 114, 178}, 1); });
+  EXPECT_TRUE(outline.found);
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# scripts/package on the test build: the .deb's name, fields and files; then,
+# scripts/package on the test build: the .deb's name, fields and files, and
+# lintian's verdict (no error, no warning) where lintian is installed; then,
 # when the test runs as root (as CI does), the package installed for real with
-# apt-get, both programs and the pictures checked where it put them, and
-# removed again without a trace.
+# apt-get, both programs, the pictures and the manual pages checked where it
+# put them, the savegame type and the menu entry found in the databases that
+# the triggers of shared-mime-info and desktop-file-utils update, and all of
+# it removed again without a trace.
 #   package_test.sh SOURCE_DIR BUILD_DIR VERSION WORK_DIR
 # Exit status: 0 passed, 1 failed, 77 skipped (installing needs root).
 set -euo pipefail
@@ -24,16 +27,27 @@ deb=$work/out/package-viewer_${version}_$arch.deb
 [ "$(dpkg-deb --field "$deb" Version)" = "$version" ] || fail "Version: $(dpkg-deb --field "$deb" Version)"
 depends=$(dpkg-deb --field "$deb" Depends)
 echo "Depends: $depends"
-for library in libc6 libsdl2-2.0-0 libpng16-16 libgl1; do
+for library in libc6 libsdl2-2.0-0 libstb0 libgl1; do
   grep -qE "(^|, )$library( |,|$)" <<<"$depends" || fail "Depends lacks $library: $depends"
 done
 files=$(dpkg-deb --contents "$deb" | awk '{ print $6 }')
 for file in usr/bin/package-viewer usr/bin/package-tool usr/share/package-viewer/font.bmp \
   usr/share/package-viewer/THmap.bmp usr/share/applications/package-viewer.desktop \
-  usr/share/icons/hicolor/scalable/apps/package-viewer.svg usr/share/doc/package-viewer/LICENSE-DejaVu.txt; do
+  usr/share/icons/hicolor/scalable/apps/package-viewer.svg usr/share/doc/package-viewer/copyright \
+  usr/share/doc/package-viewer/changelog.gz usr/share/man/man1/package-viewer.1.gz \
+  usr/share/man/man1/package-tool.1.gz usr/share/bash-completion/completions/package-tool \
+  usr/share/mime/packages/package-viewer.xml; do
   grep -qx "./$file" <<<"$files" || fail "the package lacks $file"
 done
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, fields and files as expected"
+
+if command -v lintian >/dev/null; then
+  # Root may run lintian here; it says it would rather not.
+  lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 || fail "lintian: $(cat "$work/lintian.log")"
+  echo "lintian: no error, no warning"
+else
+  echo "lintian is not installed: not run"
+fi
 
 if [ "$(id -u)" -ne 0 ]; then
   echo "SKIPPED: installing the package for real needs root (as CI runs the tests)"
@@ -58,6 +72,18 @@ installed=true
 for picture in font.bmp THmap.bmp; do
   cmp -s "/usr/share/package-viewer/$picture" "$source_dir/assets/$picture" || fail "installed $picture differs"
 done
+for page in package-viewer package-tool; do
+  [ "$(MANPATH='' man -w "$page")" = "/usr/share/man/man1/$page.1.gz" ] || fail "man -w $page: $(man -w "$page" 2>&1)"
+done
+# The triggers of shared-mime-info and desktop-file-utils have run.
+if command -v update-mime-database >/dev/null; then
+  grep -qx '50:application/x-kzr-tern-haven-savegame:\*\.b' /usr/share/mime/globs2 ||
+    fail "the installed savegame type is not in /usr/share/mime/globs2"
+fi
+if command -v update-desktop-database >/dev/null; then
+  grep -q '^application/x-kzr-tern-haven-savegame=.*package-viewer.desktop' /usr/share/applications/mimeinfo.cache ||
+    fail "the installed menu entry does not open savegames: $(grep kzr /usr/share/applications/mimeinfo.cache)"
+fi
 # The installed tool finds the installed pictures from any folder.
 (cd "$work" && /usr/bin/package-tool render "$work/render.png") >"$work/render.log" 2>&1 ||
   fail "installed package-tool render: $(cat "$work/render.log")"
@@ -67,8 +93,10 @@ apt_get purge package-viewer >"$work/remove.log" 2>&1 || fail "apt-get purge: $(
 installed=false
 ! dpkg-query -W -f='${db:Status-Status}' package-viewer 2>/dev/null | grep -qx installed || fail "still installed"
 for path in /usr/bin/package-viewer /usr/bin/package-tool /usr/share/package-viewer \
-  /usr/share/doc/package-viewer /usr/share/applications/package-viewer.desktop; do
+  /usr/share/doc/package-viewer /usr/share/applications/package-viewer.desktop \
+  /usr/share/mime/packages/package-viewer.xml /usr/share/man/man1/package-tool.1.gz; do
   [ ! -e "$path" ] || fail "left behind after removal: $path"
 done
+! grep -q kzr-tern-haven /usr/share/mime/globs2 2>/dev/null || fail "the savegame type stays in globs2"
 echo "removed: nothing left behind"
 echo "package: all checks passed"

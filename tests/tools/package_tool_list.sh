@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# package-tool list: CSV and JSON output, and its exit codes.
+# package-tool list: CSV and JSON output, the note on a save beyond the lists'
+# limits, and its exit codes.
 set -euo pipefail
 tool=$1
 make_save=$2
@@ -21,6 +22,21 @@ $csv"
 json=$("$tool" list "$work/save.b" --format json)
 expected_json='{"packages":[{"x":1234.5,"y":-2,"z":15},{"x":-0,"y":1e+30,"z":10}],"rampages":[{"x":0.1,"y":null,"z":null}]}'
 [ "$json" = "$expected_json" ] || fail "json output was: $json"
+
+# Beyond 100 packages and 35 rampages the first are kept, and stderr says so.
+records=()
+for i in $(seq 0 101); do records+=("154:$i,0,0"); done
+for i in $(seq 0 35); do records+=("127:$i,1,1"); done
+"$make_save" "$work/big.b" "${records[@]}"
+csv=$("$tool" list "$work/big.b" 2>"$work/err")
+[ "$(grep -c '^package,' <<<"$csv")" -eq 100 ] || fail "big save: $(grep -c '^package,' <<<"$csv") packages listed"
+[ "$(grep -c '^rampage,' <<<"$csv")" -eq 35 ] || fail "big save: $(grep -c '^rampage,' <<<"$csv") rampages listed"
+[ "$(grep '^package,99,' <<<"$csv")" = package,99,99,0,0 ] || fail "big save: the 100th package is not the file's"
+expected_err='package-tool list: the save holds 102 packages; only the first 100 are kept
+package-tool list: the save holds 36 rampages; only the first 35 are kept'
+[ "$(cat "$work/err")" = "$expected_err" ] || fail "big save: stderr was: $(cat "$work/err")"
+"$tool" list "$work/save.b" 2>"$work/err" >/dev/null
+[ ! -s "$work/err" ] || fail "a save within the limits printed: $(cat "$work/err")"
 
 # A missing file, and what is not a regular file: a folder, a FIFO (a writer
 # waits on it, so a tool that blocks in opening it is released and fails

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # scripts/release-windows on this Windows build: the zip beside the release
-# folder is named after the version and holds exactly the folder's five files,
-# byte for byte, with the version in the read-me.
+# folder is named after the version and holds exactly the folder's six files,
+# byte for byte, with the version in the read-me, which says what README.md
+# says of the map pictures the viewer reads.
 #   release_zip_test.sh SOURCE_DIR BUILD_DIR VERSION WORK_DIR
 set -euo pipefail
 source_dir=$(realpath "$1")
@@ -17,9 +18,17 @@ zip=$work/package-viewer-$version-win32.zip
 [ -f "$zip" ] || fail "no $zip: $(ls "$work")"
 
 listed=$(unzip -Z1 "$zip" | sort | tr '\n' ' ')
-[ "$listed" = "LICENSE-DejaVu.txt README.txt THmap.bmp font.bmp package-viewer.exe " ] || fail "the zip holds: $listed"
-for file in package-viewer.exe font.bmp THmap.bmp LICENSE-DejaVu.txt README.txt; do
+[ "$listed" = "LICENSE-DejaVu.txt README.txt THmap.bmp font.bmp package-tool.exe package-viewer.exe " ] ||
+  fail "the zip holds: $listed"
+for file in package-viewer.exe package-tool.exe font.bmp THmap.bmp LICENSE-DejaVu.txt README.txt; do
   unzip -p "$zip" "$file" | cmp -s - "$work/windows/$file" || fail "$file in the zip differs from the folder's"
 done
 unzip -p "$zip" README.txt | head -n1 | grep -q "V$version" || fail "the read-me does not name version $version"
-echo "$(basename "$zip"): $(stat -c %s "$zip") bytes, the five files"
+# Both read-mes give the map's sizes alike: a power of two up to 4096, 1024
+# when not given.
+readme=$(unzip -p "$zip" README.txt | tr -d '\r' | tr '\n' ' ' | tr -s ' ')
+for fact in "power of two up to 4096" "1024 when not given"; do
+  grep -q "$fact" <<<"$readme" || fail "README.txt does not say '$fact'"
+  tr '\n' ' ' <"$source_dir/README.md" | tr -s ' ' | grep -q "$fact" || fail "README.md does not say '$fact'"
+done
+echo "$(basename "$zip"): $(stat -c %s "$zip") bytes, the six files"

@@ -9,10 +9,13 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <filesystem>
+#include <string>
 #include <vector>
 
 #include "app/viewer_state.h"
 #include "platform/platform.h"
+#include "platform/win32/win32_file_watch.h"
 #include "platform/win32/win32_picture_path.h"
 #include "platform/win32/win32_pixel_format.h"
 #include "platform/win32/win32_window.h"
@@ -54,6 +57,40 @@ TEST(Win32FileView, RefusesMissingFilesEmptyFilesAndFolders) {
 
 // The pictures come from the working directory when they are there, else from
 // the folder of the .exe; found nowhere, the bare name goes to the loader.
+// The watch of the save's folder signals its handle for a write of the save
+// and for a file moved onto its name from elsewhere, and ends with an empty
+// name. (The limit only ends a test whose watch is broken.)
+TEST(Win32FileWatch, WritesAndMovesOntoTheSaveSignal) {
+  const std::string folder = temporaryPath("watched");
+  const std::string elsewhere = temporaryPath("elsewhere");
+  std::filesystem::create_directories(folder);
+  std::filesystem::create_directories(elsewhere);
+  const std::string save = folder + "/save.b";
+  writeBytes(save, {1});
+  ASSERT_TRUE(win32WatchFile(save.c_str()));
+  const HANDLE watch = win32FileWatchHandle();
+  ASSERT_NE(watch, nullptr);
+  EXPECT_FALSE(win32TakeFileChange());
+
+  writeBytes(save, {2, 3});
+  ASSERT_EQ(WaitForSingleObject(watch, 10000), WAIT_OBJECT_0);
+  win32NoteFileWatchSignalled();
+  EXPECT_TRUE(win32TakeFileChange());
+  EXPECT_FALSE(win32TakeFileChange());
+  // What the write still had to tell, until the folder is quiet.
+  while (WaitForSingleObject(watch, 300) == WAIT_OBJECT_0) win32NoteFileWatchSignalled();
+
+  const std::string fresh = elsewhere + "/fresh.b";
+  writeBytes(fresh, {4, 5, 6});
+  ASSERT_TRUE(MoveFileExA(fresh.c_str(), save.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
+  EXPECT_EQ(WaitForSingleObject(watch, 10000), WAIT_OBJECT_0);
+
+  EXPECT_TRUE(win32WatchFile(""));
+  EXPECT_EQ(win32FileWatchHandle(), nullptr);
+  std::filesystem::remove_all(folder);
+  std::filesystem::remove_all(elsewhere);
+}
+
 TEST(Win32PicturePath, WorkingDirectoryFirstThenTheProgramsFolder) {
   const std::string folder = temporaryPath("program");
   ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));

@@ -1,11 +1,13 @@
 // The Windows test platform: real file views, GDI conversion and buffer swap;
-// message boxes are recorded as on the headless platform.
+// message boxes are recorded and stamps pass the tests' hook as on the
+// headless platform.
 #include "win32_test_platform.h"
 
 #include <windows.h>
 
 #include "app/viewer_state.h"
 #include "image/dib_convert.h"
+#include "platform/win32/win32_file_stamp.h"
 #include "platform/win32/win32_gdi_convert.h"
 
 namespace {
@@ -23,3 +25,5 @@ DibConvertResult platformConvertDib(const DibSource &source, unsigned char *rgb)
 }
 
 void platformSwapBuffers() { SwapBuffers(static_cast<HDC>(viewerState.deviceContext)); }
+
+FileStamp platformFileStamp(const char *name) { return headlessStampThroughHook(name, win32FileStamp(name)); }

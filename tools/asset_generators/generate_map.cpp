@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "chart_colours.h"
 #include "glyph_raster.h"
 #include "writers/bmp_writer.h"
 
@@ -20,7 +21,6 @@ constexpr int32_t MAJOR_STEP = SIZE / 4;          // 1000 units
 constexpr int32_t LABEL_SIZE = 22;                // pixels; still readable when the map is shown small
 constexpr int32_t NOTE_SIZE = 18;
 
-const unsigned char PAPER[3] = {44, 52, 62};
 const unsigned char MINOR_LINE[3] = {62, 72, 84};
 const unsigned char MAJOR_LINE[3] = {96, 108, 122};
 const unsigned char AXIS_LINE[3] = {142, 154, 168};
@@ -55,7 +55,7 @@ void gridLines(Canvas &canvas, int32_t p, int32_t thickness, const unsigned char
 int32_t unitsAt(int32_t p) { return p * 2 * EXTENT / SIZE - EXTENT; }
 
 void drawGrid(Canvas &canvas) {
-  fill(canvas, 0, 0, SIZE, SIZE, PAPER);
+  fill(canvas, 0, 0, SIZE, SIZE, CHART_PAPER);
   for (int32_t p = 0; p <= SIZE; p += MINOR_STEP) gridLines(canvas, p, 1, MINOR_LINE);
   for (int32_t p = 0; p <= SIZE; p += MAJOR_STEP) gridLines(canvas, p, 2, MAJOR_LINE);
   gridLines(canvas, SIZE / 2, 3, AXIS_LINE);
@@ -89,7 +89,7 @@ void drawLabels(Canvas &canvas, const FontFace &font) {
 void drawNotes(Canvas &canvas, const FontFace &font) {
   drawTextOn(canvas, font, 14, 32, "KZR Tern Haven: chart of -2000 .. 2000", NOTE);
   drawTextOn(canvas, font, 14, 32 + NOTE_SIZE + 6, "grid 250, strong lines 1000", NOTE);
-  drawTextOn(canvas, font, 14, SIZE - 16, "Put a map picture of your own in THmap.bmp", NOTE);
+  drawTextOn(canvas, font, 14, SIZE - 16, "Own map: package-tool map PICTURE THmap.bmp", NOTE);
 }
 
 bool hasMarkerColour(const Canvas &canvas) {

@@ -1,10 +1,7 @@
 // package-tool bmp: loads a BMP picture exactly as the viewer does and writes
 // it upright (top row first) as PNG or binary PPM, chosen by the extension of
 // the output name, so that what the loader makes of a file can be looked at.
-#include <strings.h>
-
 #include <cstdio>
-#include <cstring>
 
 #include "image/dib_loader.h"
 #include "package_tool/commands.h"
@@ -15,10 +12,8 @@ namespace {
 enum OutputFormat { FORMAT_NONE, FORMAT_PNG, FORMAT_PPM };
 
 OutputFormat formatOf(const char *name) {
-  const char *dot = std::strrchr(name, '.');
-  if (!dot) return FORMAT_NONE;
-  if (strcasecmp(dot, ".png") == 0) return FORMAT_PNG;
-  if (strcasecmp(dot, ".ppm") == 0) return FORMAT_PPM;
+  if (hasExtension(name, ".png")) return FORMAT_PNG;
+  if (hasExtension(name, ".ppm")) return FORMAT_PPM;
   return FORMAT_NONE;
 }
 

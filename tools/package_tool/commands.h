@@ -3,6 +3,8 @@
 // a message, 2 wrong usage).
 #pragma once
 
+#include <cstdio>
+
 int runListCommand(int argc, char **argv);
 int runRouteCommand(int argc, char **argv);
 int runBmpCommand(int argc, char **argv);
@@ -11,3 +13,6 @@ int runRenderCommand(int argc, char **argv);
 
 // Prints the usage of every sub-command to the given stream.
 void printUsage(FILE *stream);
+
+// Whether NAME ends in EXTENSION (".png"), in any case.
+bool hasExtension(const char *name, const char *extension);

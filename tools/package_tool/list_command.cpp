@@ -1,12 +1,13 @@
-// package-tool list: the markers of a savegame as CSV or JSON.
+// package-tool list: the markers of a savegame as CSV or JSON, all packages
+// then all rampages, each in file order.
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "app/viewer_state.h"
 #include "package_tool/commands.h"
+#include "package_tool/tool_savegame.h"
 #include "package_tool/tool_text.h"
-#include "save/savegame.h"
 
 namespace {
 
@@ -51,14 +52,7 @@ int runListCommand(int argc, char **argv) {
     printUsage(stderr);
     return 2;
   }
-  if (std::strlen(path) >= sizeof viewerState.saveFileName) {
-    std::fprintf(stderr, "package-tool list: the path is longer than %d bytes\n",
-                 static_cast<int>(sizeof viewerState.saveFileName) - 1);
-    return 2;
-  }
-
-  std::strcpy(viewerState.saveFileName, path);
-  if (!loadSavegame()) return 1;  // the reader's box says why
+  if (int status = loadToolSavegame("list", path)) return status;
 
   if (json) {
     std::fputs("{\"packages\":", stdout);

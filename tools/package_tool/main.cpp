@@ -3,6 +3,8 @@
 // renders the viewer's picture offscreen.
 // Runs on the headless platform, where every message box is printed to stderr
 // as "CAPTION: TEXT".
+#include <strings.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -34,14 +36,22 @@ void printUsage(FILE *stream) {
       "      from map point X,Y or from wherever is best; heights are ignored.\n"
       "  package-tool bmp IMAGE OUT.png|OUT.ppm\n"
       "      Loads a BMP picture as the viewer does and writes it upright.\n"
-      "  package-tool map IMAGE OUT.bmp [--size N]\n"
+      "  package-tool map IMAGE OUT.bmp [--size N] [--world LEFT,BOTTOM,RIGHT,TOP]\n"
       "      Makes a map the viewer loads from a PNG, JPEG, GIF, TGA or BMP picture,\n"
-      "      scaled to N x N pixels (a power of two up to 4096; default 1024).\n"
+      "      N x N pixels (a power of two up to 4096; default 1024) for savegame\n"
+      "      -2000 .. 2000; --world gives the savegame coordinates of the picture's\n"
+      "      edges (default -2000,-2000,2000,2000).\n"
       "  package-tool render [SAVEGAME] OUT.png [--size WxH] [--zoom Z] [--camera X,Y]\n"
       "                      [--help-page] [--map FILE] [--font FILE]\n"
-      "      Draws the viewer's picture offscreen and writes it as PNG.\n"
+      "      Draws the viewer's picture offscreen and writes it as PNG (OUT ends in .png).\n"
       "  package-tool --help | --version\n",
       stream);
+}
+
+bool hasExtension(const char *name, const char *extension) {
+  const size_t length = std::strlen(name);
+  const size_t extensionLength = std::strlen(extension);
+  return length >= extensionLength && strcasecmp(name + length - extensionLength, extension) == 0;
 }
 
 int main(int argc, char **argv) {

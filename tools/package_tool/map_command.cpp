@@ -1,31 +1,49 @@
 // package-tool map: turns a picture in any common format (PNG, JPEG, GIF, TGA,
 // or BMP with any header version) into a map the viewer loads: decoded by
-// stb_image, scaled to a square whose side is a power of two by
-// stb_image_resize, written as a 24-bit BMP with the 40-byte header. The
-// viewer's own loader reads only that classic form, which few programs write
-// by default any more.
+// stb_image, scaled by stb_image_resize into a square whose side is a power
+// of two, written as a 24-bit BMP with the 40-byte header. The viewer's own
+// loader reads only that classic form, which few programs write by default
+// any more.
+//
+// The square always stands for savegame -2000 .. 2000 on both axes, as the
+// viewer draws it. --world names the savegame coordinates of the picture's
+// edges: the picture is placed there, cropped where it reaches beyond the
+// square, and the rest is the bundled chart's paper colour.
 //
 // The result is written to a temporary file beside OUT and renamed over it
 // only when complete, so a failure never leaves a half-written or damaged map.
-#include <stb/stb_image.h>
-#include <stb/stb_image_resize.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <stb_image.h>
+#include <stb_image_resize.h>
 
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "asset_generators/chart_colours.h"
 #include "package_tool/commands.h"
+#include "package_tool/replace_file.h"
 #include "writers/bmp_writer.h"
 
 namespace {
 
 constexpr int32_t DEFAULT_SIDE = 1024;
 constexpr int32_t MAX_SIDE = 4096;
-const char *const USAGE = "Usage: package-tool map IMAGE OUT.bmp [--size N]\n";
+// Savegame units from the centre of the square to an edge: the viewer draws
+// the map from -1 to 1 in scene units, savegame -2000 to 2000 through
+// SAVEGAME_TO_SCENE (app/view.h).
+constexpr double MAP_EXTENT = 2000.0;
+const char *const USAGE = "Usage: package-tool map IMAGE OUT.bmp [--size N] [--world LEFT,BOTTOM,RIGHT,TOP]\n";
+
+// The savegame coordinates of the picture's edges.
+struct World {
+  double left = -MAP_EXTENT;
+  double bottom = -MAP_EXTENT;
+  double right = MAP_EXTENT;
+  double top = MAP_EXTENT;
+};
 
 int usageError(const char *format, const char *value) {
   std::fputs("package-tool map: ", stderr);
@@ -51,6 +69,40 @@ bool parseSide(const char *text, int32_t *side) {
   return value >= 1 && value <= MAX_SIDE && (value & (value - 1)) == 0;
 }
 
+// Four finite numbers separated by commas, nothing else.
+bool parseWorld(const char *text, World *world) {
+  double *const edges[] = {&world->left, &world->bottom, &world->right, &world->top};
+  const char *p = text;
+  for (int i = 0; i < 4; ++i) {
+    if (i > 0 && *p++ != ',') return false;
+    char *end = nullptr;
+    errno = 0;
+    *edges[i] = std::strtod(p, &end);
+    if (end == p || errno == ERANGE || !std::isfinite(*edges[i])) return false;
+    p = end;
+  }
+  return *p == '\0';
+}
+
+// Why the picture's edges cannot make a map at this side, or null when they
+// can. A picture narrower than a pixel of the square is refused too: it
+// would barely show, and the scaler's filter would grow without bound.
+const char *worldFault(const World &world, int32_t side) {
+  const double width = world.right - world.left;
+  const double height = world.top - world.bottom;
+  if (!(width > 0) || !(height > 0)) return "--world needs LEFT below RIGHT and BOTTOM below TOP: '%s'";
+  if (!std::isfinite(width) || !std::isfinite(height)) return "--world spans more than a number holds: '%s'";
+  if (world.right <= -MAP_EXTENT || world.left >= MAP_EXTENT || world.top <= -MAP_EXTENT ||
+      world.bottom >= MAP_EXTENT) {
+    return "--world puts the picture wholly outside the map's -2000 .. 2000: '%s'";
+  }
+  const double unitsPerPixel = 2 * MAP_EXTENT / side;
+  if (width < unitsPerPixel || height < unitsPerPixel) {
+    return "--world makes the picture smaller than one pixel of the map: '%s'";
+  }
+  return nullptr;
+}
+
 // stb_image's reasons are terse (and for some damaged files empty); the two a
 // user meets most get plain words.
 std::string decodeFailure() {
@@ -65,8 +117,38 @@ std::string decodeFailure() {
 // Catmull-Rom where it grows or keeps its length: it passes through the
 // source pixels, so a picture that already has the size comes out unchanged
 // (stb_image_resize would otherwise pick Mitchell's, which blurs it).
-stbir_filter filterFor(int sourceLength, int32_t side) {
-  return sourceLength > side ? STBIR_FILTER_MITCHELL : STBIR_FILTER_CATMULLROM;
+stbir_filter filterFor(double sourceLength, int32_t length) {
+  return sourceLength > length ? STBIR_FILTER_MITCHELL : STBIR_FILTER_CATMULLROM;
+}
+
+// Where the picture lands in the square: whole pixels, top row first, and
+// the part of the picture (in stb_image_resize's 0..1 picture coordinates)
+// that covers them. Each edge is rounded to the nearest pixel boundary, and
+// the picture part follows that boundary, so that the picture's scale stays
+// exact and a picture whose pixels meet the square's pixels comes out as is.
+struct Placement {
+  int32_t left = 0, top = 0, right = 0, bottom = 0;  // pixels: [left, right) x [top, bottom)
+  float s0 = 0, t0 = 0, s1 = 1, t1 = 1;
+  bool empty() const { return left >= right || top >= bottom; }
+};
+
+Placement place(const World &world, int32_t side) {
+  const double unitsPerPixel = 2 * MAP_EXTENT / side;
+  auto pixelOf = [&](double units) {
+    return static_cast<int32_t>(std::fmin(std::fmax(std::round(units / unitsPerPixel), 0.0), side));
+  };
+  Placement placement;
+  placement.left = pixelOf(world.left + MAP_EXTENT);
+  placement.right = pixelOf(world.right + MAP_EXTENT);
+  placement.top = pixelOf(MAP_EXTENT - world.top);
+  placement.bottom = pixelOf(MAP_EXTENT - world.bottom);
+  const double width = world.right - world.left;
+  const double height = world.top - world.bottom;
+  placement.s0 = static_cast<float>((placement.left * unitsPerPixel - MAP_EXTENT - world.left) / width);
+  placement.s1 = static_cast<float>((placement.right * unitsPerPixel - MAP_EXTENT - world.left) / width);
+  placement.t0 = static_cast<float>((world.top - (MAP_EXTENT - placement.top * unitsPerPixel)) / height);
+  placement.t1 = static_cast<float>((world.top - (MAP_EXTENT - placement.bottom * unitsPerPixel)) / height);
+  return placement;
 }
 
 struct DecodedPicture {
@@ -87,29 +169,23 @@ std::string decode(const char *path, DecodedPicture *picture) {
   return picture->rgb ? std::string() : decodeFailure();
 }
 
-// A temporary file in OUT's folder, created with the permissions a new file
-// would get there, so that the rename gives OUT its usual permissions.
-std::string createTemporaryBeside(const std::string &output) {
-  std::string name = output + ".XXXXXX";
-  const int descriptor = mkstemp(&name[0]);
-  if (descriptor < 0) return std::string();
-  const mode_t mask = umask(0);
-  umask(mask);
-  fchmod(descriptor, 0666 & ~mask);
-  close(descriptor);
-  return name;
-}
-
 }  // namespace
 
 int runMapCommand(int argc, char **argv) {
   const char *input = nullptr;
   const char *output = nullptr;
   int32_t side = DEFAULT_SIDE;
+  World world;
+  const char *worldText = nullptr;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
       if (!parseSide(argv[++i], &side)) {
         return usageError("--size takes a power of two from 1 to 4096: '%s'", argv[i]);
+      }
+    } else if (std::strcmp(argv[i], "--world") == 0 && i + 1 < argc) {
+      worldText = argv[++i];
+      if (!parseWorld(worldText, &world)) {
+        return usageError("--world takes four finite numbers LEFT,BOTTOM,RIGHT,TOP: '%s'", worldText);
       }
     } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
       usageError("unknown or incomplete option '%s'", argv[i]);
@@ -128,34 +204,44 @@ int runMapCommand(int argc, char **argv) {
     std::fputs(USAGE, stderr);
     return 2;
   }
+  if (worldText) {
+    if (const char *fault = worldFault(world, side)) return usageError(fault, worldText);
+  }
 
   DecodedPicture picture;
-  const std::string reason = decode(input, &picture);
-  if (!reason.empty()) return failure(input, reason);
+  const std::string unreadable = decode(input, &picture);
+  if (!unreadable.empty()) return failure(input, unreadable);
+
+  Canvas map(side, side);
+  for (size_t i = 0; i < map.rgb.size(); i += 3) std::memcpy(&map.rgb[i], CHART_PAPER, 3);
 
   // Scaled in linear light, as the eye averages: sRGB values averaged as
   // they are darken fine lines and edges. Outside the picture the edge
   // pixels repeat, so the border keeps its colour.
-  Canvas map(side, side);
-  if (!stbir_resize(picture.rgb, picture.width, picture.height, 0, map.rgb.data(), side, side, 0,
-                    STBIR_TYPE_UINT8, 3, STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP, STBIR_EDGE_CLAMP,
-                    filterFor(picture.width, side), filterFor(picture.height, side), STBIR_COLORSPACE_SRGB,
-                    nullptr)) {
+  const Placement at = place(world, side);
+  const int32_t width = at.right - at.left;
+  const int32_t height = at.bottom - at.top;
+  if (!at.empty() &&
+      !stbir_resize_region(picture.rgb, picture.width, picture.height, 0, map.at(at.left, at.top), width, height,
+                           side * 3, STBIR_TYPE_UINT8, 3, STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP,
+                           STBIR_EDGE_CLAMP, filterFor((at.s1 - at.s0) * picture.width, width),
+                           filterFor((at.t1 - at.t0) * picture.height, height), STBIR_COLORSPACE_SRGB, nullptr,
+                           at.s0, at.t0, at.s1, at.t1)) {
     return failure(input, "not enough memory to scale the picture");
   }
 
-  const std::string temporary = createTemporaryBeside(output);
-  if (temporary.empty()) return failure(output, systemError(errno));
+  std::string reason;
+  const std::string temporary = createTemporaryBeside(output, &reason);
+  if (temporary.empty()) return failure(output, reason);
   errno = 0;
   if (!writeBmp24(temporary, map)) {
     const int error = errno;
     std::remove(temporary.c_str());
     return failure(output, systemError(error));
   }
-  if (std::rename(temporary.c_str(), output) != 0) {
-    const int error = errno;
+  if (!replaceWithTemporary(temporary, output, &reason)) {
     std::remove(temporary.c_str());
-    return failure(output, systemError(error));
+    return failure(output, reason);
   }
   return 0;
 }

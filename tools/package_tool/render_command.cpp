@@ -15,13 +15,13 @@
 #include "app/view.h"
 #include "app/viewer_state.h"
 #include "package_tool/commands.h"
+#include "package_tool/tool_savegame.h"
 #include "package_tool/tool_text.h"
 #include "platform/headless/headless_gl.h"
 #include "platform/posix/picture_path.h"
 #include "render/frame.h"
 #include "render/resize.h"
 #include "render/resources.h"
-#include "save/savegame.h"
 #include "writers/png_writer.h"
 
 namespace {
@@ -103,6 +103,10 @@ int parseOptions(int argc, char **argv, RenderOptions *options) {
   }
   options->output = files.back();
   if (files.size() == 2) options->savegame = files.front();
+  // The picture is always PNG: another name would hide what the file holds.
+  if (!hasExtension(options->output, ".png")) {
+    return usageError("OUT.png must end in .png (the picture is written as PNG): '%s'", options->output);
+  }
   return 0;
 }
 
@@ -113,11 +117,7 @@ int runRenderCommand(int argc, char **argv) {
   if (int status = parseOptions(argc, argv, &options)) return status;
 
   if (options.savegame) {
-    if (std::strlen(options.savegame) >= sizeof viewerState.saveFileName) {
-      return usageError("the savegame path is too long: '%s'", options.savegame);
-    }
-    std::strcpy(viewerState.saveFileName, options.savegame);
-    if (!loadSavegame()) return 1;  // the reader's box says why
+    if (int status = loadToolSavegame("render", options.savegame)) return status;
   }
 
   if (!headlessCreateGlContext(options.width, options.height)) {

@@ -1,5 +1,6 @@
-// The one writer of PNG files (libpng's simplified interface), for package-tool
-// and for the tests that hand it pictures.
+// The one writer of PNG files (stb_image_write, header only, so that the
+// Linux and the Windows builds share it), for package-tool, the viewer's
+// screenshot key and the tests that hand pictures to the tools.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,8 @@ enum PngRowOrder { ROWS_TOP_FIRST, ROWS_BOTTOM_FIRST };
 
 // Writes width x height pixels, packed red, green, blue bytes in rows of
 // width * 3, as an 8-bit RGB PNG that runs top row first. On failure returns
-// false and, when error is not null, puts libpng's reason there.
+// false, leaves no partial file behind where it can remove it, and, when
+// error is not null, puts the reason there (the C library's for a file that
+// cannot be opened or written).
 bool writePng(const char *path, int32_t width, int32_t height, const unsigned char *rgb, PngRowOrder order,
               std::string *error = nullptr);

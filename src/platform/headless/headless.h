@@ -34,3 +34,20 @@ void headlessScriptChooser(const std::vector<HeadlessChooserAnswer> &answers);
 // One entry per chooser call since the last script: whether the path buffer
 // it was given held only zero bytes.
 const std::vector<bool> &headlessChooserCalls();
+
+// The watch of the followed save, as the tests drive it: platformWatchFile
+// records the name (and succeeds), headlessNoteFileChange stands for the
+// platform noticing that the watched save was written.
+const std::string &headlessWatchedFile();
+void headlessNoteFileChange();
+
+// Called with every stamp platformFileStamp hands out, after the file was
+// looked at: a test may change the file there (a game writing while the
+// viewer reads) or the stamp (a file system on which it does not move). Null,
+// the default, leaves both alone.
+using HeadlessStampHook = void (*)(const char *name, FileStamp *stamp);
+void headlessSetStampHook(HeadlessStampHook hook);
+
+// For the layers that use this stand-in: the real stamp of a file, passed
+// through the hook.
+FileStamp headlessStampThroughHook(const char *name, FileStamp stamp);

@@ -14,9 +14,14 @@
 //   platformOpenRegularFile, ../posix/regular_file_posix.cpp: opens without
 //   platformSeekFile         blocking and refuses folders, FIFOs, devices and
 //                            sockets; seeks with 64-bit offsets.
-//   platformFileStamp        ../posix/file_stamp_posix.cpp: one stat call.
-//                            A real port reads size and last-write time
-//                            without opening the file.
+//   platformFileStamp        below: ../posix/file_stamp_posix.cpp (one stat
+//                            call) through the tests' hook. A real port reads
+//                            identity, size and times without reading the
+//                            file and without standing in a writer's way.
+//   platformWatchFile,       standin_file_watch.cpp: records the name; the
+//   platformTakeFileChange   tests say when the save changed. A real port
+//                            watches the save's folder (inotify, change
+//                            notifications) and wakes its main loop.
 //   platformConvertDib       below: the project's own converter. A port with
 //                            a system converter (GDI on Windows) may use it
 //                            instead, as long as the output is the same.
@@ -26,7 +31,11 @@
 //                            real port shows the system's open-file chooser,
 //                            modal, redrawing the main window meanwhile.
 #include "image/dib_convert.h"
+#include "platform/headless/headless.h"
+#include "platform/posix/file_stamp_posix.h"
 
 DibConvertResult platformConvertDib(const DibSource &source, unsigned char *rgb) {
   return convertDibPortable(source, rgb);
 }
+
+FileStamp platformFileStamp(const char *name) { return headlessStampThroughHook(name, posixFileStamp(name)); }

@@ -18,6 +18,12 @@ std::string findPicture(const char *name);
 // The same search with the program's folder given (empty: none known).
 std::string findPictureBeside(const char *name, const std::string &programFolder);
 
+// The program's own copy of the picture `name`: steps 2 and 3 above, the
+// working directory left out; an empty string when there is none. It stands
+// in for a picture of the player's own that the loader refuses.
+std::string findBundledPicture(const char *name);
+std::string bundledPictureBeside(const char *name, const std::string &programFolder);
+
 // The folder that holds the running program's file (from /proc/self/exe,
 // links resolved), or an empty string when it cannot be told.
 std::string runningProgramFolder();

@@ -11,17 +11,25 @@ bool exists(const std::string &path) { return access(path.c_str(), F_OK) == 0; }
 
 }  // namespace
 
-std::string findPictureBeside(const char *name, const std::string &programFolder) {
-  if (exists(name) || programFolder.empty()) return name;
+std::string bundledPictureBeside(const char *name, const std::string &programFolder) {
+  if (programFolder.empty()) return std::string();
   const std::filesystem::path folder(programFolder);
   const std::filesystem::path installed = folder.parent_path() / "share" / "package-viewer" / name;
   if (exists(installed.string())) return installed.string();
   const std::filesystem::path beside = folder / name;
   if (exists(beside.string())) return beside.string();
-  return name;
+  return std::string();
+}
+
+std::string findPictureBeside(const char *name, const std::string &programFolder) {
+  if (exists(name)) return name;
+  const std::string bundled = bundledPictureBeside(name, programFolder);
+  return bundled.empty() ? name : bundled;
 }
 
 std::string findPicture(const char *name) { return findPictureBeside(name, runningProgramFolder()); }
+
+std::string findBundledPicture(const char *name) { return bundledPictureBeside(name, runningProgramFolder()); }
 
 std::string runningProgramFolder() {
   std::error_code error;

@@ -7,18 +7,21 @@
 #include <cstdio>
 #include <cstring>
 
-#include <algorithm>
 #include <cstdint>
 
 #include "app/controls.h"
+#include "app/frame_schedule.h"
 #include "app/input.h"
+#include "app/status_line.h"
 #include "render/resize.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
+#include "platform/platform.h"
 #include "platform/posix/picture_path.h"
 #include "platform/sdl/sdl_pacing.h"
 #include "platform/sdl/sdl_platform.h"
 #include "render/frame.h"
+#include "render/marker_palette.h"
 #include "render/resources.h"
 #include "save/live_reload.h"
 #include "save/open_dialog.h"
@@ -32,9 +35,11 @@ constexpr int START_FAILURE_STATUS = 3;
 // Depth buffers asked for, best first: the closest one the display offers wins.
 constexpr int DEPTH_SIZES[] = {32, 24, 16, 0};
 
+constexpr char USAGE[] = "Usage: package-viewer [--palette safe] [SAVEGAME | --help | --version]";
+
 void printHelp() {
   std::printf(
-      "Usage: package-viewer [SAVEGAME | --help | --version]\n"
+      "%s\n"
       "\n"
       "Shows the hidden packages (red) and rampages (green) still left in a KZR Tern Haven\n"
       "savegame over a picture of the game's map. A SAVEGAME given here (or dropped on the\n"
@@ -44,15 +49,38 @@ void printHelp() {
       "are there, otherwise from its data folder, share/package-viewer beside its bin/.\n"
       "Keys: 'O' opens a savegame, 'H' shows the help page, the arrows, W A S D or a\n"
       "left-button drag move the map, + and - or the wheel zoom, 'I' shows the map position\n"
-      "under the pointer and the marker there, escape quits.\n");
+      "under the pointer and the marker there, 'P' or --palette safe switches to colours that\n"
+      "colour-blind players can tell apart, F12 saves the picture beside the save, escape quits.\n",
+      USAGE);
 }
 
-// Reads the command line: nothing, one savegame to open, --help or --version.
-// Returns true when the viewer is to start (with *savePath set, or null);
-// otherwise the program ends with *status (0 for the answers, 2 for wrong
-// usage).
+// Takes "--palette NAME" out of the arguments, wherever it stands, and sets
+// the marker palette it names. False, after saying why, for a name that is
+// not a palette or a --palette without one.
+bool takePaletteOption(int *argc, char **argv) {
+  for (int i = 1; i < *argc; ++i) {
+    if (std::strcmp(argv[i], "--palette") != 0) continue;
+    if (i + 1 >= *argc || !markerPaletteNamed(argv[i + 1], &viewerState.markerPalette)) {
+      std::fprintf(stderr, "package-viewer: --palette takes 'safe' or 'standard'\n%s\n", USAGE);
+      return false;
+    }
+    for (int j = i; j + 2 <= *argc; ++j) argv[j] = argv[j + 2];
+    *argc -= 2;
+    --i;
+  }
+  return true;
+}
+
+// Reads the command line: nothing, one savegame to open, --help or --version,
+// with --palette NAME anywhere. Returns true when the viewer is to start (with
+// *savePath set, or null); otherwise the program ends with *status (0 for the
+// answers, 2 for wrong usage).
 bool readCommandLine(int argc, char **argv, const char **savePath, int *status) {
   *savePath = nullptr;
+  if (!takePaletteOption(&argc, argv)) {
+    *status = 2;
+    return false;
+  }
   if (argc < 2) return true;
   const char *argument = argv[1];
   if (argc == 2 && (std::strcmp(argument, "--help") == 0 || std::strcmp(argument, "-h") == 0)) {
@@ -70,9 +98,8 @@ bool readCommandLine(int argc, char **argv, const char **savePath, int *status) 
     *savePath = argument;
     return true;
   }
-  std::fprintf(stderr,
-               "package-viewer: %s '%s'\nUsage: package-viewer [SAVEGAME | --help | --version]\n",
-               argc == 2 ? "unknown argument" : "more than one argument, from", argument);
+  std::fprintf(stderr, "package-viewer: %s '%s'\n%s\n",
+               argc == 2 ? "unknown argument" : "more than one argument, from", argument, USAGE);
   *status = 2;
   return false;
 }
@@ -119,11 +146,6 @@ bool createWindowAndContext(SDL_Window **window, SDL_GLContext *context) {
   return false;
 }
 
-// Frames drawn after start whatever happens, while the window manager maps
-// and exposes the window.
-constexpr int STARTUP_FRAMES = 3;
-constexpr uint32_t IDLE_WAKEUP_MS = 1000;
-
 uint64_t millisecondsToTicks(uint32_t milliseconds) {
   return SDL_GetPerformanceFrequency() * milliseconds / 1000;
 }
@@ -141,8 +163,7 @@ void runMainLoop(SDL_Window *window) {
   const int display = SDL_GetWindowDisplayIndex(window);
   const int32_t reportedHz = display >= 0 && SDL_GetCurrentDisplayMode(display, &mode) == 0 ? mode.refresh_rate : 0;
   FramePacer pacer = makeFramePacer(reportedHz, SDL_GetPerformanceFrequency());
-  int startupFrames = STARTUP_FRAMES;
-  bool frameDue = true;
+  FrameSchedule schedule;
 
   while (viewerState.running) {
     // Every waiting event first: a frame shows all of them at once.
@@ -156,11 +177,11 @@ void runMainLoop(SDL_Window *window) {
         return;
       }
     }
-    if (gotEvent) frameDue = true;
-    if (reloadSavegameIfChanged(SDL_GetTicks())) frameDue = true;
-    if (startupFrames > 0 || controlsActWhileHeld()) frameDue = true;
+    if (gotEvent) schedule.frameDue = true;
+    if (reloadSavegameIfChanged(SDL_GetTicks())) schedule.frameDue = true;
+    if (updateStatusLine(SDL_GetTicks())) schedule.frameDue = true;
 
-    if (frameDue) {
+    if (frameWanted(&schedule)) {
       // No more than one frame per refresh, whether or not the swap waits.
       const uint64_t wait = ticksBeforeNextFrame(pacer, SDL_GetPerformanceCounter());
       if (wait > 0) {
@@ -175,18 +196,18 @@ void runMainLoop(SDL_Window *window) {
       noteFrameStarted(&pacer, SDL_GetPerformanceCounter());
       applyControls();
       renderFrame();
-      frameDue = false;
-      if (startupFrames > 0) --startupFrames;
+      noteFrameDrawn(&schedule);
       continue;
     }
 
-    // Nothing moves: sleep until an event arrives or the save is due for a
-    // look (and at least once a second, which costs nothing).
-    if (!waitForEvent(std::min(millisecondsUntilReloadCheck(SDL_GetTicks()), IDLE_WAKEUP_MS), &gotEvent)) {
+    // Nothing moves: sleep until an event arrives (a notification that the
+    // save was written is one), the save is due for a look or the status line
+    // for its end.
+    if (!waitForEvent(millisecondsToRest(SDL_GetTicks()), &gotEvent)) {
       viewerState.running = 0;
       return;
     }
-    if (gotEvent) frameDue = true;
+    if (gotEvent) schedule.frameDue = true;
   }
 }
 
@@ -230,7 +251,8 @@ int main(int argc, char **argv) {
   // Keys arrive as key events; no text input or input method is wanted.
   SDL_StopTextInput();
 
-  initGraphicsFrom(findPicture(FONT_PICTURE).c_str(), findPicture(MAP_PICTURE).c_str());
+  initGraphicsFrom(findPicture(FONT_PICTURE).c_str(), findPicture(MAP_PICTURE).c_str(),
+                   findBundledPicture(FONT_PICTURE).c_str(), findBundledPicture(MAP_PICTURE).c_str());
   startPointerAtCentre();
   SDL_WarpMouseGlobal(viewerState.mouseX, viewerState.mouseY);
 
@@ -248,6 +270,7 @@ int main(int argc, char **argv) {
   if (savePath) openSavegameFile(savePath);
 
   runMainLoop(window);
+  platformWatchFile("");
 
   SDL_GL_MakeCurrent(window, nullptr);
   SDL_GL_DeleteContext(context);

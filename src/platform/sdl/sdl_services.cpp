@@ -1,8 +1,11 @@
-// The SDL platform's message box, buffer swap and DIB conversion.
+// The SDL platform's message box, buffer swap, DIB conversion, file stamps
+// and the watch of the followed save.
 #include <cstdio>
 
 #include "image/dib_convert.h"
 #include "platform/platform.h"
+#include "platform/posix/file_stamp_posix.h"
+#include "platform/posix/file_watch_inotify.h"
 #include "platform/sdl/sdl_platform.h"
 
 void platformShowMessageBox(MessageBoxOwner owner, const char *caption, const char *text) {
@@ -27,3 +30,27 @@ void platformSwapBuffers() {
 DibConvertResult platformConvertDib(const DibSource &source, unsigned char *rgb) {
   return convertDibPortable(source, rgb);
 }
+
+FileStamp platformFileStamp(const char *name) { return posixFileStamp(name); }
+
+namespace {
+Uint32 saveChangedEvent = 0;
+
+// Runs on the watcher thread: an event of its own ends the main loop's wait;
+// the loop's next look then finds the change noted.
+void wakeMainLoop() {
+  SDL_Event event{};
+  event.type = saveChangedEvent;
+  SDL_PushEvent(&event);
+}
+}  // namespace
+
+bool platformWatchFile(const char *name) {
+  if (saveChangedEvent == 0) {
+    saveChangedEvent = SDL_RegisterEvents(1);
+    if (saveChangedEvent == static_cast<Uint32>(-1)) saveChangedEvent = SDL_USEREVENT;
+  }
+  return inotifyWatchFile(name, wakeMainLoop);
+}
+
+bool platformTakeFileChange() { return inotifyTakeChange(); }

@@ -3,14 +3,19 @@
 // device context and the palette when it ends.
 #include <windows.h>
 
+#include <cstdint>
 #include <cstring>
 
 #include "app/controls.h"
+#include "app/status_line.h"
+#include "app/frame_schedule.h"
 #include "app/view.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
+#include "platform/win32/win32_file_watch.h"
 #include "platform/win32/win32_window.h"
 #include "render/frame.h"
+#include "render/marker_palette.h"
 #include "save/live_reload.h"
 #include "save/open_dialog.h"
 
@@ -43,10 +48,24 @@ HWND createMainWindow(HINSTANCE instance) {
                          nullptr);
 }
 
+// Sleeps until a message arrives, the save's folder changes (noted for the
+// live reload), or `milliseconds` have passed. Input that came while the
+// queue was being emptied also ends the wait.
+void restUntilMessage(uint32_t milliseconds) {
+  HANDLE watch = win32FileWatchHandle();
+  const DWORD handles = watch ? 1 : 0;
+  const DWORD woken = MsgWaitForMultipleObjectsEx(handles, watch ? &watch : nullptr, milliseconds, QS_ALLINPUT,
+                                                  MWMO_INPUTAVAILABLE);
+  if (handles == 1 && woken == WAIT_OBJECT_0) win32NoteFileWatchSignalled();
+}
+
 // Takes at most one message a pass; a pass that finds the queue empty looks at
-// the loaded save when that is due (reading it again when the game has
-// rewritten it), applies the recorded input and draws a frame. Never waits.
+// the loaded save when that is due or its folder changed (reading it again
+// when the game has rewritten it) and, when something can have changed,
+// applies the recorded input and draws a frame. With nothing to draw it sleeps
+// until the next message, change of the folder or look at the save.
 void runMessageLoop() {
+  FrameSchedule schedule;
   MSG message;
   while (viewerState.running) {
     if (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -56,12 +75,49 @@ void runMessageLoop() {
       }
       TranslateMessage(&message);
       DispatchMessageA(&message);
-    } else {
-      reloadSavegameIfChanged(GetTickCount());
+      schedule.frameDue = true;
+      continue;
+    }
+    // While the map moves the loop does not rest, so a change of the folder
+    // is looked for here too.
+    HANDLE watch = win32FileWatchHandle();
+    if (watch && WaitForSingleObject(watch, 0) == WAIT_OBJECT_0) win32NoteFileWatchSignalled();
+    if (reloadSavegameIfChanged(GetTickCount())) schedule.frameDue = true;
+    if (updateStatusLine(GetTickCount())) schedule.frameDue = true;
+    if (frameWanted(&schedule)) {
       applyControls();
       renderFrame();
+      noteFrameDrawn(&schedule);
+    } else {
+      restUntilMessage(millisecondsToRest(GetTickCount()));
     }
   }
+  platformWatchFile("");
+}
+
+// "--palette safe" or "--palette standard" at the start of the command line:
+// sets the marker palette and returns the rest of the line; otherwise returns
+// the line as it is.
+const char *takePaletteOption(const char *commandLine) {
+  constexpr char OPTION[] = "--palette";
+  if (!commandLine) return commandLine;
+  const char *at = commandLine;
+  while (*at == ' ' || *at == '\t') ++at;
+  if (std::strncmp(at, OPTION, sizeof OPTION - 1) != 0) return commandLine;
+  at += sizeof OPTION - 1;
+  if (*at != ' ' && *at != '\t') return commandLine;
+  while (*at == ' ' || *at == '\t') ++at;
+  char name[16] = {};
+  size_t length = 0;
+  while (at[length] != '\0' && at[length] != ' ' && at[length] != '\t' && length < sizeof name - 1) {
+    name[length] = at[length];
+    ++length;
+  }
+  const char *rest = at + length;
+  if ((*rest != '\0' && *rest != ' ' && *rest != '\t') || !markerPaletteNamed(name, &viewerState.markerPalette)) {
+    return commandLine;
+  }
+  return rest;
 }
 
 // The savegame named on the command line, as Explorer passes a file dropped
@@ -119,7 +175,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   // A save named on the command line opens once the first frame is up, as if
   // chosen in the dialog.
   char savePath[SAVE_PATH_SIZE + 1];
-  savePathFromCommandLine(commandLine, savePath, sizeof savePath);
+  savePathFromCommandLine(takePaletteOption(commandLine), savePath, sizeof savePath);
   if (savePath[0] != '\0') openSavegameFile(savePath);
 
   runMessageLoop();

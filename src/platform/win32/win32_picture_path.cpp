@@ -20,10 +20,18 @@ std::string programFolder() {
 
 }  // namespace
 
-std::string findPictureBeside(const char *name, const std::string &programFolder) {
-  if (exists(name) || programFolder.empty()) return name;
+std::string bundledPictureBeside(const char *name, const std::string &programFolder) {
+  if (programFolder.empty()) return std::string();
   const std::string beside = programFolder + "\\" + name;
-  return exists(beside) ? beside : name;
+  return exists(beside) ? beside : std::string();
+}
+
+std::string findPictureBeside(const char *name, const std::string &programFolder) {
+  if (exists(name)) return name;
+  const std::string bundled = bundledPictureBeside(name, programFolder);
+  return bundled.empty() ? name : bundled;
 }
 
 std::string findPicture(const char *name) { return findPictureBeside(name, programFolder()); }
+
+std::string findBundledPicture(const char *name) { return bundledPictureBeside(name, programFolder()); }

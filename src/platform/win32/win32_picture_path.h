@@ -13,3 +13,9 @@ std::string findPicture(const char *name);
 
 // The same search with the program's folder given (empty: none known).
 std::string findPictureBeside(const char *name, const std::string &programFolder);
+
+// The copy of the picture `name` in the folder of the running .exe, or an
+// empty string when there is none. It stands in for a picture of the player's
+// own that the loader refuses.
+std::string findBundledPicture(const char *name);
+std::string bundledPictureBeside(const char *name, const std::string &programFolder);

@@ -1,9 +1,12 @@
 // The services the core asks of the Windows platform, apart from the file
-// view: message boxes, the DIB converter and the buffer swap.
+// view: message boxes, the DIB converter, the buffer swap, file stamps and the
+// watch of the followed save.
 #include <windows.h>
 
 #include "app/viewer_state.h"
 #include "platform/platform.h"
+#include "platform/win32/win32_file_stamp.h"
+#include "platform/win32/win32_file_watch.h"
 #include "platform/win32/win32_gdi_convert.h"
 
 void platformShowMessageBox(MessageBoxOwner owner, const char *caption, const char *text) {
@@ -16,3 +19,9 @@ DibConvertResult platformConvertDib(const DibSource &source, unsigned char *rgb)
 }
 
 void platformSwapBuffers() { SwapBuffers(static_cast<HDC>(viewerState.deviceContext)); }
+
+FileStamp platformFileStamp(const char *name) { return win32FileStamp(name); }
+
+bool platformWatchFile(const char *name) { return win32WatchFile(name); }
+
+bool platformTakeFileChange() { return win32TakeFileChange(); }

@@ -46,7 +46,8 @@ void createSurface(HWND window) {
   viewerState.glContext = glContext;
   wglMakeCurrent(deviceContext, glContext);
   askForSwapInterval();
-  initGraphicsFrom(findPicture(FONT_PICTURE).c_str(), findPicture(MAP_PICTURE).c_str());
+  initGraphicsFrom(findPicture(FONT_PICTURE).c_str(), findPicture(MAP_PICTURE).c_str(),
+                   findBundledPicture(FONT_PICTURE).c_str(), findBundledPicture(MAP_PICTURE).c_str());
   startPointerAtCentre();
   // Screen coordinates: the window stands at (0, 0), so this is near, not
   // at, the client point the record holds.

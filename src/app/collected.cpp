@@ -1,0 +1,76 @@
+// The markers collected since the save was opened (see collected.h).
+#include "app/collected.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "app/map_point.h"
+#include "save/savegame.h"
+
+namespace {
+
+// Bit for bit, so that a NaN is the same marker as itself and 0.0 is not -0.0.
+bool sameMarker(const PickupMarker &a, const PickupMarker &b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+bool listHolds(const PickupMarker *list, int32_t count, const PickupMarker &marker) {
+  for (int32_t i = 0; i < count; ++i) {
+    if (sameMarker(list[i], marker)) return true;
+  }
+  return false;
+}
+
+bool incomingHolds(const SavegameMarkers &incoming, const CollectedMarker &collected) {
+  return collected.kind == MARKER_PACKAGE
+             ? listHolds(incoming.packages, incoming.packageCount, collected.marker)
+             : listHolds(incoming.rampages, incoming.rampageCount, collected.marker);
+}
+
+void removeCollected(int32_t index) {
+  ViewerState &state = viewerState;
+  std::memmove(&state.collected[index], &state.collected[index + 1],
+               sizeof state.collected[0] * static_cast<size_t>(state.collectedCount - index - 1));
+  --state.collectedCount;
+}
+
+void keepCollected(const PickupMarker &marker, MarkerKind kind, int32_t number) {
+  ViewerState &state = viewerState;
+  if (state.collectedCount == COLLECTED_CAPACITY) removeCollected(0);
+  state.collected[state.collectedCount++] = CollectedMarker{marker, kind, number};
+}
+
+void keepDropped(const PickupMarker *shown, int32_t shownCount, const PickupMarker *incoming,
+                 int32_t incomingCount, MarkerKind kind) {
+  for (int32_t i = 0; i < shownCount; ++i) {
+    if (!listHolds(incoming, incomingCount, shown[i])) keepCollected(shown[i], kind, i);
+  }
+}
+
+}  // namespace
+
+void noteCollectedMarkers(const SavegameMarkers &incoming) {
+  ViewerState &state = viewerState;
+  for (int32_t i = state.collectedCount - 1; i >= 0; --i) {
+    if (incomingHolds(incoming, state.collected[i])) removeCollected(i);
+  }
+  keepDropped(state.packages, state.packageCount, incoming.packages, incoming.packageCount, MARKER_PACKAGE);
+  keepDropped(state.rampages, state.rampageCount, incoming.rampages, incoming.rampageCount, MARKER_RAMPAGE);
+}
+
+void forgetCollectedMarkers() { viewerState.collectedCount = 0; }
+
+const CollectedMarker *collectedMarkerNear(double pointerX, double pointerY, double *distance) {
+  const CollectedMarker *nearest = nullptr;
+  for (int32_t i = 0; i < viewerState.collectedCount; ++i) {
+    const CollectedMarker &collected = viewerState.collected[i];
+    double x;
+    double y;
+    pixelOfSavegamePoint(collected.marker.x, collected.marker.y, &x, &y);
+    const double away = std::hypot(x - pointerX, y - pointerY);
+    // A non-finite position gives a NaN distance, which never compares below.
+    if (away <= MARKER_PICK_RADIUS && (!nearest || away < *distance)) {
+      nearest = &collected;
+      *distance = away;
+    }
+  }
+  return nearest;
+}

@@ -1,0 +1,77 @@
+// F12: the frame as drawn goes into a PNG beside the save, named after the
+// save and the time; a line at the bottom left says where for three seconds,
+// or why no picture could be saved.
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <regex>
+
+#include "app/controls.h"
+#include "app/input.h"
+#include "app/status_line.h"
+#include "render/render_fixture.h"
+
+namespace {
+
+class Screenshot : public RenderTest {
+ protected:
+  // Names the save, draws the frame F12 will take, then presses F12 and
+  // draws again; returns the frame taken.
+  Frame pressF12(const std::string &save) {
+    std::snprintf(viewerState.saveFileName, SAVE_PATH_SIZE, "%s", save.c_str());
+    drawFrame();  // from the second frame on, the panel is translucent
+    const Frame before = drawFrame();
+    handleKeyDown(VK_CODE_F12);
+    applyControls();
+    handleKeyUp(VK_CODE_F12);
+    shown = drawFrame();
+    return before;
+  }
+  Frame shown;
+};
+
+TEST_F(Screenshot, F12SavesTheFrameBesideTheSaveAndSaysWhereForThreeSeconds) {
+  writePictures();
+  ASSERT_TRUE(startViewer(640, 480));
+  setPackages({{0.0f, 0.0f, 5.0f}});
+  const Frame before = pressF12(pictureFolder + "/slot1.b");
+
+  std::vector<std::string> pictures;
+  for (const auto &entry : std::filesystem::directory_iterator(pictureFolder)) {
+    const std::string name = entry.path().filename().string();
+    if (std::regex_match(name, std::regex(R"(slot1-\d{4}-\d\d-\d\d-\d{6}\.png)"))) {
+      pictures.push_back(entry.path().string());
+    }
+  }
+  ASSERT_EQ(pictures.size(), 1u);
+  Frame picture;
+  ASSERT_TRUE(readPng(pictures[0], &picture));
+  EXPECT_EQ(picture.width, 640);
+  EXPECT_EQ(picture.height, 480);
+  EXPECT_TRUE(picture.rgb == before.rgb) << "the picture is the frame, without the line that says where";
+
+  EXPECT_EQ(std::string(viewerState.statusLine), "Saved picture: " + pictures[0]);
+  expectText(shown, 8, 480 - 8 - 16, "Saved picture: ",
+             [&](int32_t x, int32_t y) { return translucent(before.at(x, y), 0.2); });
+
+  // The three seconds count from the first look at the clock after the frame.
+  EXPECT_EQ(millisecondsUntilStatusLineChange(500), 0u);
+  EXPECT_FALSE(updateStatusLine(1000));
+  EXPECT_EQ(millisecondsUntilStatusLineChange(2000), 2000u);
+  EXPECT_FALSE(updateStatusLine(3999));
+  EXPECT_TRUE(updateStatusLine(4000));
+  EXPECT_EQ(millisecondsUntilStatusLineChange(4000), UINT32_MAX);
+  EXPECT_TRUE(drawFrame().rgb == before.rgb) << "the line is gone";
+}
+
+TEST_F(Screenshot, APictureThatCannotBeWrittenSaysWhy) {
+  writePictures();
+  ASSERT_TRUE(startViewer(640, 480));
+  pressF12(pictureFolder + "/no-such-folder/slot1.b");
+  const std::string line = viewerState.statusLine;
+  EXPECT_EQ(line.rfind("Picture not saved: " + pictureFolder + "/no-such-folder/slot1-", 0), 0u) << line;
+  const std::string reason = std::string(".png: ") + std::strerror(ENOENT);
+  EXPECT_EQ(line.substr(line.size() - std::min(line.size(), reason.size())), reason) << line;
+}
+
+}  // namespace
