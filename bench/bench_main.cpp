@@ -84,7 +84,10 @@ std::string speedText(const TableRow &row, double seconds) {
 std::string ratioText(double subject, double reference) {
   if (subject <= 0 || reference <= 0) return "-";
   char text[16];
-  std::snprintf(text, sizeof text, "%.2f", reference / subject);
+  // A subject far slower than its reference (the route beside loading its
+  // save) keeps three significant digits.
+  const double ratio = reference / subject;
+  std::snprintf(text, sizeof text, ratio < 0.01 ? "%.3g" : "%.2f", ratio);
   return text;
 }
 
