@@ -2,6 +2,7 @@
 #include "render/resources.h"
 
 #include <cstdio>
+#include <cstring>
 #include <type_traits>
 
 #include "app/viewer_state.h"
@@ -15,26 +16,70 @@ static_assert(std::is_same<GLuint, uint32_t>::value,
 namespace {
 
 // Whether the current context's OpenGL version is at least major.minor; the
-// version string starts with "major.minor" on every desktop driver.
+// version string starts with "major.minor" on every desktop driver. A browser
+// (or other embedded) context's starts with "OpenGL ES " and counts as desktop
+// 1.2 from ES 2.0 on: all of 1.2 that is asked for here (edge clamp) is in it.
 bool glVersionAtLeast(int major, int minor) {
   const char *version = reinterpret_cast<const char *>(glGetString(GL_VERSION));
+  constexpr char ES_PREFIX[] = "OpenGL ES ";
+  constexpr size_t ES_PREFIX_LENGTH = sizeof ES_PREFIX - 1;
+  const bool embedded = version && std::strncmp(version, ES_PREFIX, ES_PREFIX_LENGTH) == 0;
   int haveMajor = 0;
   int haveMinor = 0;
-  if (!version || std::sscanf(version, "%d.%d", &haveMajor, &haveMinor) != 2) return false;
+  if (!version || std::sscanf(embedded ? version + ES_PREFIX_LENGTH : version, "%d.%d", &haveMajor, &haveMinor) != 2) {
+    return false;
+  }
+  if (embedded) {
+    if (haveMajor < 2) return false;
+    haveMajor = 1;
+    haveMinor = 2;
+  }
   return haveMajor > major || (haveMajor == major && haveMinor >= minor);
 }
 
-}  // namespace
+// Creates a new 2D texture (linear filters, default wrap), leaves it bound
+// and gives it the picture's rows, if there is a picture; releases the record.
+bool makeTexture(ImageRecord *image, uint32_t *textureName) {
+  glGenTextures(1, textureName);
+  glBindTexture(GL_TEXTURE_2D, *textureName);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+  if (!image) return false;  // the loader has shown its box; the texture stays empty
 
-void initGraphics() { initGraphicsFrom(FONT_PICTURE, MAP_PICTURE); }
+  // The record's rows are packed (3 x width bytes). OpenGL's default unpack
+  // alignment of 4 matches them only when the width is a multiple of 4; for
+  // any other width it would read past the end of each row, and of the block.
+  const bool packedRowsNeedAlignment1 = image->width % 4 != 0;
+  if (packedRowsNeedAlignment1) glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  // GL_RGB rather than the older 3, which means the same to OpenGL 1.1 but
+  // which WebGL refuses.
+  glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, image->width, image->height, 0, GL_RGB, GL_UNSIGNED_BYTE,
+               image->pixels);
+  if (packedRowsNeedAlignment1) glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+  releaseImageRecord(image);
+  return true;
+}
 
-bool initGraphicsFrom(const char *fontPath, const char *mapPath) {
+bool loadTextureFromMemory(const PictureBytes &picture, uint32_t *textureName) {
+  ImageRecord *image = nullptr;
+  if (picture.bytes) {
+    image = loadDibMemory(picture.bytes, picture.size);
+  } else {
+    showDibOpenFailed(picture.name);
+  }
+  return makeTexture(image, textureName);
+}
+
+// The start-up of initGraphicsFrom, with the pictures' textures made by
+// loadFont and loadMap.
+template <class LoadFont, class LoadMap>
+bool initGraphicsWith(LoadFont loadFont, LoadMap loadMap) {
   glDisable(GL_DEPTH_TEST);
   glDisable(GL_CULL_FACE);
   glEnable(GL_POLYGON_SMOOTH);
-  const bool fontLoaded = loadTexture(fontPath, &viewerState.fontTexture);
+  const bool fontLoaded = loadFont(&viewerState.fontTexture);
   buildFont();
-  const bool mapLoaded = loadTexture(mapPath, &viewerState.mapTexture);
+  const bool mapLoaded = loadMap(&viewerState.mapTexture);
   // The map is drawn once, edge to edge: with the default wrap, linear
   // filtering along its border mixes in the opposite border's texels, a strip
   // of the other side's colour. Clamp-to-edge came with OpenGL 1.2; a 1.1
@@ -48,22 +93,20 @@ bool initGraphicsFrom(const char *fontPath, const char *mapPath) {
   return fontLoaded && mapLoaded;
 }
 
-bool loadTexture(const char *fileName, uint32_t *textureName) {
-  ImageRecord *image = loadDibFile(fileName);
-  glGenTextures(1, textureName);
-  glBindTexture(GL_TEXTURE_2D, *textureName);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  if (!image) return false;  // the loader has shown its box; the texture stays empty
+}  // namespace
 
-  // The record's rows are packed (3 x width bytes). OpenGL's default unpack
-  // alignment of 4 matches them only when the width is a multiple of 4; for
-  // any other width it would read past the end of each row, and of the block.
-  const bool packedRowsNeedAlignment1 = image->width % 4 != 0;
-  if (packedRowsNeedAlignment1) glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glTexImage2D(GL_TEXTURE_2D, 0, 3, image->width, image->height, 0, GL_RGB, GL_UNSIGNED_BYTE,
-               image->pixels);
-  if (packedRowsNeedAlignment1) glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-  releaseImageRecord(image);
-  return true;
+void initGraphics() { initGraphicsFrom(FONT_PICTURE, MAP_PICTURE); }
+
+bool initGraphicsFrom(const char *fontPath, const char *mapPath) {
+  return initGraphicsWith([fontPath](uint32_t *texture) { return loadTexture(fontPath, texture); },
+                          [mapPath](uint32_t *texture) { return loadTexture(mapPath, texture); });
+}
+
+bool initGraphicsFromMemory(const PictureBytes &font, const PictureBytes &map) {
+  return initGraphicsWith([&font](uint32_t *texture) { return loadTextureFromMemory(font, texture); },
+                          [&map](uint32_t *texture) { return loadTextureFromMemory(map, texture); });
+}
+
+bool loadTexture(const char *fileName, uint32_t *textureName) {
+  return makeTexture(loadDibFile(fileName), textureName);
 }

@@ -210,9 +210,12 @@ void adoptSavegameMarkers(const SavegameMarkers &markers) {
   viewerState.rampageCount = markers.rampageCount;
 }
 
-bool loadSavegame() {
-  SavegameMarkers markers;
-  switch (readSavegameMarkers(viewerState.saveFileName, &markers)) {
+namespace {
+
+// Takes the lists of a clean read, or tells the user why there are none and
+// keeps the lists as they were.
+bool adoptOrReport(SavegameStatus status, const SavegameMarkers &markers) {
+  switch (status) {
     case SAVEGAME_READ:
       adoptSavegameMarkers(markers);
       return true;
@@ -227,6 +230,20 @@ bool loadSavegame() {
   }
   showErrorBox(DAMAGED, ERROR_HEADING);
   return false;
+}
+
+}  // namespace
+
+bool loadSavegame() {
+  SavegameMarkers markers;
+  const SavegameStatus status = readSavegameMarkers(viewerState.saveFileName, &markers);
+  return adoptOrReport(status, markers);
+}
+
+bool loadSavegameBytes(const unsigned char *bytes, size_t size) {
+  SavegameMarkers markers;
+  const SavegameStatus status = bytes ? parseSavegame(bytes, size, &markers) : SAVEGAME_OPEN_FAILED;
+  return adoptOrReport(status, markers);
 }
 
 void showErrorBox(const char *message, const char *heading) {
