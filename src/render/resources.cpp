@@ -44,7 +44,18 @@ bool makeTexture(ImageRecord *image, uint32_t *textureName) {
   glBindTexture(GL_TEXTURE_2D, *textureName);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-  if (!image) return false;  // the loader has shown its box; the texture stays empty
+  if (!image) {
+    // The loader has shown its box; the texture stays without the picture.
+#ifdef __EMSCRIPTEN__
+    // WebGL samples a texture without an image as black, where OpenGL draws
+    // as if untextured: one white texel, under GL_MODULATE, is the same.
+    static const unsigned char WHITE[3] = {255, 255, 255};
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 1, 1, 0, GL_RGB, GL_UNSIGNED_BYTE, WHITE);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+#endif
+    return false;
+  }
 
   // The record's rows are packed (3 x width bytes). OpenGL's default unpack
   // alignment of 4 matches them only when the width is a multiple of 4; for

@@ -112,6 +112,7 @@ mergeInto(LibraryManager.library, {
         followed.pending = true;
       }).then(function() {
         webPage.looking = false;
+        webPage.state.looks++;
       });
     },
 
@@ -150,10 +151,12 @@ mergeInto(LibraryManager.library, {
   webInstallPage__deps: ['$webPage'],
   webInstallPage: function(reloadIntervalMs) {
     // What the page tells about itself, for whoever looks (the tests do):
-    // frames drawn, when the first one was, and the open path for a handle.
+    // frames drawn, when the first one was, looks taken at a followed save,
+    // and the open path for a file handle.
     webPage.state = window.packageViewer = {
       frames: 0,
       firstFrameMs: null,
+      looks: 0,
       openHandle: webPage.openHandle
     };
     var dialog = webPage.element('box');

@@ -24,6 +24,11 @@
 namespace {
 
 constexpr const char *CANVAS = "#canvas";
+// The panel's background is blended with the function the previous frame's
+// text left behind, so the picture settles from the second frame on: the
+// desktop draws a few frames at start whatever happens, and so does the page.
+constexpr int STARTUP_FRAMES = 2;
+int startupFrames = STARTUP_FRAMES;
 bool frameRequested = false;
 bool graphicsReady = false;
 
@@ -31,8 +36,9 @@ EM_BOOL drawFrame(double, void *) {
   frameRequested = false;
   applyControls();
   renderFrame();
+  if (startupFrames > 0) --startupFrames;
   // Held keys move the map on every frame, as on the desktop.
-  if (controlsActWhileHeld()) webRequestFrame();
+  if (startupFrames > 0 || controlsActWhileHeld()) webRequestFrame();
   return EM_FALSE;
 }
 
