@@ -270,6 +270,9 @@ class WebPageTest(unittest.TestCase):
         self.load()
         path, _ = self.save('slot1.b', PICKUPS)
         self.choose(path)
+        if os.environ.get('WEB_SCREENSHOT'):
+            # The README's picture of the page (WEB_SCREENSHOT=docs/web-screenshot.png).
+            self.driver.save_screenshot(os.environ['WEB_SCREENSHOT'])
         web, linux = self.canvas(), self.reference(path)
         self.assert_text_matches(web, linux)  # the counts: 4 packages, 2 rampages
         self.assert_markers_match(web, linux, is_red)
