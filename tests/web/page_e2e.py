@@ -68,6 +68,7 @@ def start_browser(profile):
                      '--disable-component-update', '--disable-sync', '--no-first-run', '--disable-quic',
                      '--user-data-dir=' + profile):
         options.add_argument(argument)
+    options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
     driver = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
     driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
                            {'width': WIDTH, 'height': HEIGHT, 'deviceScaleFactor': 1, 'mobile': False})
@@ -158,6 +159,7 @@ class WebPageTest(unittest.TestCase):
 
     def load(self):
         self.server.requests.clear()
+        self.driver.get_log('browser')
         self.driver.get(self.server.url)
         # Two frames: the picture has settled (see the page's start-up frames).
         self.wait_frames(2)
@@ -242,6 +244,9 @@ class WebPageTest(unittest.TestCase):
         self.assertLessEqual(len(ours ^ theirs), len(theirs) // 10, 'markers differ')
 
     def assert_no_foreign_requests(self):
+        # Nothing refused by the page's policy or failed on the way.
+        errors = [entry['message'] for entry in self.driver.get_log('browser') if entry['level'] == 'SEVERE']
+        self.assertEqual(errors, [])
         own = set(os.listdir(SITE))
         for path in self.server.requests:
             self.assertIn(path.lstrip('/') or 'index.html', own)
