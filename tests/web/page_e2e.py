@@ -395,13 +395,14 @@ class WebPageTest(unittest.TestCase):
         self.assertIsNone(self.driver.execute_async_script(write, base64.b64encode(data2).decode()))
         self.assert_shows(second)
 
-        # A cut-short file: no box, the last good lists stay, and the good file
-        # that follows is read.
+        # A cut-short file: no box, the last good lists stay (and with nothing
+        # changed, no frame is drawn), and the good file that follows is read.
         shown = self.canvas().rgb
         self.assertIsNone(self.driver.execute_async_script(write, base64.b64encode(data1[:300]).decode()))
-        looks = self.driver.execute_script('return window.packageViewer.looks')
+        looks, frames = self.driver.execute_script('return window.packageViewer.looks'), self.frames()
         wait_for(lambda: self.driver.execute_script('return window.packageViewer.looks') >= looks + 2, 'two looks')
         self.assertIsNone(self.box())
+        self.assertEqual(self.frames(), frames)
         self.assertEqual(self.canvas().rgb, shown)
         self.assertIsNone(self.driver.execute_async_script(write, base64.b64encode(data1).decode()))
         self.assert_shows(first)
