@@ -97,7 +97,8 @@ class Picture:
         i = (y * self.width + x) * 3
         return tuple(self.rgb[i:i + 3])
 
-    def points(self, test, left=0, right=WIDTH):
+    def points(self, test, left=0, right=None):
+        right = self.width if right is None else right
         return {(x, y) for y in range(self.height) for x in range(left, right) if test(self.pixel(x, y))}
 
 
@@ -187,16 +188,15 @@ class WebPageTest(unittest.TestCase):
             const rgba = context.getImageData(0, 0, copy.width, copy.height).data;
             let text = '';
             for (let i = 0; i < rgba.length; i += 4) text += String.fromCharCode(rgba[i], rgba[i + 1], rgba[i + 2]);
-            return btoa(text);''')
-        return Picture(base64.b64decode(data))
+            return [btoa(text), copy.width, copy.height];''')
+        return Picture(base64.b64decode(data[0]), data[1], data[2])
 
-    def reference(self, *arguments):
-        """The Linux program's picture of the same scene at 640 x 480."""
+    def reference(self, *arguments, size=(WIDTH, HEIGHT)):
+        """The Linux program's picture of the same scene (640 x 480 unless told)."""
         png = os.path.join(self.work, 'reference.png')
-        subprocess.run([PACKAGE_TOOL, 'render', *arguments, png, '--size', '%dx%d' % (WIDTH, HEIGHT)],
-                       check=True, cwd=SITE)
+        subprocess.run([PACKAGE_TOOL, 'render', *arguments, png, '--size', '%dx%d' % size], check=True, cwd=SITE)
         rgb = subprocess.run(['convert', png, '-depth', '8', 'rgb:-'], check=True, capture_output=True).stdout
-        return Picture(rgb)
+        return Picture(rgb, *size)
 
     def save(self, name, pickups):
         path = os.path.join(self.work, name)
@@ -233,7 +233,8 @@ class WebPageTest(unittest.TestCase):
     # Comparisons with the Linux program's picture.
 
     def assert_map_matches(self, web, linux):
-        self.assertEqual(bounds(web.points(is_map, right=PANEL_LEFT)), bounds(linux.points(is_map, right=PANEL_LEFT)))
+        left_of_panel = web.width - (WIDTH - PANEL_LEFT)
+        self.assertEqual(bounds(web.points(is_map, right=left_of_panel)), bounds(linux.points(is_map, right=left_of_panel)))
 
     def assert_text_matches(self, web, linux, left=PANEL_LEFT, right=WIDTH):
         self.assertTrue(same_text(web, linux, left, right), 'text differs')
@@ -354,6 +355,40 @@ class WebPageTest(unittest.TestCase):
         self.tap('KeyD', 'd')
         self.assertNotEqual(self.canvas().rgb, before, 'the page still answers after escape')
         self.assert_no_foreign_requests()
+
+    def test_drags_and_a_resized_window_act_as_on_the_desktop(self):
+        self.load()
+        # A finger, then the left button, drags the map against the motion by
+        # 1/128 of a unit a pixel; a drag is applied while the button is held.
+        touch = '''function touch(type, x, y) {
+              const point = new Touch({identifier: 1, target: canvas, clientX: x, clientY: y});
+              canvas.dispatchEvent(new TouchEvent(type, {touches: type == 'touchend' ? [] : [point],
+                  changedTouches: [point], bubbles: true, cancelable: true}));
+            }'''
+        self.after_next_frame(touch + "touch('touchstart', 300, 200); touch('touchmove', 340, 232);")
+        self.after_next_frame(touch + "touch('touchend', 340, 232);")
+        self.assert_map_matches(self.canvas(), self.reference('--camera', '-0.3125,0.25'))
+        mouse = '''function mouse(type, x, y) {
+              (type == 'mousedown' ? canvas : window).dispatchEvent(
+                  new MouseEvent(type, {clientX: x, clientY: y, button: 0, bubbles: true}));
+            }'''
+        self.after_next_frame(mouse + "mouse('mousedown', 300, 200); mouse('mousemove', 260, 168);")
+        self.after_next_frame(mouse + "mouse('mouseup', 260, 168);")
+        self.assert_map_matches(self.canvas(), self.reference())
+
+        # The canvas fills the window, in CSS pixels, as a window's client area.
+        try:
+            before = self.frames()
+            self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
+                                        {'width': 800, 'height': 600, 'deviceScaleFactor': 1, 'mobile': False})
+            wait_for(lambda: self.frames() > before and self.canvas().width == 800, 'the resized canvas')
+            web, linux = self.canvas(), self.reference(size=(800, 600))
+            self.assertEqual(web.height, 600)
+            self.assert_map_matches(web, linux)
+            self.assert_text_matches(web, linux, 800 - 168, 800)
+        finally:
+            self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
+                                        {'width': WIDTH, 'height': HEIGHT, 'deviceScaleFactor': 1, 'mobile': False})
 
     def test_a_missing_picture_gives_its_box_and_the_map_is_drawn_untextured(self):
         self.server.missing = {'THmap.bmp'}
