@@ -216,12 +216,16 @@ ImageRecord *loadDibMemory(const unsigned char *bytes, size_t size) {
   return record;
 }
 
+void showDibOpenFailed(const char *fileName) {
+  char text[OPEN_FAILED_BUFFER];
+  std::snprintf(text, sizeof text, OPEN_FAILED_FORMAT, fileName);
+  showError(text);
+}
+
 ImageRecord *loadDibFile(const char *fileName) {
   FileView view;
   if (!platformMapFile(fileName, &view)) {
-    char text[OPEN_FAILED_BUFFER];
-    std::snprintf(text, sizeof text, OPEN_FAILED_FORMAT, fileName);
-    showError(text);
+    showDibOpenFailed(fileName);
     return nullptr;
   }
   // Released in this order: the header block (above), the view, mapping and

@@ -18,6 +18,10 @@ ImageRecord *loadDibFile(const char *fileName);
 // check, message and result of loadDibFile after the file has been opened.
 ImageRecord *loadDibMemory(const unsigned char *bytes, size_t size);
 
+// The box loadDibFile shows for a file it cannot open, naming fileName: for a
+// platform that fetches a picture's bytes itself and could not get them.
+void showDibOpenFailed(const char *fileName);
+
 // Number of colour-table entries a bitmap header carries: for the 12-byte core
 // form from bcBitCount, otherwise biClrUsed's low 16 bits when it is non-zero,
 // else from biBitCount (1 -> 2, 4 -> 16, 8 -> 256, anything else -> 0).

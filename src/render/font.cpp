@@ -4,14 +4,8 @@
 #include <cstring>
 
 #include "app/viewer_state.h"
+#include "render/font_cells.h"
 #include "render/gl.h"
-
-namespace {
-constexpr int FONT_CODES = 256;
-constexpr int CELLS_PER_ROW = 16;
-constexpr GLfloat CELL_STEP = 0.0625f;  // one sixteenth of the texture
-constexpr GLint GLYPH_SIZE = 16;        // pixels per character, both ways
-}  // namespace
 
 // The font picture's first pixel row is its bottom row and sits at t = 0, so
 // the cells are addressed with t running from 0 down to -1: under the

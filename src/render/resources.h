@@ -2,6 +2,7 @@
 // font and map textures and the font's display lists.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // The file names of the two pictures. A platform looks for them where the
@@ -24,6 +25,20 @@ constexpr const char *MAP_PICTURE = "THmap.bmp";
 // Returns whether both pictures loaded.
 bool initGraphicsFrom(const char *fontPath, const char *mapPath, const char *fontFallback = nullptr,
                       const char *mapFallback = nullptr);
+
+// A picture whose bytes the platform fetched itself (the browser, from beside
+// the page): name as the platform knows it, and bytes null when it could not
+// be had.
+struct PictureBytes {
+  const char *name;
+  const unsigned char *bytes;
+  size_t size;
+};
+
+// initGraphicsFrom with pictures already in memory: every step, texture and
+// box the same, a picture without bytes reported as a file that cannot be
+// opened.
+bool initGraphicsFromMemory(const PictureBytes &font, const PictureBytes &map);
 
 // initGraphicsFrom("font.bmp", "THmap.bmp"): both pictures from the working
 // directory.

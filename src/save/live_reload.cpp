@@ -71,3 +71,12 @@ uint32_t millisecondsUntilReloadCheck(uint32_t now) {
   if (viewerState.saveFileName[0] == '\0') return UINT32_MAX;
   return untilNextCheck(now);
 }
+
+bool reloadSavegameBytes(const unsigned char *bytes, size_t size) {
+  SavegameMarkers markers;
+  if (parseSavegame(bytes, size, &markers) != SAVEGAME_READ) return false;
+  noteCollectedMarkers(markers);
+  routeBeforeReload(markers);
+  adoptSavegameMarkers(markers);
+  return true;
+}

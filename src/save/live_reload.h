@@ -4,6 +4,7 @@
 // the read is kept only when the file stood still while it was read.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/platform.h"
@@ -36,3 +37,10 @@ bool reloadSavegameIfChanged(uint32_t now);
 // without a notification: 0 when a check is due, UINT32_MAX when no save is
 // named.
 uint32_t millisecondsUntilReloadCheck(uint32_t now);
+
+// The quiet read of reloadSavegameIfChanged for a platform that looks at the
+// followed file itself and hands over the changed version's bytes (the
+// browser, through the file's handle): a clean read replaces the lists
+// (returns true, a frame is due); a failed one shows no box and keeps the
+// lists exactly as they were, and the platform tries again at its next look.
+bool reloadSavegameBytes(const unsigned char *bytes, size_t size);

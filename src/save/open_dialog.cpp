@@ -49,13 +49,22 @@ void openSavegameDialog(char *destination) {
   openSave(path, destination);
 }
 
-bool openSavegameFile(const char *path) {
+namespace {
+
+// The length of a save's path or name that fits in saveFileName; 0 for an
+// empty one and, after a box, for one longer than 259 bytes.
+size_t savePathLength(const char *path) {
   const size_t length = strnlen(path, SAVE_PATH_SIZE);
+  if (length < static_cast<size_t>(SAVE_PATH_SIZE)) return length;
+  showErrorBox(PATH_TOO_LONG, "Error !");
+  return 0;
+}
+
+}  // namespace
+
+bool openSavegameFile(const char *path) {
+  const size_t length = savePathLength(path);
   if (length == 0) return false;
-  if (length >= static_cast<size_t>(SAVE_PATH_SIZE)) {
-    showErrorBox(PATH_TOO_LONG, "Error !");
-    return false;
-  }
   char name[SAVE_PATH_SIZE];
   std::memset(name, 0, sizeof name);
   std::memcpy(name, path, length);
@@ -68,5 +77,14 @@ bool acceptChosenPath(const char *text, size_t length, char *path) {
   if (std::memchr(text, '\0', length) != nullptr) return false;
   std::memset(path, 0, SAVE_PATH_SIZE);
   std::memcpy(path, text, length);
+  return true;
+}
+
+bool openSavegameBytes(const char *name, const unsigned char *bytes, size_t size) {
+  const size_t length = savePathLength(name);
+  if (length == 0 || !loadSavegameBytes(bytes, size)) return false;
+  routeAfterOpen();
+  std::memset(viewerState.saveFileName, 0, SAVE_PATH_SIZE);
+  std::memcpy(viewerState.saveFileName, name, length);
   return true;
 }

@@ -26,6 +26,14 @@ constexpr char PATH_TOO_LONG[] = "The path of the chosen file is too long !";
 // the command line or dropped on the window.
 bool openSavegameFile(const char *path);
 
+// openSavegameFile for a save whose bytes the platform read itself (the
+// browser's file picker or a drop): name is the file's name, the bytes are
+// read at once with the reader's boxes on failure, and name goes into
+// saveFileName only when the lists were replaced. The platform follows the
+// file itself (see reloadSavegameBytes). Returns whether the lists were
+// replaced.
+bool openSavegameBytes(const char *name, const unsigned char *bytes, size_t size);
+
 // Turns what a chooser printed into a path: the text, less one trailing line
 // feed. On success path (260 bytes) holds it followed by zero bytes. Refuses,
 // leaving path untouched, an empty path, one longer than 259 bytes and one

@@ -241,6 +241,18 @@ void showSavegameError(SavegameStatus status) {
   showErrorBox(DAMAGED, ERROR_HEADING);
 }
 
+bool loadSavegameBytes(const unsigned char *bytes, size_t size) {
+  SavegameMarkers markers;
+  const SavegameStatus status = bytes ? parseSavegame(bytes, size, &markers) : SAVEGAME_OPEN_FAILED;
+  if (status != SAVEGAME_READ) {
+    showSavegameError(status);
+    return false;
+  }
+  forgetCollectedMarkers();  // opened afresh: the browser's picker or a drop
+  adoptSavegameMarkers(markers);
+  return true;
+}
+
 void showErrorBox(const char *message, const char *heading) {
   char text[256];
   std::snprintf(text, sizeof text, "%s : %s", heading, message);

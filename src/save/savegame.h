@@ -56,6 +56,11 @@ bool loadSavegame();
 // anything but SAVEGAME_READ, which shows nothing).
 void showSavegameError(SavegameStatus status);
 
+// loadSavegame for a save whose bytes[0, size) are already in memory (a file
+// the browser read): the same lists, boxes and result. Null bytes stand for a
+// file the platform could not read: the box of a file that cannot be opened.
+bool loadSavegameBytes(const unsigned char *bytes, size_t size);
+
 // Shows "heading : message" in a modal box owned by the main window, under
 // the caption "KZR Package Viewer".
 void showErrorBox(const char *message, const char *heading);

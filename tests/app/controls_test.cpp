@@ -337,7 +337,7 @@ TEST_F(ControlsTest, OOpensTheDialogOncePerPressAndClearsItsEvent) {
   handleKeyDown('O');
   applyControls();
   EXPECT_EQ(headlessChooserCalls().size(), 1u);
-  EXPECT_EQ(viewerState.keyEvent['O'], 0);
+  EXPECT_EQ(viewerState.keyEvent[uint32_t{'O'}], 0);
   EXPECT_STREQ(viewerState.saveFileName, path.c_str());
   EXPECT_EQ(viewerState.packageCount, 1);
   EXPECT_EQ(viewerState.rampageCount, 1);
@@ -348,7 +348,7 @@ TEST_F(ControlsTest, OOpensTheDialogOncePerPressAndClearsItsEvent) {
   handleKeyDown('O');  // cancelled: nothing changes, the event is still cleared
   applyControls();
   EXPECT_EQ(headlessChooserCalls().size(), 2u);
-  EXPECT_EQ(viewerState.keyEvent['O'], 0);
+  EXPECT_EQ(viewerState.keyEvent[uint32_t{'O'}], 0);
   EXPECT_STREQ(viewerState.saveFileName, path.c_str());
   EXPECT_EQ(viewerState.packageCount, 1);
   EXPECT_TRUE(headlessMessageBoxes().empty());

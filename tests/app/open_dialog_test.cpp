@@ -4,9 +4,11 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/viewer_state.h"
 #include "platform/headless/headless.h"
+#include "save/live_reload.h"
 #include "save/open_dialog.h"
 #include "support/savegame_writer.h"
 
@@ -106,6 +108,36 @@ TEST_F(OpenDialogTest, MissingFileIsReportedAndChangesNothing) {
   EXPECT_EQ(headlessMessageBoxes()[0].text, "Error ! : Error opening file !");
   EXPECT_EQ(headlessMessageBoxes()[0].owner, MESSAGE_OWNER_MAIN_WINDOW);
   expectFirstSaveStillLoaded();
+}
+
+// A save whose bytes the platform read itself (the web page's picker and
+// drop): the same lists and boxes as a file; the name is taken only with the
+// lists. A changed version read quietly shows no box whatever it holds.
+TEST_F(OpenDialogTest, SavesInMemoryOpenAsFilesDoAndReloadQuietly) {
+  loadFirstSave();
+  const std::vector<unsigned char> bytes = makeSavegame({pickup(154, 1, 2, 3), pickup(127, 4, 5, 6)});
+  ASSERT_FALSE(openSavegameBytes("cut.b", bytes.data(), bytes.size() - 1));
+  ASSERT_FALSE(openSavegameBytes("unread.b", nullptr, 0));
+  ASSERT_EQ(headlessMessageBoxes().size(), 2u);
+  EXPECT_EQ(headlessMessageBoxes()[0].caption, "KZR Package Viewer");
+  EXPECT_EQ(headlessMessageBoxes()[0].text, "Error ! : The savegame is truncated or damaged !");
+  EXPECT_EQ(headlessMessageBoxes()[1].text, "Error ! : Error opening file !");
+  EXPECT_STREQ(viewerState.saveFileName, savePath.c_str());
+  expectFirstSaveStillLoaded();
+
+  ASSERT_TRUE(openSavegameBytes("slot1.b", bytes.data(), bytes.size()));
+  EXPECT_STREQ(viewerState.saveFileName, "slot1.b");
+  EXPECT_EQ(viewerState.packageCount, 1);
+  EXPECT_EQ(viewerState.rampages[0].z, 6.0f);
+
+  headlessClearMessageBoxes();
+  EXPECT_FALSE(reloadSavegameBytes(bytes.data(), bytes.size() - 1));
+  EXPECT_EQ(viewerState.packageCount, 1);
+  const std::vector<unsigned char> next = makeSavegame({});
+  EXPECT_TRUE(reloadSavegameBytes(next.data(), next.size()));
+  EXPECT_EQ(viewerState.packageCount, 0);
+  EXPECT_EQ(viewerState.rampageCount, 0);
+  EXPECT_TRUE(headlessMessageBoxes().empty());
 }
 
 TEST_F(OpenDialogTest, ChooserOutputIsAcceptedOnlyAsOneWholePath) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <stdexcept>
 
 namespace {
@@ -115,5 +116,12 @@ void writeSparseSavegame(const std::string &path, const std::vector<PickupRecord
 std::string temporaryPath(const std::string &name) {
   const char *base = std::getenv("TMPDIR");
   std::string folder = base && *base ? base : "/tmp";
-  return folder + "/viewer-test-" + std::to_string(getpid()) + "-" + name;
+#ifdef __EMSCRIPTEN__
+  // Every WebAssembly program has process number 42: a number drawn once per
+  // program keeps the files of tests that run side by side apart.
+  static const std::string process = "42." + std::to_string(std::random_device{}());
+#else
+  static const std::string process = std::to_string(getpid());
+#endif
+  return folder + "/viewer-test-" + process + "-" + name;
 }

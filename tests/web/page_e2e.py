@@ -1,0 +1,459 @@
+#!/usr/bin/python3
+# The web page end to end, in a real headless chromium driven through
+# chromedriver: the site served on 127.0.0.1 by this script, savegames written
+# by the Linux build's make-test-save, and the Linux program's own pictures of
+# the same scenes (package-tool render) as the reference. Every wait is on a
+# condition the page shows.
+#   page_e2e.py SITE PACKAGE_TOOL MAKE_TEST_SAVE [unittest arguments]
+import base64
+import collections
+import http.server
+import math
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import unittest
+
+from selenium import webdriver
+from selenium.webdriver.chrome.service import Service
+from selenium.webdriver.common.by import By
+
+SITE = PACKAGE_TOOL = MAKE_TEST_SAVE = None  # set from the command line
+WIDTH, HEIGHT = 640, 480
+PANEL_LEFT = WIDTH - 168
+WAIT_SECONDS = 30
+
+# A package below, inside and above the heights that choose its shape, one
+# far off the map's centre, and two rampages.
+PICKUPS = ['154:-1200,900,5', '154:300,-400,12', '154:1500,1500,40', '154:-100,-1700,15',
+           '127:800,200,0', '127:-1600,-1100,30']
+
+
+class Server:
+    """The site on 127.0.0.1, recording every path asked for; paths in
+    `missing` answer 404."""
+
+    def __init__(self, folder):
+        self.requests = []
+        self.missing = set()
+        server = self
+
+        class Handler(http.server.SimpleHTTPRequestHandler):
+            def __init__(self, *args, **kwargs):
+                super().__init__(*args, directory=folder, **kwargs)
+
+            def do_GET(self):
+                server.requests.append(self.path)
+                if self.path.lstrip('/') in server.missing:
+                    self.send_error(404)
+                    return
+                super().do_GET()
+
+            def log_message(self, *args):
+                pass
+
+        self.httpd = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Handler)
+        self.url = 'http://127.0.0.1:%d/' % self.httpd.server_address[1]
+        threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+
+def start_browser(profile):
+    options = webdriver.ChromeOptions()
+    options.binary_location = '/usr/bin/chromium'
+    for argument in ('--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--disable-background-networking',
+                     '--disable-component-update', '--disable-sync', '--no-first-run', '--disable-quic',
+                     '--user-data-dir=' + profile):
+        options.add_argument(argument)
+    options.set_capability('goog:loggingPrefs', {'browser': 'ALL'})
+    driver = webdriver.Chrome(service=Service('/usr/bin/chromedriver'), options=options)
+    driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
+                           {'width': WIDTH, 'height': HEIGHT, 'deviceScaleFactor': 1, 'mobile': False})
+    return driver
+
+
+def wait_for(condition, what):
+    deadline = time.monotonic() + WAIT_SECONDS
+    while True:
+        value = condition()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError('timed out waiting for ' + what)
+        time.sleep(0.02)
+
+
+class Picture:
+    """RGB rows, top row first."""
+
+    def __init__(self, rgb, width=WIDTH, height=HEIGHT):
+        assert len(rgb) == width * height * 3, len(rgb)
+        self.rgb, self.width, self.height = rgb, width, height
+
+    def pixel(self, x, y):
+        i = (y * self.width + x) * 3
+        return tuple(self.rgb[i:i + 3])
+
+    def points(self, test, left=0, right=None):
+        right = self.width if right is None else right
+        return {(x, y) for y in range(self.height) for x in range(left, right) if test(self.pixel(x, y))}
+
+
+def is_map(p):
+    # Anything but the background (0.05, 0.05, 0.1) left of the panel.
+    return abs(p[0] - 13) + abs(p[1] - 13) + abs(p[2] - 26) > 6
+
+
+def is_text(p):
+    return min(p) > 160
+
+
+def is_red(p):
+    return p[0] > 200 and p[1] < 60 and p[2] < 60
+
+
+def is_green(p):
+    return p[1] > 200 and p[0] < 60 and p[2] < 60
+
+
+def same_text(web, linux, left=PANEL_LEFT, right=WIDTH):
+    """The glyphs read back as their white pixels: the same characters at the
+    same places. Filtering may move a glyph's edge by a pixel here and there
+    (no more than 6 in any 8 x 8 block, as measured); a different character
+    differs by far more than 10 pixels in some 8 x 8 block."""
+    ours, theirs = web.points(is_text, left, right), linux.points(is_text, left, right)
+    blocks = collections.Counter((x // 8, y // 8) for x, y in ours ^ theirs)
+    return theirs and max(blocks.values(), default=0) <= 10
+
+
+def bounds(points):
+    xs = [x for x, _ in points]
+    ys = [y for _, y in points]
+    return min(xs), min(ys), max(xs), max(ys)
+
+
+def projected(x, y, camera=(0.0, 0.0), zoom=4.0):
+    """The pixel a savegame point lands on, as the desktop's projection puts it."""
+    f = 1.0 / math.tan(math.radians(15.0))
+    sx = (x * 0.0005 + camera[0]) * f / (WIDTH / HEIGHT) / zoom
+    sy = (y * 0.0005 + camera[1]) * f / zoom
+    return (sx + 1) * WIDTH / 2, (1 - sy) * HEIGHT / 2
+
+
+class WebPageTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.mkdtemp()
+        cls.server = Server(SITE)
+        cls.driver = start_browser(os.path.join(cls.work, 'profile'))
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.driver.quit()
+        cls.server.httpd.shutdown()
+        shutil.rmtree(cls.work, ignore_errors=True)
+
+    # The page and its pictures.
+
+    def load(self):
+        self.server.requests.clear()
+        self.driver.get_log('browser')
+        self.driver.get(self.server.url)
+        # Two frames: the picture has settled (see the page's start-up frames).
+        self.wait_frames(2)
+        self.loaded_requests = len(self.server.requests)
+
+    def frames(self):
+        return self.driver.execute_script('return window.packageViewer ? window.packageViewer.frames : 0')
+
+    def wait_frames(self, count):
+        wait_for(lambda: self.frames() >= count, '%d frames' % count)
+
+    def after_next_frame(self, script, *args):
+        """Runs script in the page, then waits until a frame has been drawn after it."""
+        before = self.frames()
+        self.driver.execute_script(script, *args)
+        self.wait_frames(before + 1)
+
+    def canvas(self):
+        data = self.driver.execute_script('''
+            const canvas = document.getElementById('canvas');
+            const copy = document.createElement('canvas');
+            copy.width = canvas.width; copy.height = canvas.height;
+            const context = copy.getContext('2d');
+            context.drawImage(canvas, 0, 0);
+            const rgba = context.getImageData(0, 0, copy.width, copy.height).data;
+            let text = '';
+            for (let i = 0; i < rgba.length; i += 4) text += String.fromCharCode(rgba[i], rgba[i + 1], rgba[i + 2]);
+            return [btoa(text), copy.width, copy.height];''')
+        return Picture(base64.b64decode(data[0]), data[1], data[2])
+
+    def reference(self, *arguments, size=(WIDTH, HEIGHT)):
+        """The Linux program's picture of the same scene (640 x 480 unless told)."""
+        png = os.path.join(self.work, 'reference.png')
+        subprocess.run([PACKAGE_TOOL, 'render', *arguments, png, '--size', '%dx%d' % size], check=True, cwd=SITE)
+        rgb = subprocess.run(['convert', png, '-depth', '8', 'rgb:-'], check=True, capture_output=True).stdout
+        return Picture(rgb, *size)
+
+    def save(self, name, pickups):
+        path = os.path.join(self.work, name)
+        subprocess.run([MAKE_TEST_SAVE, path, *pickups], check=True)
+        with open(path, 'rb') as file:
+            return path, file.read()
+
+    # Keys, as the window's events deliver them: down and up in one task, so a
+    # tap is one step whatever the frame timing (taps between two frames count
+    # once, as on the desktop: each waits for its frame).
+    def tap(self, code, key, times=1):
+        for _ in range(times):
+            self.after_next_frame('''
+                window.dispatchEvent(new KeyboardEvent('keydown', {code: arguments[0], key: arguments[1]}));
+                window.dispatchEvent(new KeyboardEvent('keyup', {code: arguments[0], key: arguments[1]}));''',
+                                  code, key)
+
+    def box(self):
+        """(caption, text) of the open box, or None."""
+        return self.driver.execute_script('''
+            const box = document.getElementById('box');
+            return box.open ? [document.getElementById('box-caption').textContent,
+                               document.getElementById('box-text').textContent] : null;''')
+
+    def close_box(self):
+        self.driver.find_element(By.ID, 'box-ok').click()
+        wait_for(lambda: self.box() is None, 'the box to close')
+
+    def choose(self, path):
+        before = self.frames()
+        self.driver.find_element(By.ID, 'file').send_keys(path)
+        wait_for(lambda: self.frames() > before or self.box(), 'the chosen save')
+
+    # Comparisons with the Linux program's picture.
+
+    def assert_map_matches(self, web, linux):
+        left_of_panel = web.width - (WIDTH - PANEL_LEFT)
+        self.assertEqual(bounds(web.points(is_map, right=left_of_panel)), bounds(linux.points(is_map, right=left_of_panel)))
+
+    def assert_text_matches(self, web, linux, left=PANEL_LEFT, right=WIDTH):
+        self.assertTrue(same_text(web, linux, left, right), 'text differs')
+
+    def assert_markers_match(self, web, linux, test):
+        ours, theirs = web.points(test, right=PANEL_LEFT), linux.points(test, right=PANEL_LEFT)
+        self.assertTrue(theirs)
+        self.assertLessEqual(len(ours ^ theirs), len(theirs) // 10, 'markers differ')
+
+    def assert_no_foreign_requests(self):
+        # Nothing refused by the page's policy or failed on the way.
+        errors = [entry['message'] for entry in self.driver.get_log('browser') if entry['level'] == 'SEVERE']
+        self.assertEqual(errors, [])
+        own = set(os.listdir(SITE))
+        for path in self.server.requests:
+            self.assertIn(path.lstrip('/') or 'index.html', own)
+        entries = self.driver.execute_script(
+            'return performance.getEntriesByType("resource").map(e => e.name)')
+        for name in entries:
+            self.assertTrue(name.startswith(self.server.url), name)
+
+    # The tests.
+
+    def test_first_frame_is_the_linux_programs(self):
+        self.load()
+        self.assertEqual(self.driver.execute_script('return [canvas.width, canvas.height]'), [WIDTH, HEIGHT])
+        web, linux = self.canvas(), self.reference()
+        self.assert_map_matches(web, linux)
+        self.assert_text_matches(web, linux)
+        # Every pixel within a small step of the Linux program's (the two
+        # renderers filter the textures a little differently).
+        differences = [max(abs(a - b) for a, b in zip(web.rgb[i:i + 3], linux.rgb[i:i + 3]))
+                       for i in range(0, len(web.rgb), 3)]
+        self.assertLessEqual(max(differences), 40)
+        self.assertLess(sum(1 for d in differences if d > 8), len(differences) // 1000)
+        self.assertEqual(self.box(), None)
+
+    def test_saves_open_from_the_input_and_a_drop_and_keep_their_lists_on_a_damaged_one(self):
+        self.load()
+        path, _ = self.save('slot1.b', PICKUPS)
+        self.choose(path)
+        if os.environ.get('WEB_SCREENSHOT'):
+            # The README's picture of the page (WEB_SCREENSHOT=docs/web-screenshot.png).
+            self.driver.save_screenshot(os.environ['WEB_SCREENSHOT'])
+        web, linux = self.canvas(), self.reference(path)
+        self.assert_text_matches(web, linux)  # the counts: 4 packages, 2 rampages
+        self.assert_markers_match(web, linux, is_red)
+        self.assert_markers_match(web, linux, is_green)
+        for pickup in PICKUPS:
+            x, y = (float(v) for v in pickup.split(':')[1].split(',')[:2])
+            px, py = projected(x, y)
+            test = is_red if pickup.startswith('154') else is_green
+            # Markers are about 4 pixels across: one of their pixels within 2.
+            near = [web.pixel(round(px) + dx, round(py) + dy) for dx in range(-2, 3) for dy in range(-2, 3)]
+            self.assertTrue(any(test(p) for p in near), pickup)
+
+        # A damaged save: the desktop's box, word for word, and the lists stay.
+        damaged, data = self.save('damaged.b', PICKUPS[:2])
+        with open(damaged, 'wb') as file:
+            file.write(data[:-10])
+        self.choose(damaged)
+        self.assertEqual(self.box(), ['KZR Package Viewer', 'Error ! : The savegame is truncated or damaged !'])
+        # While the box is open the canvas takes no keys.
+        self.driver.execute_script('''window.dispatchEvent(new KeyboardEvent('keydown', {code: 'KeyH', key: 'h'}));
+                                      window.dispatchEvent(new KeyboardEvent('keyup', {code: 'KeyH', key: 'h'}));''')
+        self.close_box()
+        self.after_next_frame('window.dispatchEvent(new Event("resize"))')
+        self.assertEqual(self.canvas().rgb, web.rgb)
+
+        # A save dropped on the page opens as if chosen.
+        dropped, data = self.save('dropped.b', PICKUPS[2:])
+        before = self.frames()
+        self.driver.execute_script('''
+            const bytes = Uint8Array.from(atob(arguments[0]), c => c.charCodeAt(0));
+            const transfer = new DataTransfer();
+            transfer.items.add(new File([bytes], 'dropped.b'));
+            document.body.dispatchEvent(new DragEvent('drop', {dataTransfer: transfer, bubbles: true, cancelable: true}));''',
+                                   base64.b64encode(data).decode())
+        wait_for(lambda: self.frames() > before, 'the dropped save')
+        web, linux = self.canvas(), self.reference(dropped)
+        self.assert_text_matches(web, linux)
+        self.assert_markers_match(web, linux, is_red)
+        self.assert_no_foreign_requests()
+        self.assertEqual(len(self.server.requests), self.loaded_requests, 'requests after loading')
+
+    def test_keys_wheel_help_and_information_act_as_on_the_desktop(self):
+        self.load()
+        self.tap('ArrowLeft', 'ArrowLeft', 10)
+        self.tap('KeyW', 'w', 4)
+        camera = (10 * 0.005, -4 * 0.005)
+        self.assert_map_matches(self.canvas(), self.reference('--camera', '%g,%g' % camera))
+        self.tap('NumpadAdd', '+', 3)
+        self.tap('Equal', '=', 2)
+        self.tap('Minus', '-')
+        self.assert_map_matches(self.canvas(), self.reference('--camera', '%g,%g' % camera, '--zoom', '3.6'))
+        # One zoom step per wheel event, however far it turns.
+        self.after_next_frame('''document.getElementById('canvas').dispatchEvent(
+            new WheelEvent('wheel', {deltaY: 1000, bubbles: true, cancelable: true}));''')
+        self.assert_map_matches(self.canvas(), self.reference('--camera', '%g,%g' % camera, '--zoom', '3.5'))
+
+        self.tap('KeyH', 'h')
+        web = self.canvas()
+        # The help page's text, in its 560-pixel background.
+        self.assert_text_matches(web, self.reference('--camera', '%g,%g' % camera, '--zoom', '3.5', '--help-page'),
+                                 WIDTH // 2 - 280, WIDTH // 2 + 280)
+        self.tap('KeyH', 'h')
+        bottom_left = dict(left=0, right=PANEL_LEFT)
+        info = lambda picture: {p for p in picture.points(is_text, **bottom_left) if p[1] > HEIGHT - 40}
+        self.assertFalse(info(self.canvas()))
+        self.tap('KeyI', 'i')
+        self.assertTrue(info(self.canvas()))
+        self.tap('KeyI', 'i')
+        self.assertFalse(info(self.canvas()))
+
+        # Escape leaves the page as it is.
+        before = self.canvas().rgb
+        self.tap('Escape', 'Escape')
+        self.tap('KeyD', 'd')
+        self.assertNotEqual(self.canvas().rgb, before, 'the page still answers after escape')
+        self.assert_no_foreign_requests()
+
+    def test_drags_and_a_resized_window_act_as_on_the_desktop(self):
+        self.load()
+        # A finger, then the left button, drags the map against the motion by
+        # 1/128 of a unit a pixel; a drag is applied while the button is held.
+        touch = '''function touch(type, x, y) {
+              const point = new Touch({identifier: 1, target: canvas, clientX: x, clientY: y});
+              canvas.dispatchEvent(new TouchEvent(type, {touches: type == 'touchend' ? [] : [point],
+                  changedTouches: [point], bubbles: true, cancelable: true}));
+            }'''
+        self.after_next_frame(touch + "touch('touchstart', 300, 200); touch('touchmove', 340, 232);")
+        self.after_next_frame(touch + "touch('touchend', 340, 232);")
+        self.assert_map_matches(self.canvas(), self.reference('--camera', '-0.3125,0.25'))
+        mouse = '''function mouse(type, x, y) {
+              (type == 'mousedown' ? canvas : window).dispatchEvent(
+                  new MouseEvent(type, {clientX: x, clientY: y, button: 0, bubbles: true}));
+            }'''
+        self.after_next_frame(mouse + "mouse('mousedown', 300, 200); mouse('mousemove', 260, 168);")
+        self.after_next_frame(mouse + "mouse('mouseup', 260, 168);")
+        self.assert_map_matches(self.canvas(), self.reference())
+
+        # The canvas fills the window, in CSS pixels, as a window's client area.
+        try:
+            before = self.frames()
+            self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
+                                        {'width': 800, 'height': 600, 'deviceScaleFactor': 1, 'mobile': False})
+            wait_for(lambda: self.frames() > before and self.canvas().width == 800, 'the resized canvas')
+            web, linux = self.canvas(), self.reference(size=(800, 600))
+            self.assertEqual(web.height, 600)
+            self.assert_map_matches(web, linux)
+            self.assert_text_matches(web, linux, 800 - 168, 800)
+        finally:
+            self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
+                                        {'width': WIDTH, 'height': HEIGHT, 'deviceScaleFactor': 1, 'mobile': False})
+
+    def test_a_missing_picture_gives_its_box_and_the_map_is_drawn_untextured(self):
+        self.server.missing = {'THmap.bmp'}
+        try:
+            self.server.requests.clear()
+            self.driver.get(self.server.url)
+            wait_for(self.box, 'the box')
+            self.assertEqual(self.box(), ['Error', 'Failed to open DIB file THmap.bmp.\n'])
+            self.close_box()
+            self.wait_frames(1)
+            self.assertEqual(self.canvas().pixel(200, 240), (255, 255, 255))
+        finally:
+            self.server.missing = set()
+
+    def test_a_save_opened_through_its_handle_is_followed(self):
+        self.load()
+        first, data1 = self.save('first.b', PICKUPS[:3])
+        second, data2 = self.save('second.b', PICKUPS)
+        supported = self.driver.execute_script('return !!(navigator.storage && navigator.storage.getDirectory)')
+        if not supported:
+            self.skipTest('no Origin Private File System in this browser')
+        # A real file handle that the test can rewrite, given to the page as
+        # its file picker would ('O').
+        write = '''
+            const done = arguments[arguments.length - 1];
+            (async () => {
+              const folder = await navigator.storage.getDirectory();
+              const handle = await folder.getFileHandle('follow.b', {create: true});
+              const writable = await handle.createWritable();
+              await writable.write(Uint8Array.from(atob(arguments[0]), c => c.charCodeAt(0)));
+              await writable.close();
+              window.followHandle = handle;
+            })().then(() => done(null), error => done(String(error)));'''
+        self.assertIsNone(self.driver.execute_async_script(write, base64.b64encode(data1).decode()))
+        self.driver.execute_script('window.showOpenFilePicker = async () => [window.followHandle];')
+        self.tap('KeyO', 'o')
+        self.assert_shows(first)
+
+        self.assertIsNone(self.driver.execute_async_script(write, base64.b64encode(data2).decode()))
+        self.assert_shows(second)
+
+        # A cut-short file: no box, the last good lists stay (and with nothing
+        # changed, no frame is drawn), and the good file that follows is read.
+        shown = self.canvas().rgb
+        self.assertIsNone(self.driver.execute_async_script(write, base64.b64encode(data1[:300]).decode()))
+        looks, frames = self.driver.execute_script('return window.packageViewer.looks'), self.frames()
+        wait_for(lambda: self.driver.execute_script('return window.packageViewer.looks') >= looks + 2, 'two looks')
+        self.assertIsNone(self.box())
+        self.assertEqual(self.frames(), frames)
+        self.assertEqual(self.canvas().rgb, shown)
+        # The markers the good file no longer holds were collected: they stay
+        # drawn, hollow, beside the live ones.
+        self.assertIsNone(self.driver.execute_async_script(write, base64.b64encode(data1).decode()))
+        self.assert_shows(first, collected=True)
+
+    def assert_shows(self, save, collected=False):
+        linux = self.reference(save)
+        wait_for(lambda: same_text(self.canvas(), linux), 'the counts of ' + os.path.basename(save))
+        if not collected:
+            self.assert_markers_match(self.canvas(), linux, is_red)
+            return
+        ours, theirs = self.canvas().points(is_red, right=PANEL_LEFT), linux.points(is_red, right=PANEL_LEFT)
+        self.assertLessEqual(len(theirs - ours), len(theirs) // 10, 'live markers missing')
+        self.assertGreater(len(ours - theirs), 0, 'no collected outlines')
+
+if __name__ == '__main__':
+    SITE, PACKAGE_TOOL, MAKE_TEST_SAVE = (os.path.abspath(path) for path in sys.argv[1:4])
+    unittest.main(argv=[sys.argv[0]] + sys.argv[4:], verbosity=2)
