@@ -1,6 +1,7 @@
-// The benchmark program: registers the picture, savegame and frame benchmarks,
-// runs them with Google Benchmark, then prints the table of speed ratios that
-// tells whether each subject keeps up with its reference. Run it through
+// The benchmark program: registers the picture, savegame, frame and route
+// benchmarks, runs them with Google Benchmark, then prints the table of speed
+// ratios that tells whether each subject keeps up with its reference, and the
+// route planner's table of route lengths against the best known. Run it through
 // scripts/bench; Google Benchmark's own flags (--benchmark_filter, ...) apply.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -17,6 +18,8 @@
 void registerPictureBenchmarks();
 void registerSavegameBenchmarks();
 void registerFrameBenchmarks();
+void registerRouteBenchmarks();
+void printRouteQualityTable();
 
 namespace {
 
@@ -81,7 +84,10 @@ std::string speedText(const TableRow &row, double seconds) {
 std::string ratioText(double subject, double reference) {
   if (subject <= 0 || reference <= 0) return "-";
   char text[16];
-  std::snprintf(text, sizeof text, "%.2f", reference / subject);
+  // A subject far slower than its reference (the route beside loading its
+  // save) keeps three significant digits.
+  const double ratio = reference / subject;
+  std::snprintf(text, sizeof text, ratio < 0.01 ? "%.3g" : "%.2f", ratio);
   return text;
 }
 
@@ -139,9 +145,11 @@ int main(int argc, char **argv) {
   registerPictureBenchmarks();
   registerSavegameBenchmarks();
   registerFrameBenchmarks();
+  registerRouteBenchmarks();
   TableReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
   printTable(reporter);
+  printRouteQualityTable();
   benchmark::Shutdown();
   for (const std::string &path : temporaryFiles) std::remove(path.c_str());
   return 0;

@@ -1,10 +1,11 @@
 // The per-frame controls. Held keys act every pass; the zoom keys, 'O', 'H',
-// 'I', 'P' and F12 act once per key-down (a fresh event: keyDown and keyEvent both set)
+// 'I', 'P', F12, 'R' and 'K' act once per key-down (a fresh event: keyDown and keyEvent both set)
 // and consume the event; escape acts while held. A key that went down since
 // the previous pass counts as down in this one even when it is already up
 // again, so a quick tap is never lost.
 #include "app/controls.h"
 
+#include "app/collecting_route.h"
 #include "app/view.h"
 #include "app/viewer_state.h"
 #include "save/open_dialog.h"
@@ -17,7 +18,9 @@ constexpr uint32_t KEY_A = 'A';
 constexpr uint32_t KEY_D = 'D';
 constexpr uint32_t KEY_H = 'H';
 constexpr uint32_t KEY_I = 'I';
+constexpr uint32_t KEY_K = 'K';
 constexpr uint32_t KEY_O = 'O';
+constexpr uint32_t KEY_R = 'R';
 constexpr uint32_t KEY_P = 'P';
 constexpr uint32_t KEY_S = 'S';
 constexpr uint32_t KEY_W = 'W';
@@ -109,6 +112,16 @@ void applyControls() {
   if (freshEvent(VK_CODE_F12)) {
     state.keyEvent[VK_CODE_F12] = 0;
     state.screenshotWanted = 1;
+  }
+
+  // The route and the kinds shown: planned here, on the key, never per frame.
+  if (freshEvent(KEY_R)) {
+    state.keyEvent[KEY_R] = 0;
+    toggleRoute();
+  }
+  if (freshEvent(KEY_K)) {
+    state.keyEvent[KEY_K] = 0;
+    cycleShownKinds();
   }
 
   // Escape acts on the held state and is checked last: the other controls of

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "app/collected.h"
+#include "app/collecting_route.h"
 #include "app/viewer_state.h"
 
 namespace {
@@ -32,12 +33,13 @@ void formatNumber(double value, char *text, size_t size) {
 
 struct NearestMarker {
   const char *kind = nullptr;
+  int32_t kindCode = 0;
   int32_t index = 0;
   const PickupMarker *marker = nullptr;
   double distance = 0.0;
 };
 
-void findNearest(const char *kind, const PickupMarker *markers, int32_t count, double pointerX,
+void findNearest(const char *kind, int32_t kindCode, const PickupMarker *markers, int32_t count, double pointerX,
                  double pointerY, NearestMarker *nearest) {
   for (int32_t i = 0; i < count; ++i) {
     double x;
@@ -46,7 +48,7 @@ void findNearest(const char *kind, const PickupMarker *markers, int32_t count, d
     const double distance = std::hypot(x - pointerX, y - pointerY);
     // A non-finite position gives a NaN distance, which never compares below.
     if (distance <= MARKER_PICK_RADIUS && (!nearest->marker || distance < nearest->distance)) {
-      *nearest = NearestMarker{kind, i, &markers[i], distance};
+      *nearest = NearestMarker{kind, kindCode, i, &markers[i], distance};
     }
   }
 }
@@ -86,8 +88,13 @@ int32_t composeInfoLines(char lines[INFO_LINE_COUNT][INFO_LINE_SIZE]) {
   NearestMarker nearest;
   const double pointerX = state.mouseX + 0.5;
   const double pointerY = state.mouseY + 0.5;
-  findNearest("package", state.packages, state.packageCount, pointerX, pointerY, &nearest);
-  findNearest("rampage", state.rampages, state.rampageCount, pointerX, pointerY, &nearest);
+  // Only markers that are drawn are named.
+  if (packagesShown()) {
+    findNearest("package", MARKER_PACKAGE, state.packages, state.packageCount, pointerX, pointerY, &nearest);
+  }
+  if (rampagesShown()) {
+    findNearest("rampage", MARKER_RAMPAGE, state.rampages, state.rampageCount, pointerX, pointerY, &nearest);
+  }
   // A collected marker lies under the live ones: it is named only when nearer.
   double collectedDistance = 0.0;
   const CollectedMarker *collected = collectedMarkerNear(pointerX, pointerY, &collectedDistance);
@@ -100,7 +107,12 @@ int32_t composeInfoLines(char lines[INFO_LINE_COUNT][INFO_LINE_SIZE]) {
   formatNumber(nearest.marker->x, numbers[0], sizeof numbers[0]);
   formatNumber(nearest.marker->y, numbers[1], sizeof numbers[1]);
   formatNumber(nearest.marker->z, numbers[2], sizeof numbers[2]);
-  std::snprintf(lines[1], INFO_LINE_SIZE, "%s %d: %s, %s, %s", nearest.kind, static_cast<int>(nearest.index),
-                numbers[0], numbers[1], numbers[2]);
+  const int written = std::snprintf(lines[1], INFO_LINE_SIZE, "%s %d: %s, %s, %s", nearest.kind,
+                                    static_cast<int>(nearest.index), numbers[0], numbers[1], numbers[2]);
+  const int32_t stop = routeStopNumber(nearest.kindCode, nearest.index);
+  if (stop > 0 && written > 0 && written < INFO_LINE_SIZE) {
+    std::snprintf(lines[1] + written, INFO_LINE_SIZE - written, ", stop %d of %d", static_cast<int>(stop),
+                  static_cast<int>(state.routeStopCount));
+  }
   return 2;
 }

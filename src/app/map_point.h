@@ -29,5 +29,7 @@ constexpr int32_t INFO_LINE_SIZE = 160;
 // before rampages at equal distance). Numbers have one decimal; non-finite
 // ones read "nan", "inf" and "-inf". A collected marker (app/collected.h)
 // nearer than any live one is named "package 3: collected", with the number
-// it last had. Returns the number of lines written.
+// it last had. A marker on the shown route adds its place on it (", stop 4 of
+// 37"). Only markers of the kinds shown are named. Returns the number of lines
+// written.
 int32_t composeInfoLines(char lines[INFO_LINE_COUNT][INFO_LINE_SIZE]);

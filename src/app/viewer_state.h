@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "app/collecting_route.h"
 #include "app/view.h"
 #include "platform/platform.h"
 
@@ -16,6 +17,7 @@ struct PickupMarker {
 
 constexpr int32_t PACKAGE_CAPACITY = 100;
 constexpr int32_t RAMPAGE_CAPACITY = 35;
+constexpr int32_t ROUTE_STOP_CAPACITY = PACKAGE_CAPACITY + RAMPAGE_CAPACITY;
 constexpr int32_t KEY_CODE_COUNT = 256;
 constexpr int32_t SAVE_PATH_SIZE = 260;
 constexpr int32_t COLLECTED_CAPACITY = 256;
@@ -106,6 +108,16 @@ struct ViewerState {
   char statusLine[STATUS_LINE_SIZE] = {};
   int32_t statusLineTimed = 0;
   uint32_t statusLineEnds = 0;
+
+  // The collecting route of 'R' and the kinds shown of 'K'
+  // (app/collecting_route.h): whether the route is shown, the savegame point
+  // it starts from, its stops in visiting order; the choice of kinds.
+  int32_t showRoute = 0;
+  double routeStartX = 0.0;
+  double routeStartY = 0.0;
+  RouteStop routeStops[ROUTE_STOP_CAPACITY] = {};
+  int32_t routeStopCount = 0;
+  int32_t shownKinds = SHOW_BOTH_KINDS;
 
   // OpenGL names.
   uint32_t mapTexture = 0;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "app/collecting_route.h"
 #include "app/map_point.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
@@ -184,6 +185,24 @@ void drawRampages() {
   }
 }
 
+// The route of 'R': one thin line in the palette's route colour from its
+// start through every stop, in the plane of the map, under the markers.
+void drawRoute() {
+  const ViewerState &state = viewerState;
+  glDisable(GL_TEXTURE_2D);
+  glColor3fv(colours().routeLine);
+  glBegin(GL_LINE_STRIP);
+  const PickupMarker start{static_cast<float>(state.routeStartX), static_cast<float>(state.routeStartY), 0.0f};
+  const ScenePoint first = markerScenePoint(start);
+  glVertex3f(first.x, first.y, -state.zoom);
+  for (int32_t i = 0; i < state.routeStopCount; ++i) {
+    const RouteStop &stop = state.routeStops[i];
+    const ScenePoint point = markerScenePoint(PickupMarker{stop.x, stop.y, stop.z});
+    glVertex3f(point.x, point.y, -state.zoom);
+  }
+  glEnd();
+}
+
 // Switches to pixel coordinates: origin at the top-left pixel, y downwards.
 void enterOverlay() {
   glDisable(GL_LIGHTING);
@@ -307,9 +326,10 @@ void renderFrame() {
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
   drawMap();
+  if (viewerState.showRoute) drawRoute();
   drawCollected();
-  drawPackages();
-  drawRampages();
+  if (packagesShown()) drawPackages();
+  if (rampagesShown()) drawRampages();
 
   InfoText info;
   layOutInfoText(&info);

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "app/collected.h"
+#include "app/collecting_route.h"
 #include "app/viewer_state.h"
 #include "save/savegame.h"
 
@@ -60,6 +61,7 @@ bool reloadSavegameIfChanged(uint32_t now) {
   }
 
   noteCollectedMarkers(markers);
+  routeBeforeReload(markers);
   adoptSavegameMarkers(markers);
   state.reloadPending = 0;
   return true;
@@ -74,6 +76,7 @@ bool reloadSavegameBytes(const unsigned char *bytes, size_t size) {
   SavegameMarkers markers;
   if (parseSavegame(bytes, size, &markers) != SAVEGAME_READ) return false;
   noteCollectedMarkers(markers);
+  routeBeforeReload(markers);
   adoptSavegameMarkers(markers);
   return true;
 }

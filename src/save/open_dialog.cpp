@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "app/collected.h"
+#include "app/collecting_route.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
 #include "save/live_reload.h"
@@ -29,6 +30,7 @@ bool openSave(const char *path, char *destination) {
   std::memcpy(destination, path, SAVE_PATH_SIZE);
   forgetCollectedMarkers();  // opened afresh: the dialog, the command line or a drop
   adoptSavegameMarkers(markers);
+  routeAfterOpen();
   watchSavegame(stamp);
   return true;
 }
@@ -81,6 +83,7 @@ bool acceptChosenPath(const char *text, size_t length, char *path) {
 bool openSavegameBytes(const char *name, const unsigned char *bytes, size_t size) {
   const size_t length = savePathLength(name);
   if (length == 0 || !loadSavegameBytes(bytes, size)) return false;
+  routeAfterOpen();
   std::memset(viewerState.saveFileName, 0, SAVE_PATH_SIZE);
   std::memcpy(viewerState.saveFileName, name, length);
   return true;

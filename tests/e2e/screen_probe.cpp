@@ -47,6 +47,8 @@ bool readPpm(const char *path, Image *image) {
 bool isRed(const unsigned char *p) { return p[0] > 200 && p[1] < 60 && p[2] < 60; }
 bool isGreen(const unsigned char *p) { return p[1] > 200 && p[0] < 60 && p[2] < 60; }
 bool isWhite(const unsigned char *p) { return p[0] > 200 && p[1] > 200 && p[2] > 200; }
+// The route line's magenta (the standard palette).
+bool isMagenta(const unsigned char *p) { return p[0] > 200 && p[1] < 60 && p[2] > 200; }
 
 // The clear colour (0.05, 0.05, 0.1) as the screen shows it.
 bool isBackground(const unsigned char *p) {
@@ -161,7 +163,10 @@ int main(int argc, char **argv) {
   }
   if (command == "count" && argc == 8 && parseRegion(argv + 3, image, &region)) {
     const std::string colour = argv[7];
-    bool (*match)(const unsigned char *) = colour == "red" ? isRed : colour == "green" ? isGreen : isWhite;
+    bool (*match)(const unsigned char *) = colour == "red"      ? isRed
+                                                 : colour == "green"  ? isGreen
+                                                 : colour == "magenta" ? isMagenta
+                                                                      : isWhite;
     long count = 0;
     for (int y = region.y0; y < region.y1; ++y) {
       for (int x = region.x0; x < region.x1; ++x) count += match(image.at(x, y));

@@ -182,6 +182,25 @@ expect_exit_status_1 "closing the window"
 
 # --- the companion: a save by argument, rewritten by the game; quick taps ------------
 check_start_with_save "$work/save.b"
+
+# The route: 'R' draws it from the point under the pointer, 'K' steps the
+# kinds shown (packages only: no green left), twice more back to both and
+# the same route, 'R' again hides it: the picture is as before.
+step "route"
+shot route_before
+route_shown() { [ "$(count "$1" 0 0 460 480 magenta)" -gt 50 ]; }
+no_rampages() { route_shown "$1" && [ "$(count "$1" 0 0 460 480 green)" -eq 0 ]; }
+[ "$(count route_before 0 0 460 480 green)" -gt 0 ] || fail "no rampages shown before 'K'"
+xdotool mousemove $((client_x + 120)) $((client_y + 200))
+press r
+shot_until route_on 10 route_shown route_on
+press k
+shot_until route_packages 10 no_rampages route_packages
+press k
+press k
+shot_until route_both 10 same_picture route_on route_both
+press r
+shot_until route_off 10 same_picture route_before route_off
 check_reload "$work/save.b"
 check_taps
 check_escape

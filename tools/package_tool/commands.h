@@ -6,6 +6,7 @@
 #include <cstdio>
 
 int runListCommand(int argc, char **argv);
+int runRouteCommand(int argc, char **argv);
 int runBmpCommand(int argc, char **argv);
 int runMapCommand(int argc, char **argv);
 int runRenderCommand(int argc, char **argv);

@@ -1,7 +1,5 @@
 // package-tool list: the markers of a savegame as CSV or JSON, all packages
 // then all rampages, each in file order.
-#include <charconv>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -9,17 +7,9 @@
 #include "app/viewer_state.h"
 #include "package_tool/commands.h"
 #include "package_tool/tool_savegame.h"
+#include "package_tool/tool_text.h"
 
 namespace {
-
-// Shortest text that reads back as the same float ("1234.5", "nan", "-inf").
-std::string shortest(float value) {
-  char buffer[64];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-  return std::string(buffer, result.ptr);
-}
-
-std::string jsonNumber(float value) { return std::isfinite(value) ? shortest(value) : "null"; }
 
 void printCsv(const char *kind, const PickupMarker *markers, int32_t count) {
   for (int32_t i = 0; i < count; ++i) {

@@ -1,5 +1,6 @@
-// package-tool: lists a savegame's markers, converts a BMP for checking, makes
-// a map picture from any picture, and renders the viewer's picture offscreen.
+// package-tool: lists a savegame's markers, plans a route through them,
+// converts a BMP for checking, makes a map picture from any picture, and
+// renders the viewer's picture offscreen.
 // Runs on the headless platform, where every message box is printed to stderr
 // as "CAPTION: TEXT".
 #include <strings.h>
@@ -29,6 +30,10 @@ void printUsage(FILE *stream) {
       "Usage:\n"
       "  package-tool list SAVEGAME [--format csv|json]\n"
       "      Prints the packages and rampages left in a savegame.\n"
+      "  package-tool route SAVEGAME [--from X,Y] [--kinds packages|rampages|all]\n"
+      "                     [--format text|csv|json]\n"
+      "      Prints the shortest route through the markers left (default: packages),\n"
+      "      from map point X,Y or from wherever is best; heights are ignored.\n"
       "  package-tool bmp IMAGE OUT.png|OUT.ppm\n"
       "      Loads a BMP picture as the viewer does and writes it upright.\n"
       "  package-tool map IMAGE OUT.bmp [--size N] [--world LEFT,BOTTOM,RIGHT,TOP]\n"
@@ -65,6 +70,7 @@ int main(int argc, char **argv) {
     return 0;
   }
   if (std::strcmp(command, "list") == 0) return runListCommand(argc - 1, argv + 1);
+  if (std::strcmp(command, "route") == 0) return runRouteCommand(argc - 1, argv + 1);
   if (std::strcmp(command, "bmp") == 0) return runBmpCommand(argc - 1, argv + 1);
   if (std::strcmp(command, "map") == 0) return runMapCommand(argc - 1, argv + 1);
   if (std::strcmp(command, "render") == 0) return runRenderCommand(argc - 1, argv + 1);

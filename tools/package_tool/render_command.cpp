@@ -16,6 +16,7 @@
 #include "app/viewer_state.h"
 #include "package_tool/commands.h"
 #include "package_tool/tool_savegame.h"
+#include "package_tool/tool_text.h"
 #include "platform/headless/headless_gl.h"
 #include "platform/posix/picture_path.h"
 #include "render/frame.h"
@@ -48,16 +49,6 @@ int usageError(const char *format, const char *value) {
   return 2;
 }
 
-// A finite 32-bit float written out in full ("4", "-0.25", "1e2").
-bool parseFloat(const char *text, float *value) {
-  errno = 0;
-  char *end = nullptr;
-  const double parsed = std::strtod(text, &end);
-  if (end == text || *end != '\0' || errno == ERANGE) return false;
-  *value = static_cast<float>(parsed);
-  return std::isfinite(*value);
-}
-
 bool parseSide(const char *begin, const char *end, int32_t *side) {
   if (begin == end || end - begin > 5) return false;
   int32_t value = 0;
@@ -72,13 +63,6 @@ bool parseSide(const char *begin, const char *end, int32_t *side) {
 bool parseSize(const char *text, int32_t *width, int32_t *height) {
   const char *cross = std::strchr(text, 'x');
   return cross && parseSide(text, cross, width) && parseSide(cross + 1, text + std::strlen(text), height);
-}
-
-bool parseCamera(const char *text, float *x, float *y) {
-  const char *comma = std::strchr(text, ',');
-  if (!comma) return false;
-  const std::string first(text, comma);
-  return parseFloat(first.c_str(), x) && parseFloat(comma + 1, y);
 }
 
 // Returns 0 when the arguments are good, else the exit status after a message.
@@ -98,7 +82,7 @@ int parseOptions(int argc, char **argv, RenderOptions *options) {
         return usageError("--zoom takes a finite number above 0.1: '%s'", argv[i]);
       }
     } else if (std::strcmp(argument, "--camera") == 0 && hasValue) {
-      if (!parseCamera(argv[++i], &options->cameraX, &options->cameraY)) {
+      if (!parseFloatPair(argv[++i], &options->cameraX, &options->cameraY)) {
         return usageError("--camera takes two finite numbers X,Y: '%s'", argv[i]);
       }
     } else if (std::strcmp(argument, "--map") == 0 && hasValue) {
