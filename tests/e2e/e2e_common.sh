@@ -352,7 +352,8 @@ check_escape() {
 
 # wait_picture NAME SECONDS CHECK...: takes screenshots named NAME until the
 # command CHECK... succeeds on one that has content (CHECK... reads
-# $work/NAME.ppm), at most SECONDS long. Prints how long it took in `waited`; fails the test when it never held.
+# $work/NAME.ppm), at most SECONDS long. Prints how long it took in `waited`;
+# fails the test when it never held.
 wait_picture() {
   local name=$1 limit=$2 start now
   shift 2
