@@ -45,18 +45,20 @@ require_tools() {
 # takes it, 1280x1024x24 unless given), further options passed on. Xvfb picks
 # a free display itself and writes its number to descriptor 3.
 start_xvfb() {
+  # The number of an earlier server must not be taken for the new one's.
+  rm -f "$work/display"
   # -noreset: an X server resets when its last client goes, and refuses
   # connections meanwhile; between two starts of the viewer there may be none.
   Xvfb -displayfd 3 -screen 0 "${1:-1280x1024x24}" "${@:2}" -nolisten tcp -noreset \
     3>"$work/display" 2>"$work/xvfb.log" &
   xvfb_pid=$!
-  for _ in $(seq 100); do
-    [ -s "$work/display" ] && break
+  local display='' start=$SECONDS
+  # A whole line: the number followed by its newline.
+  until [ "$(wc -l 2>/dev/null <"$work/display")" = 1 ] && display=$(head -n1 "$work/display") &&
+    [[ $display =~ ^[0-9]+$ ]]; do
+    [ $((SECONDS - start)) -le 20 ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
     sleep 0.1
   done
-  [ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-  local display
-  display=$(head -n1 "$work/display")
   export DISPLAY=:$display
   step "Xvfb on $DISPLAY"
 }
