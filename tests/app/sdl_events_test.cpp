@@ -94,6 +94,37 @@ TEST_F(SdlEventsTest, AltHeldRecordsNoPressButStillTheRelease) {
   EXPECT_EQ(viewerState.keyDown[37], 0);
 }
 
+// The change of zoom (the camera's distance) that one wheel event makes,
+// from a zoom between the bounds.
+float zoomChangeOfWheel(Sint32 x, Sint32 y, Uint32 direction) {
+  resetViewerState();
+  viewerState.zoom = 2.0f;
+  const float before = viewerState.zoom;
+  SDL_Event event{};
+  event.type = SDL_MOUSEWHEEL;
+  event.wheel.type = SDL_MOUSEWHEEL;
+  event.wheel.x = x;
+  event.wheel.y = y;
+  event.wheel.direction = direction;
+  EXPECT_TRUE(sdlDispatchEvent(event));
+  return viewerState.zoom - before;
+}
+
+// Turned away from the user the wheel zooms out, toward the user in, as the
+// user sees it: a wheel the system reports flipped (natural scrolling) sends
+// the opposite sign for the same turn. A purely horizontal scroll (a tilted
+// wheel, a touchpad swipe) zooms neither way.
+TEST_F(SdlEventsTest, WheelZoomsAsTheUserTurnsItAndNotSideways) {
+  EXPECT_GT(zoomChangeOfWheel(0, 1, SDL_MOUSEWHEEL_NORMAL), 0.0f);
+  EXPECT_LT(zoomChangeOfWheel(0, -1, SDL_MOUSEWHEEL_NORMAL), 0.0f);
+  EXPECT_LT(zoomChangeOfWheel(0, 1, SDL_MOUSEWHEEL_FLIPPED), 0.0f);
+  EXPECT_GT(zoomChangeOfWheel(0, -1, SDL_MOUSEWHEEL_FLIPPED), 0.0f);
+  for (Sint32 x : {1, -1}) {
+    EXPECT_EQ(zoomChangeOfWheel(x, 0, SDL_MOUSEWHEEL_NORMAL), 0.0f) << x;
+    EXPECT_EQ(zoomChangeOfWheel(x, 0, SDL_MOUSEWHEEL_FLIPPED), 0.0f) << x;
+  }
+}
+
 SDL_Event eventOfType(Uint32 type) {
   SDL_Event event{};
   event.type = type;

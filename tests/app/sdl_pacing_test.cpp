@@ -45,4 +45,20 @@ TEST(SdlPacingTest, FramesKeepTheBeatAndStartAtOnceAfterARest) {
   EXPECT_EQ(ticksBeforeNextFrame(pacer, now + 5000), 15000u);
 }
 
+// A frame that starts a whole period late has lost that period: the beat
+// starts again from it, so the next frame waits a full period rather than
+// starting at once to catch up. One tick less late, the beat is kept.
+TEST(SdlPacingTest, AFrameAWholePeriodLateStartsANewBeat) {
+  FramePacer pacer = makeFramePacer(50, 1000000);
+  noteFrameStarted(&pacer, 1000000);
+  const uint64_t due = 1020000;
+  ASSERT_EQ(ticksBeforeNextFrame(pacer, 1000000), due - 1000000);
+
+  FramePacer almost = pacer;
+  noteFrameStarted(&almost, due + 19999);
+  EXPECT_EQ(ticksBeforeNextFrame(almost, due + 19999), 1u);
+  noteFrameStarted(&pacer, due + 20000);
+  EXPECT_EQ(ticksBeforeNextFrame(pacer, due + 20000), 20000u);
+}
+
 }  // namespace

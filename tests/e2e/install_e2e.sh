@@ -13,7 +13,7 @@ build=$(realpath "$1")
 probe=$(realpath "$2")
 work=$(realpath -m "$3")
 
-require_tools Xvfb xdotool import xwininfo desktop-file-validate
+require_tools Xvfb xdotool import convert xwininfo desktop-file-validate
 
 rm -rf "$work"
 prefix=$work/prefix
@@ -23,7 +23,6 @@ export HOME=$work/home XDG_RUNTIME_DIR=$work/runtime SDL_VIDEODRIVER=x11
 unset WAYLAND_DISPLAY
 
 exit_timeout=10
-focus_settle=0.2
 cleanup() {
   if [ -n "$viewer_pid" ] && kill -0 "$viewer_pid" 2>/dev/null; then kill -KILL "$viewer_pid" 2>/dev/null || true; fi
   stop_xvfb
@@ -32,10 +31,6 @@ trap cleanup EXIT
 
 run_probe() { "$probe" "$@"; }
 grab() { import -window root -depth 8 "ppm:$work/$1.ppm"; }
-shot() {
-  sleep 0.4
-  grab "$1"
-}
 
 step "install into $prefix"
 cmake --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install: $(cat "$work/install.log")"

@@ -134,7 +134,7 @@ check_escape
 step "close, started from another folder"
 mkdir -p "$work/elsewhere"
 start_folder=$work/elsewhere start_viewer
-shot elsewhere
+shot_until elsewhere 20 start_map_shown elsewhere
 [ "$(differing start elsewhere)" -eq 0 ] || fail "started elsewhere, the first picture differs"
 xdotool key alt+F4
 expect_exit_status_1 "Alt+F4 (closing the window)"

@@ -9,6 +9,9 @@
 #include "image/dib_format.h"
 #include "image/image_test_support.h"
 #include "support/irregular_files.h"
+#ifndef _WIN32
+#include "support/address_space_cap.h"
+#endif
 
 namespace {
 
@@ -191,11 +194,16 @@ TEST(DibLoader, AbsurdSidesAreRefusedBeforeAnyAllocation) {
 }
 
 // Refused from the header and the file's length alone, before a block of
-// 3 GB is asked for.
+// 3 GB is asked for: under a cap of 1 GB of address space (on Windows, the
+// 32-bit program's own) such a request would fail with "Out of memory.".
 TEST(DibLoader, SmallFileClaimingTheLargestPictureIsRefused) {
   BmpLayout layout = trueColourLayout(1, 1);
   layout.width = DIB_MAX_SIDE;
   layout.height = DIB_MAX_SIDE;
+#ifndef _WIN32
+  AddressSpaceCap cap(1ull << 30);
+  ASSERT_TRUE(cap.active());
+#endif
   ImagePtr image = loadFromMemory(makeBmp(layout));
   EXPECT_FALSE(image);
   expectOneErrorBox("Image file conversion error.");
