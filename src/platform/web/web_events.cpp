@@ -39,6 +39,10 @@ EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent *event, void *) {
   // Escape quits the desktop program; a page has no window to close, so it is
   // not passed on and does nothing here.
   if (virtualKey == static_cast<int32_t>(VK_CODE_ESCAPE)) return EM_FALSE;
+  // F12 saves the picture into the save's folder; the page has no folder the
+  // player could open, so the key stays the browser's (its developer tools)
+  // rather than report a picture saved where nobody can find it.
+  if (virtualKey == static_cast<int32_t>(VK_CODE_F12)) return EM_FALSE;
   handleKeyDown(static_cast<uint32_t>(virtualKey));
   webRequestFrame();
   const bool browserKey = virtualKey == VK_TAB || (virtualKey >= VK_F1 && virtualKey <= VK_F12);
