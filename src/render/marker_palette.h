@@ -24,8 +24,8 @@ enum MarkerPaletteId : int32_t { PALETTE_STANDARD = 0, PALETTE_SAFE = 1 };
 constexpr MarkerColours MARKER_PALETTES[] = {
     // Pure red and pure green, as the viewer has always drawn them.
     {{1.0f, 0.0f, 0.0f}, {0.0f, 1.0f, 0.0f}, {1.0f, 0.0f, 1.0f}},
-    // Okabe-Ito vermillion (213, 94, 0), blue (0, 114, 178), yellow (240, 228, 66).
-    {{213 / 255.0f, 94 / 255.0f, 0.0f}, {0.0f, 114 / 255.0f, 178 / 255.0f}, {240 / 255.0f, 228 / 255.0f, 66 / 255.0f}},
+    // Okabe-Ito vermillion (213, 94, 0), sky blue (86, 180, 233), yellow (240, 228, 66).
+    {{213 / 255.0f, 94 / 255.0f, 0.0f}, {86 / 255.0f, 180 / 255.0f, 233 / 255.0f}, {240 / 255.0f, 228 / 255.0f, 66 / 255.0f}},
 };
 
 // The palette a command line names: "safe" or "standard". False for any

@@ -182,7 +182,7 @@ TEST_F(RenderTest, CollectedMarkersAreHollowOutlinesUnderTheLiveOnes) {
   EXPECT_PRED1(isRampageGreen, frame.at(static_cast<int32_t>(covered.x), static_cast<int32_t>(covered.y)));
 }
 
-// The safe palette: vermillion packages, blue rampages, outlines alike.
+// The safe palette: vermillion packages, sky-blue rampages, outlines alike.
 TEST_F(RenderTest, SafePaletteColoursLiveAndCollectedMarkers) {
   writePictures();
   ASSERT_TRUE(startViewer(800, 480));
@@ -198,12 +198,12 @@ TEST_F(RenderTest, SafePaletteColoursLiveAndCollectedMarkers) {
     return frame.at(static_cast<int32_t>(p.x), static_cast<int32_t>(p.y));
   };
   EXPECT_PRED3(near, at(-0.15, 0.0), (Rgb{213, 94, 0}), 1) << describe(at(-0.15, 0.0));
-  EXPECT_PRED3(near, at(0.0, 0.004), (Rgb{0, 114, 178}), 1) << describe(at(0.0, 0.004));
+  EXPECT_PRED3(near, at(0.0, 0.004), (Rgb{86, 180, 233}), 1) << describe(at(0.0, 0.004));
   const PixelPoint hollow = projectScene(0.15, 0.075, 1.0, 800, 480);
   const PixelBox outline =
       findPixels(frame, static_cast<int32_t>(hollow.x) - 14, static_cast<int32_t>(hollow.y) - 14,
                  static_cast<int32_t>(hollow.x) + 14, static_cast<int32_t>(hollow.y) + 14,
-                 [](Rgb c) { return near(c, Rgb{0, 114, 178}, 1); });
+                 [](Rgb c) { return near(c, Rgb{86, 180, 233}, 1); });
   EXPECT_TRUE(outline.found);
 }
 
