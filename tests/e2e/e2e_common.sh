@@ -25,8 +25,9 @@ viewer_pid=
 xvfb_pid=
 
 step() { printf '%s  %s\n' "$(date +%T)" "$*"; }
+# On stderr, so that a step whose report is silenced still says why it failed.
 fail() {
-  echo "FAIL: $*"
+  echo "FAIL: $*" >&2
   exit 1
 }
 
