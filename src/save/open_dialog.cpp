@@ -83,6 +83,7 @@ bool acceptChosenPath(const char *text, size_t length, char *path) {
 bool openSavegameBytes(const char *name, const unsigned char *bytes, size_t size) {
   const size_t length = savePathLength(name);
   if (length == 0 || !loadSavegameBytes(bytes, size)) return false;
+  forgetCollectedMarkers();  // opened afresh: the browser's picker or a drop
   routeAfterOpen();
   std::memset(viewerState.saveFileName, 0, SAVE_PATH_SIZE);
   std::memcpy(viewerState.saveFileName, name, length);

@@ -12,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/collected.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
 
@@ -220,7 +219,6 @@ bool loadSavegame() {
     showSavegameError(status);
     return false;
   }
-  forgetCollectedMarkers();  // opened afresh: the dialog, the command line or a drop
   adoptSavegameMarkers(markers);
   return true;
 }
@@ -248,7 +246,6 @@ bool loadSavegameBytes(const unsigned char *bytes, size_t size) {
     showSavegameError(status);
     return false;
   }
-  forgetCollectedMarkers();  // opened afresh: the browser's picker or a drop
   adoptSavegameMarkers(markers);
   return true;
 }

@@ -48,8 +48,7 @@ void adoptSavegameMarkers(const SavegameMarkers &markers);
 // be opened or is not a regular file ("Error ! : Error opening file !"), that
 // is truncated or damaged, or whose table does not fit in memory ("Error ! :
 // Out of memory !") is reported in one message box and leaves the lists and
-// counts exactly as they were. Returns whether the lists were replaced; a
-// save read so is opened afresh, with no collected markers (app/collected.h).
+// counts exactly as they were. Returns whether the lists were replaced.
 bool loadSavegame();
 
 // The one box loadSavegame shows for a save that did not read (status is
