@@ -195,17 +195,28 @@ in_range() { [ "$1" -ge "$2" ] && [ "$1" -le "$3" ]; }
 
 # --- the viewer ------------------------------------------------------------------
 
+# What the viewer wrote (the last lines), for a failure's message.
+viewer_output() {
+  local file
+  for file in "$work/viewer.out" "$work/viewer.err"; do
+    [ -s "$file" ] && printf '\n--- %s:\n%s' "${file##*/}" "$(tail -n 20 "$file")"
+  done
+  return 0
+}
 # Waits up to $exit_timeout seconds for the viewer to end and checks its status.
 expect_exit_status_1() {
   for _ in $(seq $((exit_timeout * 10))); do
     kill -0 "$viewer_pid" 2>/dev/null || break
     sleep 0.1
   done
-  kill -0 "$viewer_pid" 2>/dev/null && fail "the viewer did not end ($1)"
+  if kill -0 "$viewer_pid" 2>/dev/null; then
+    grab not_ended 2>/dev/null || true
+    fail "the viewer did not end ($1; the screen is in not_ended.ppm)$(viewer_output)"
+  fi
   local status=0
   wait "$viewer_pid" || status=$?
   viewer_pid=
-  [ "$status" -eq 1 ] || fail "exit status $status after $1, expected 1"
+  [ "$status" -eq 1 ] || fail "exit status $status after $1, expected 1$(viewer_output)"
   step "ended with status 1 after $1"
 }
 
