@@ -19,12 +19,6 @@ bool listHolds(const PickupMarker *list, int32_t count, const PickupMarker &mark
   return false;
 }
 
-bool incomingHolds(const SavegameMarkers &incoming, const CollectedMarker &collected) {
-  return collected.kind == MARKER_PACKAGE
-             ? listHolds(incoming.packages, incoming.packageCount, collected.marker)
-             : listHolds(incoming.rampages, incoming.rampageCount, collected.marker);
-}
-
 void removeCollected(int32_t index) {
   ViewerState &state = viewerState;
   std::memmove(&state.collected[index], &state.collected[index + 1],
@@ -50,10 +44,16 @@ void keepDropped(const PickupMarker *shown, int32_t shownCount, const PickupMark
 void noteCollectedMarkers(const SavegameMarkers &incoming) {
   ViewerState &state = viewerState;
   for (int32_t i = state.collectedCount - 1; i >= 0; --i) {
-    if (incomingHolds(incoming, state.collected[i])) removeCollected(i);
+    const CollectedMarker &collected = state.collected[i];
+    if (savegameHoldsMarker(incoming, collected.kind, collected.marker)) removeCollected(i);
   }
   keepDropped(state.packages, state.packageCount, incoming.packages, incoming.packageCount, MARKER_PACKAGE);
   keepDropped(state.rampages, state.rampageCount, incoming.rampages, incoming.rampageCount, MARKER_RAMPAGE);
+}
+
+bool savegameHoldsMarker(const SavegameMarkers &markers, int32_t kind, const PickupMarker &marker) {
+  return kind == MARKER_PACKAGE ? listHolds(markers.packages, markers.packageCount, marker)
+                                : listHolds(markers.rampages, markers.rampageCount, marker);
 }
 
 void forgetCollectedMarkers() { viewerState.collectedCount = 0; }

@@ -16,6 +16,11 @@ struct SavegameMarkers;
 // oldest give way.
 void noteCollectedMarkers(const SavegameMarkers &incoming);
 
+// Whether markers' list of that kind holds the marker, bit for bit (a NaN is
+// the same as itself, 0.0 is not -0.0): how a reload tells a marker kept from
+// one taken away.
+bool savegameHoldsMarker(const SavegameMarkers &markers, int32_t kind, const PickupMarker &marker);
+
 // Forgets every collected marker: the save now shown was opened afresh.
 void forgetCollectedMarkers();
 

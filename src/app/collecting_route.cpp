@@ -2,8 +2,8 @@
 #include "app/collecting_route.h"
 
 #include <cmath>
-#include <cstring>
 
+#include "app/collected.h"
 #include "app/map_point.h"
 #include "app/viewer_state.h"
 #include "route/route_planner.h"
@@ -23,22 +23,6 @@ void collect(int32_t kind, const PickupMarker *markers, int32_t count, std::vect
       unplaced->push_back(stop);
     }
   }
-}
-
-// The same marker in another list: its kind and all three coordinates, bit
-// for bit.
-bool sameMarker(const RouteStop &stop, const PickupMarker &marker) {
-  return std::memcmp(&stop.x, &marker.x, sizeof(float)) == 0 && std::memcmp(&stop.y, &marker.y, sizeof(float)) == 0 &&
-         std::memcmp(&stop.z, &marker.z, sizeof(float)) == 0;
-}
-
-bool stillThere(const RouteStop &stop, const SavegameMarkers &markers) {
-  const PickupMarker *list = stop.kind == MARKER_PACKAGE ? markers.packages : markers.rampages;
-  const int32_t count = stop.kind == MARKER_PACKAGE ? markers.packageCount : markers.rampageCount;
-  for (int32_t i = 0; i < count; ++i) {
-    if (sameMarker(stop, list[i])) return true;
-  }
-  return false;
 }
 
 // Plans the shown route through the shown kinds of the given lists, from the
@@ -107,7 +91,7 @@ void routeBeforeReload(const SavegameMarkers &incoming) {
   if (!state.showRoute) return;
   for (int32_t i = state.routeStopCount - 1; i >= 0; --i) {
     const RouteStop &stop = state.routeStops[i];
-    if (stillThere(stop, incoming)) continue;
+    if (savegameHoldsMarker(incoming, stop.kind, PickupMarker{stop.x, stop.y, stop.z})) continue;
     state.routeStartX = stop.x;
     state.routeStartY = stop.y;
     break;

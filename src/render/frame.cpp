@@ -180,6 +180,7 @@ void drawPackages() {
 // Rampages (green in the standard palette).
 void drawRampages() {
   glColor3fv(colours().rampage);
+  glDisable(GL_TEXTURE_2D);
   for (int32_t i = 0; i < viewerState.rampageCount; ++i) {
     drawMarker(viewerState.rampages[i], MARKER_RAMPAGE, SHAPE_FILLED);
   }
