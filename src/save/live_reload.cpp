@@ -28,6 +28,14 @@ void discardMarkers(const SavegameMarkers &markers) {
   std::free(markers.rampages);
 }
 
+// A newer version of the shown save takes the lists' place: what it no
+// longer holds is kept as collected, and the route goes on from there.
+void adoptReloadedMarkers(const SavegameMarkers &markers) {
+  noteCollectedMarkers(markers);
+  routeBeforeReload(markers);
+  adoptSavegameMarkers(markers);
+}
+
 }  // namespace
 
 void watchSavegame(const FileStamp &stamp) {
@@ -60,9 +68,7 @@ bool reloadSavegameIfChanged(uint32_t now) {
     return false;
   }
 
-  noteCollectedMarkers(markers);
-  routeBeforeReload(markers);
-  adoptSavegameMarkers(markers);
+  adoptReloadedMarkers(markers);
   state.reloadPending = 0;
   return true;
 }
@@ -75,8 +81,6 @@ uint32_t millisecondsUntilReloadCheck(uint32_t now) {
 bool reloadSavegameBytes(const unsigned char *bytes, size_t size) {
   SavegameMarkers markers;
   if (parseSavegame(bytes, size, &markers) != SAVEGAME_READ) return false;
-  noteCollectedMarkers(markers);
-  routeBeforeReload(markers);
-  adoptSavegameMarkers(markers);
+  adoptReloadedMarkers(markers);
   return true;
 }
