@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "app/collecting_route.h"
 #include "app/map_point.h"
 #include "save/savegame.h"
 
@@ -58,10 +59,16 @@ bool savegameHoldsMarker(const SavegameMarkers &markers, int32_t kind, const Pic
 
 void forgetCollectedMarkers() { viewerState.collectedCount = 0; }
 
+bool collectedMarkerShown(const CollectedMarker &collected) {
+  if (!viewerState.showCollected) return false;
+  return collected.kind == MARKER_PACKAGE ? packagesShown() : rampagesShown();
+}
+
 const CollectedMarker *collectedMarkerNear(double pointerX, double pointerY, double *distance) {
   const CollectedMarker *nearest = nullptr;
   for (int32_t i = 0; i < viewerState.collectedCount; ++i) {
     const CollectedMarker &collected = viewerState.collected[i];
+    if (!collectedMarkerShown(collected)) continue;
     double x;
     double y;
     pixelOfSavegamePoint(collected.marker.x, collected.marker.y, &x, &y);

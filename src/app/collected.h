@@ -24,7 +24,11 @@ bool savegameHoldsMarker(const SavegameMarkers &markers, int32_t kind, const Pic
 // Forgets every collected marker: the save now shown was opened afresh.
 void forgetCollectedMarkers();
 
-// The collected marker whose centre lies nearest the pointer at client pixel
-// (pointerX, pointerY), within MARKER_PICK_RADIUS pixels, with that distance;
-// null when there is none.
+// Whether a collected marker's outline is drawn: while 'C' shows the
+// outlines and 'K' shows its kind.
+bool collectedMarkerShown(const CollectedMarker &collected);
+
+// The shown collected marker whose centre lies nearest the pointer at client
+// pixel (pointerX, pointerY), within MARKER_PICK_RADIUS pixels, with that
+// distance; null when there is none.
 const CollectedMarker *collectedMarkerNear(double pointerX, double pointerY, double *distance);

@@ -1,5 +1,5 @@
 // The per-frame controls. Held keys act every pass; the zoom keys, 'O', 'H',
-// 'I', 'P', F12, 'R' and 'K' act once per key-down (a fresh event: keyDown and keyEvent both set)
+// 'I', 'P', 'C', F12, 'R' and 'K' act once per key-down (a fresh event: keyDown and keyEvent both set)
 // and consume the event; escape acts while held. A key that went down since
 // the previous pass counts as down in this one even when it is already up
 // again, so a quick tap is never lost.
@@ -15,6 +15,7 @@ namespace {
 constexpr float DRAG_SCALE = 0.0078125f;  // world units per pixel of pointer motion (1/128)
 
 constexpr uint32_t KEY_A = 'A';
+constexpr uint32_t KEY_C = 'C';
 constexpr uint32_t KEY_D = 'D';
 constexpr uint32_t KEY_H = 'H';
 constexpr uint32_t KEY_I = 'I';
@@ -109,6 +110,7 @@ void applyControls() {
   // 'P' switches between the standard and the colour-blind-safe marker
   // palette; F12 has this pass's frame saved as a picture once it is drawn.
   toggledByKey(KEY_P, &state.markerPalette);
+  toggledByKey(KEY_C, &state.showCollected);
   if (freshEvent(VK_CODE_F12)) {
     state.keyEvent[VK_CODE_F12] = 0;
     state.screenshotWanted = 1;

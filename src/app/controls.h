@@ -21,7 +21,7 @@ constexpr uint32_t VK_CODE_OEM_MINUS = 189;  // the main keyboard's '-' key
 // keys), keypad plus and minus and the main keyboard's '+' and '-' (zoom,
 // once per key-down), 'O' (the open dialog, modal inside this call), 'H'
 // (help page toggle), 'I' (information line toggle), 'P' (marker palette
-// toggle), F12 (the frame drawn next is saved as a picture, render/screenshot.h),
+// toggle), 'C' (collected outlines toggle), F12 (the frame drawn next is saved as a picture, render/screenshot.h),
 // 'R' (route toggle), 'K' (next choice of kinds shown) and escape held (ends
 // the main loop). A key that went down since the previous call counts as held in
 // this one even if it is up again. Each bound is tested before its step and

@@ -103,6 +103,7 @@ struct ViewerState {
   //   statusLineTimed says that clock has been read (app/status_line.h).
   CollectedMarker collected[COLLECTED_CAPACITY] = {};
   int32_t collectedCount = 0;
+  int32_t showCollected = 1;  // 'C' hides and shows their outlines
   int32_t markerPalette = 0;
   int32_t screenshotWanted = 0;
   char statusLine[STATUS_LINE_SIZE] = {};

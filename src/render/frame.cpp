@@ -1,21 +1,26 @@
 // The frame renderer. Every frame is drawn from scratch out of viewerState:
-// the map as a textured square in the plane z = -zoom, the markers just
-// collected as outlines, each package and rampage as a small marker in the
-// same plane, then the counter panel or the help page in pixel coordinates
-// over it, and last the status line (which F12's picture leaves out).
+// the map as a textured square in the plane z = -zoom, the route of 'R', the
+// markers just collected as dim outlines, each package and rampage as a small
+// marker in the same plane, then the route's next stop numbers and the counter
+// panel or the help page in pixel coordinates over it, and last the status
+// line (which F12's picture leaves out).
 #include "render/frame.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
+#include "app/collected.h"
 #include "app/collecting_route.h"
+#include "app/key_help.h"
 #include "app/map_point.h"
+#include "app/text_fit.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
 #include "render/font.h"
 #include "render/gl.h"
 #include "render/marker_palette.h"
+#include "render/route_drawing.h"
 #include "render/screenshot.h"
 
 namespace {
@@ -36,25 +41,6 @@ constexpr int32_t HELP_MARGIN = 32;
 constexpr int32_t GLYPH_SIZE = 16;
 // The information line's text starts this far from the left and bottom edges.
 constexpr int32_t INFO_INSET = 8;
-
-// The information line of 'I', laid out once per frame: its lines stand at
-// the bottom left, the last one INFO_INSET pixels above the bottom edge.
-struct InfoText {
-  char lines[INFO_LINE_COUNT][INFO_LINE_SIZE];
-  int32_t count = 0;
-  int32_t widest = 0;
-  int32_t top = 0;
-};
-
-void layOutInfoText(InfoText *info) {
-  if (!viewerState.showInfo) return;
-  info->count = composeInfoLines(info->lines);
-  for (int32_t i = 0; i < info->count; ++i) {
-    const int32_t length = static_cast<int32_t>(std::strlen(info->lines[i]));
-    if (length > info->widest) info->widest = length;
-  }
-  info->top = viewerState.windowHeight - INFO_INSET - info->count * GLYPH_SIZE;
-}
 
 struct TextLine {
   int32_t y;
@@ -77,6 +63,9 @@ constexpr TextLine HELP_LINES[] = {
     {256, "  ESC : Exit                      "},
     {288, "    Press 'H' again to exit help  "},
 };
+
+// The line that offers escape, left out where escape does nothing.
+constexpr int32_t ESCAPE_LINE_Y = 256;
 
 constexpr bool allHelpLinesAre34Characters() {
   for (const TextLine &line : HELP_LINES) {
@@ -144,26 +133,35 @@ void drawMap() {
 
 // A package is shaped by its height; a rampage is a down triangle whatever
 // its height.
-void drawMarker(const PickupMarker &marker, MarkerKind kind, ShapeStyle style) {
-  moveToMarker(marker);
-  if (kind == MARKER_RAMPAGE || marker.z < LOW_HEIGHT || std::isnan(marker.z)) {
+void drawShape(MarkerKind kind, float height, ShapeStyle style) {
+  if (kind == MARKER_RAMPAGE || height < LOW_HEIGHT || std::isnan(height)) {
     drawDownTriangle(style);
-  } else if (marker.z <= HIGH_HEIGHT) {
+  } else if (height <= HIGH_HEIGHT) {
     drawSquare(style);
   } else {
     drawUpTriangle(style);
   }
+}
+
+void drawMarker(const PickupMarker &marker, MarkerKind kind, ShapeStyle style) {
+  moveToMarker(marker);
+  drawShape(kind, marker.z, style);
   glPopMatrix();
 }
 
 const MarkerColours &colours() { return markerColours(viewerState.markerPalette); }
 
-// Collected markers: outlines in their kind's colour, under the live ones.
+// Collected markers: outlines in their kind's colour at a third of its
+// brightness, so that the markers left stand out among them; under the live
+// ones, and only while 'C' and 'K' show them.
+constexpr GLfloat COLLECTED_BRIGHTNESS = 1.0f / 3.0f;
 void drawCollected() {
   glDisable(GL_TEXTURE_2D);
   for (int32_t i = 0; i < viewerState.collectedCount; ++i) {
     const CollectedMarker &collected = viewerState.collected[i];
-    glColor3fv(collected.kind == MARKER_PACKAGE ? colours().package : colours().rampage);
+    if (!collectedMarkerShown(collected)) continue;
+    const GLfloat *colour = collected.kind == MARKER_PACKAGE ? colours().package : colours().rampage;
+    glColor3f(colour[0] * COLLECTED_BRIGHTNESS, colour[1] * COLLECTED_BRIGHTNESS, colour[2] * COLLECTED_BRIGHTNESS);
     drawMarker(collected.marker, collected.kind, SHAPE_OUTLINE);
   }
 }
@@ -184,24 +182,6 @@ void drawRampages() {
   for (int32_t i = 0; i < viewerState.rampageCount; ++i) {
     drawMarker(viewerState.rampages[i], MARKER_RAMPAGE, SHAPE_FILLED);
   }
-}
-
-// The route of 'R': one thin line in the palette's route colour from its
-// start through every stop, in the plane of the map, under the markers.
-void drawRoute() {
-  const ViewerState &state = viewerState;
-  glDisable(GL_TEXTURE_2D);
-  glColor3fv(colours().routeLine);
-  glBegin(GL_LINE_STRIP);
-  const PickupMarker start{static_cast<float>(state.routeStartX), static_cast<float>(state.routeStartY), 0.0f};
-  const ScenePoint first = markerScenePoint(start);
-  glVertex3f(first.x, first.y, -state.zoom);
-  for (int32_t i = 0; i < state.routeStopCount; ++i) {
-    const RouteStop &stop = state.routeStops[i];
-    const ScenePoint point = markerScenePoint(PickupMarker{stop.x, stop.y, stop.z});
-    glVertex3f(point.x, point.y, -state.zoom);
-  }
-  glEnd();
 }
 
 // Switches to pixel coordinates: origin at the top-left pixel, y downwards.
@@ -229,46 +209,153 @@ void fillRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
   glEnd();
 }
 
+// The lines added at the bottom left: the information line of 'I' at the
+// bottom, the status line above it, each broken to the room left of the
+// panel. A block's last line stands
+// `bottomGap` pixels above the block's lower edge, and its backdrop reaches
+// from INFO_INSET / 2 above its first line down to that edge.
+constexpr int32_t ADDED_LINE_CAPACITY = 4;
+struct LineBlock {
+  char lines[ADDED_LINE_CAPACITY][FITTED_LINE_SIZE];
+  int32_t count = 0;
+  int32_t top = 0;     // the first line's text
+  int32_t bottom = 0;  // the backdrop's lower edge
+};
+
+// Characters that fit left of the panel, with the text's inset on each side.
+int32_t addedLineWidth() { return (viewerState.windowWidth - PANEL_WIDTH - 2 * INFO_INSET) / GLYPH_SIZE; }
+
+void fitBlock(LineBlock *block, const char *text, int32_t capacity) {
+  const int32_t room = ADDED_LINE_CAPACITY - block->count;
+  if (capacity > room) capacity = room;
+  block->count += fitTextLines(text, addedLineWidth(), block->lines + block->count, capacity);
+}
+
+void placeBlock(LineBlock *block, int32_t bottom, int32_t bottomGap) {
+  block->bottom = bottom;
+  block->top = bottom - bottomGap - block->count * GLYPH_SIZE;
+}
+
+// The information line, laid out before anything is drawn over the map.
+void layOutInfoLines(LineBlock *info) {
+  if (!viewerState.showInfo) return;
+  char lines[INFO_LINE_COUNT][INFO_LINE_SIZE];
+  const int32_t count = composeInfoLines(lines);
+  // The map position keeps to one line; the marker takes what it needs.
+  for (int32_t i = 0; i < count; ++i) fitBlock(info, lines[i], i == 0 ? 1 : ADDED_LINE_CAPACITY);
+  placeBlock(info, viewerState.windowHeight, INFO_INSET);
+}
+
+// The status line, laid out once F12's picture has been taken: the line may
+// just have been set to say where it went.
+void layOutStatusLine(const LineBlock &info, LineBlock *status) {
+  if (viewerState.statusLine[0] == '\0') return;
+  fitBlock(status, viewerState.statusLine, ADDED_LINE_CAPACITY);
+  if (info.count > 0) {
+    placeBlock(status, info.top - INFO_INSET / 2, INFO_INSET / 2);
+  } else {
+    placeBlock(status, viewerState.windowHeight, INFO_INSET);
+  }
+}
+
+// Each line on its own strip like the panel's, as wide as the line, so that
+// it reads over any part of the map.
+void drawBlockBackdrop(const LineBlock &block) {
+  glColor4f(0.2f, 0.2f, 0.2f, 0.7f);
+  for (int32_t i = 0; i < block.count; ++i) {
+    const int32_t lineTop = block.top + i * GLYPH_SIZE;
+    const int32_t top = i == 0 ? lineTop - INFO_INSET / 2 : lineTop;
+    const int32_t bottom = i == block.count - 1 ? block.bottom : lineTop + GLYPH_SIZE;
+    const int32_t length = static_cast<int32_t>(std::strlen(block.lines[i]));
+    fillRectangle(0, top, length * GLYPH_SIZE + 2 * INFO_INSET, bottom);
+  }
+}
+
+void drawBlockText(const LineBlock &block) {
+  for (int32_t i = 0; i < block.count; ++i) drawText(INFO_INSET, block.top + i * GLYPH_SIZE, block.lines[i]);
+}
+
 // The background of the panel or the help page. It is blended with the blend
 // function the previous frame's text left behind (S x S + D x (1 - S)), so it
 // shows translucent from the second frame on; the very first frame still has
 // OpenGL's initial function and draws it opaque.
-void drawOverlayBackground(const InfoText &info) {
+void drawOverlayBackground(const LineBlock &info) {
   const int32_t width = viewerState.windowWidth;
   const int32_t height = viewerState.windowHeight;
   if (viewerState.showHelp) {
     glColor4f(0.3f, 0.3f, 0.3f, 1.0f);
-    fillRectangle(width / 2 - HELP_HALF_WIDTH, HELP_MARGIN, width / 2 + HELP_HALF_WIDTH,
-                  height - HELP_MARGIN);
+    fillRectangle(width / 2 - HELP_HALF_WIDTH, HELP_MARGIN, width / 2 + HELP_HALF_WIDTH, height - HELP_MARGIN);
   } else {
     glColor4f(0.2f, 0.2f, 0.2f, 0.7f);
     fillRectangle(width - PANEL_WIDTH, 0, width, height);
   }
-  if (info.count > 0) {
-    // A strip like the panel's under the text, so that it reads over any
-    // part of the map.
-    glColor4f(0.2f, 0.2f, 0.2f, 0.7f);
-    fillRectangle(0, info.top - INFO_INSET / 2, info.widest * GLYPH_SIZE + 2 * INFO_INSET, height);
+  drawBlockBackdrop(info);
+}
+
+// The help page's added rows start below its first lines; the page's box
+// holds as many as the window's height gives room for, up to
+// HELP_ROW_CAPACITY, and the rest are left out from the bottom.
+constexpr int32_t HELP_ROWS_TOP = 320;
+
+// The legend's shapes, drawn as the markers are, over the blanks its row
+// leaves for them; the text's translation is dropped first.
+void drawLegendShapes(int32_t left, int32_t top, const char *row) {
+  constexpr GLfloat MARKER_TO_PIXELS = 500.0f;  // a marker's 0.02 across becomes 10 pixels
+  glDisable(GL_TEXTURE_2D);
+  int32_t shape = 0;
+  for (int32_t column = 0; row[column] != '\0' && shape < LEGEND_SHAPE_COUNT; ++column) {
+    if (row[column] != LEGEND_SHAPE) continue;
+    const LegendShape &legend = LEGEND_SHAPES[shape++];
+    glLoadIdentity();
+    glTranslatef(static_cast<GLfloat>(left + column * GLYPH_SIZE + GLYPH_SIZE / 2),
+                 static_cast<GLfloat>(top + GLYPH_SIZE / 2), 0.0f);
+    glScalef(MARKER_TO_PIXELS, -MARKER_TO_PIXELS, 1.0f);  // the overlay's y grows downwards
+    glColor3fv(legend.isRampage ? colours().rampage : colours().package);
+    drawShape(legend.isRampage ? MARKER_RAMPAGE : MARKER_PACKAGE, legend.height, SHAPE_FILLED);
+  }
+  glLoadIdentity();
+  glEnable(GL_TEXTURE_2D);
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+void drawHelpPage() {
+  const int32_t x = viewerState.windowWidth / 2 - HELP_TEXT_INSET;
+  for (const TextLine &line : HELP_LINES) {
+    // The page has no key that ends it: its help does not offer one.
+    if (line.y == ESCAPE_LINE_Y && !keyWorksHere("Esc")) continue;
+    drawText(x, line.y, line.text);
+  }
+  int32_t room = (viewerState.windowHeight - HELP_MARGIN - HELP_ROWS_TOP) / GLYPH_SIZE;
+  if (room <= 0) return;
+  char rows[HELP_ROW_CAPACITY][HELP_ROW_LENGTH + 1];
+  const int32_t count = composeHelpRows(rows, room);
+  for (int32_t i = 0; i < count; ++i) {
+    const int32_t y = HELP_ROWS_TOP + i * GLYPH_SIZE;
+    char *shapeAt = std::strchr(rows[i], LEGEND_SHAPE);
+    if (shapeAt == nullptr) {
+      drawText(x, y, rows[i]);
+      continue;
+    }
+    char text[HELP_ROW_LENGTH + 1];
+    std::memcpy(text, rows[i], sizeof text);
+    for (char &c : text) {
+      if (c == LEGEND_SHAPE) c = ' ';
+    }
+    drawText(x, y, text);
+    drawLegendShapes(x, y, rows[i]);
   }
 }
 
-void drawInfoText(const InfoText &info) {
-  for (int32_t i = 0; i < info.count; ++i) {
-    drawText(INFO_INSET, info.top + i * GLYPH_SIZE, info.lines[i]);
-  }
-}
-
-void drawOverlayText(const InfoText &info) {
+void drawOverlayText(const LineBlock &info) {
   glEnable(GL_TEXTURE_2D);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
   // A glyph texel T lands as T x T + D x (1 - T): black leaves the picture
   // alone, white paints white.
   glBlendFunc(GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR);
-  drawInfoText(info);
+  drawBlockText(info);
 
   if (viewerState.showHelp) {
-    const int32_t x = viewerState.windowWidth / 2 - HELP_TEXT_INSET;
-    for (const TextLine &line : HELP_LINES) drawText(x, line.y, line.text);
+    drawHelpPage();
     return;
   }
 
@@ -287,22 +374,18 @@ void drawOverlayText(const InfoText &info) {
 }
 
 // The status line (where F12's picture went) stands at the bottom left, above
-// the information line when that is shown, on a strip like the panel's.
-void drawStatusLine(const InfoText &info) {
-  if (viewerState.statusLine[0] == '\0') return;
-  const int32_t height = viewerState.windowHeight;
-  const int32_t stripBottom = info.count > 0 ? info.top - INFO_INSET / 2 : height;
-  const int32_t textTop =
-      info.count > 0 ? stripBottom - INFO_INSET / 2 - GLYPH_SIZE : height - INFO_INSET - GLYPH_SIZE;
-  const int32_t length = static_cast<int32_t>(std::strlen(viewerState.statusLine));
+// the information line when that is shown, on strips like the panel's.
+void drawStatusLine(const LineBlock &info) {
+  LineBlock status;
+  layOutStatusLine(info, &status);
+  if (status.count == 0) return;
   glLoadIdentity();  // the text drawn before left its pen's translation
   glDisable(GL_TEXTURE_2D);
   glEnable(GL_BLEND);
-  glColor4f(0.2f, 0.2f, 0.2f, 0.7f);
-  fillRectangle(0, textTop - INFO_INSET / 2, length * GLYPH_SIZE + 2 * INFO_INSET, stripBottom);
+  drawBlockBackdrop(status);
   glEnable(GL_TEXTURE_2D);
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-  drawText(INFO_INSET, textTop, viewerState.statusLine);
+  drawBlockText(status);
 }
 
 void leaveOverlay() {
@@ -327,14 +410,16 @@ void renderFrame() {
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
   drawMap();
-  if (viewerState.showRoute) drawRoute();
+  if (viewerState.showRoute) drawRouteLine();
   drawCollected();
   if (packagesShown()) drawPackages();
   if (rampagesShown()) drawRampages();
 
-  InfoText info;
-  layOutInfoText(&info);
+  LineBlock info;
+  layOutInfoLines(&info);
   enterOverlay();
+  // The next stops' numbers lie under the panel, like the map.
+  if (viewerState.showRoute) drawRouteStopNumbers();
   drawOverlayBackground(info);
   drawOverlayText(info);
   // F12's picture is the frame as drawn so far: without the line that then

@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "app/collecting_route.h"
 #include "app/map_point.h"
 #include "app/viewer_state.h"
 #include "save/live_reload.h"
@@ -59,6 +60,13 @@ TEST_F(CollectedTest, DroppedMarkersStayUntilTheyReturnOrASaveIsOpened) {
   char lines[INFO_LINE_COUNT][INFO_LINE_SIZE];
   ASSERT_EQ(composeInfoLines(lines), 2);
   EXPECT_STREQ(lines[1], "package 1: collected");
+  // ... only while its outline is drawn: 'C' and 'K' hide it.
+  viewerState.showCollected = 0;
+  EXPECT_EQ(composeInfoLines(lines), 1);
+  viewerState.showCollected = 1;
+  viewerState.shownKinds = SHOW_RAMPAGES_ONLY;
+  EXPECT_EQ(composeInfoLines(lines), 1);
+  viewerState.shownKinds = SHOW_BOTH_KINDS;
 
   // An older save put back brings the rampage back to life.
   gameSaves({first, moved, rampage});

@@ -218,12 +218,17 @@ TEST_F(ControlsTest, ITogglesTheInformationLine) {
   EXPECT_EQ(viewerState.showHelp, 0);
 }
 
-// 'P' switches the palette and back; F12 asks once per press for a picture.
-TEST_F(ControlsTest, PSwitchesThePaletteAndF12AsksForOnePicture) {
+// 'P' switches the palette and back, 'C' hides and shows the collected
+// outlines; F12 asks once per press for a picture.
+TEST_F(ControlsTest, PSwitchesThePaletteCTheOutlinesAndF12AsksForOnePicture) {
   press('P');
   EXPECT_EQ(viewerState.markerPalette, PALETTE_SAFE);
   press('P');
   EXPECT_EQ(viewerState.markerPalette, PALETTE_STANDARD);
+  press('C');
+  EXPECT_EQ(viewerState.showCollected, 0);
+  press('C');
+  EXPECT_EQ(viewerState.showCollected, 1);
   handleKeyDown(VK_CODE_F12);
   applyControls();
   EXPECT_EQ(viewerState.screenshotWanted, 1);

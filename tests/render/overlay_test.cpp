@@ -2,6 +2,7 @@
 // blending of their backgrounds.
 #include <cmath>
 
+#include "app/key_help.h"
 #include "render/render_fixture.h"
 
 namespace {
@@ -80,6 +81,49 @@ TEST_F(RenderTest, HelpPageReplacesThePanel) {
     EXPECT_GE(ink.left, 320 - 256);
     EXPECT_LE(ink.left, 320 - 256 + 4);
     EXPECT_GE(ink.right, 590);
+  }
+}
+
+// Below its first lines the help page lists the other keys and a legend of
+// the marker shapes, drawn as the markers are, as many rows as the window's
+// height leaves room for: the rows that do not fit are left out from the
+// bottom.
+TEST_F(RenderTest, HelpPageAddsKeyRowsAndAShapeLegendAsRoomAllows) {
+  writePictures();
+  char rows[HELP_ROW_CAPACITY][HELP_ROW_LENGTH + 1];
+  const int32_t count = composeHelpRows(rows, HELP_ROW_CAPACITY);
+  ASSERT_GE(count, 3);
+  const int32_t legend = count - 2;
+  for (const int32_t height : {480, 400}) {
+    SCOPED_TRACE(testing::Message() << "640 x " << height);
+    ASSERT_TRUE(startViewer(640, height));
+    viewerState.cameraX = 10.0f;
+    viewerState.showHelp = 1;
+    drawFrame();
+    const Frame frame = drawFrame();
+    const Rgb help = translucent(BACKGROUND_RGB, 0.3);
+    const int32_t left = firstPixelAt(320 - 280, 640), right = firstPixelAt(320 + 280, 640) - 1;
+    const UnderText under = [&](int32_t x, int32_t) { return x >= left && x <= right ? help : BACKGROUND_RGB; };
+    const int32_t room = (height - 32 - 320) / 16;
+    for (int32_t i = 0; i < count && i < room; ++i) {
+      if (i != legend) expectText(frame, 64, 320 + 16 * i, rows[i], under);
+    }
+    if (room <= legend) {
+      // Nothing is drawn in the box below the last row that fits.
+      const int32_t top = 320 + 16 * room;
+      EXPECT_FALSE(findPixels(frame, left, top, right, firstPixelAt(height - 32, height) - 1,
+                              [&](Rgb c) { return !near(c, help, 3); })
+                       .found);
+      continue;
+    }
+    // The shapes stand where the legend's row leaves room for them.
+    int32_t shape = 0;
+    for (int32_t column = 0; column < HELP_ROW_LENGTH; ++column) {
+      if (rows[legend][column] != LEGEND_SHAPE) continue;
+      const Rgb centre = frame.at(64 + 16 * column + 8, 320 + 16 * legend + 8);
+      EXPECT_PRED1(LEGEND_SHAPES[shape++].isRampage ? isRampageGreen : isPackageRed, centre) << describe(centre);
+    }
+    EXPECT_EQ(shape, LEGEND_SHAPE_COUNT);
   }
 }
 

@@ -2,6 +2,7 @@
 #include <cmath>
 #include <limits>
 
+#include "app/collecting_route.h"
 #include "render/marker_palette.h"
 #include "render/render_fixture.h"
 
@@ -156,55 +157,66 @@ TEST_F(RenderTest, RampagesAreGreenDownTrianglesDrawnOverPackages) {
   EXPECT_PRED1(isPackageRed, frame.at(static_cast<int32_t>(corner.x), static_cast<int32_t>(corner.y)));
 }
 
-// A collected package is the outline of its square in its colour, the map
-// showing through; a live rampage at the same place is drawn over it.
-TEST_F(RenderTest, CollectedMarkersAreHollowOutlinesUnderTheLiveOnes) {
+// Collected markers are hollow outlines at a third of their kind's
+// brightness, in either palette, under the live ones; 'C' hides them, and so
+// does 'K' for a kind it hides.
+TEST_F(RenderTest, CollectedOutlinesAreDimUnderTheLiveOnesAndFollowCAndK) {
   writePictures();
   ASSERT_TRUE(startViewer(800, 480));
-  viewerState.zoom = 1.0f;
-  viewerState.collected[0] = {{-300.0f, 150.0f, 12.0f}, MARKER_PACKAGE, 0};
-  viewerState.collected[1] = {{300.0f, 150.0f, 12.0f}, MARKER_PACKAGE, 1};
-  viewerState.collectedCount = 2;
-  setRampages({{300.0f, 150.0f, 0.0f}});
-  const Frame frame = drawFrame();
-
-  const PixelPoint hollow = projectScene(-0.15, 0.075, 1.0, 800, 480);
-  const int32_t cx = static_cast<int32_t>(hollow.x), cy = static_cast<int32_t>(hollow.y);
-  const PixelBox outline = findPixels(frame, cx - 14, cy - 14, cx + 14, cy + 14, isPackageRed);
-  ASSERT_TRUE(outline.found);
-  EXPECT_NEAR(outline.right - outline.left, 14, 2);
-  EXPECT_NEAR(outline.bottom - outline.top, 14, 2);
-  EXPECT_PRED3(near, frame.at(cx, cy), rgbOf(MAP_TOP_LEFT), 2) << describe(frame.at(cx, cy));
-  EXPECT_PRED1(isPackageRed, frame.at(outline.left, cy));
-
-  // The square's top edge lies inside the live triangle: green there.
-  const PixelPoint covered = projectScene(0.15, 0.075 + 0.008, 1.0, 800, 480);
-  EXPECT_PRED1(isRampageGreen, frame.at(static_cast<int32_t>(covered.x), static_cast<int32_t>(covered.y)));
-}
-
-// The safe palette: vermillion packages, sky-blue rampages, outlines alike.
-TEST_F(RenderTest, SafePaletteColoursLiveAndCollectedMarkers) {
-  writePictures();
-  ASSERT_TRUE(startViewer(800, 480));
-  viewerState.zoom = 1.0f;
-  viewerState.markerPalette = PALETTE_SAFE;
-  setPackages({{-300.0f, 0.0f, 12.0f}});
-  setRampages({{0.0f, 0.0f, 0.0f}});
-  viewerState.collected[0] = {{300.0f, 150.0f, 0.0f}, MARKER_RAMPAGE, 0};
-  viewerState.collectedCount = 1;
-  const Frame frame = drawFrame();
-  auto at = [&](double x, double y) {
-    const PixelPoint p = projectScene(x, y, 1.0, 800, 480);
-    return frame.at(static_cast<int32_t>(p.x), static_cast<int32_t>(p.y));
+  struct Case {
+    int32_t palette;
+    Rgb package, rampage;
   };
-  EXPECT_PRED3(near, at(-0.15, 0.0), (Rgb{213, 94, 0}), 1) << describe(at(-0.15, 0.0));
-  EXPECT_PRED3(near, at(0.0, 0.004), (Rgb{86, 180, 233}), 1) << describe(at(0.0, 0.004));
-  const PixelPoint hollow = projectScene(0.15, 0.075, 1.0, 800, 480);
-  const PixelBox outline =
-      findPixels(frame, static_cast<int32_t>(hollow.x) - 14, static_cast<int32_t>(hollow.y) - 14,
-                 static_cast<int32_t>(hollow.x) + 14, static_cast<int32_t>(hollow.y) + 14,
-                 [](Rgb c) { return near(c, Rgb{86, 180, 233}, 1); });
-  EXPECT_TRUE(outline.found);
+  const Case cases[] = {{PALETTE_STANDARD, {255, 0, 0}, {0, 255, 0}}, {PALETTE_SAFE, {213, 94, 0}, {86, 180, 233}}};
+  const PixelPoint packageAt = projectScene(-0.15, 0.075, 1.0, 800, 480);
+  const PixelPoint rampageAt = projectScene(0.15, -0.075, 1.0, 800, 480);
+  for (const Case &c : cases) {
+    SCOPED_TRACE(testing::Message() << "palette " << c.palette);
+    viewerState.zoom = 1.0f;
+    viewerState.markerPalette = c.palette;
+    viewerState.collected[0] = {{-300.0f, 150.0f, 12.0f}, MARKER_PACKAGE, 0};
+    viewerState.collected[1] = {{300.0f, -150.0f, 0.0f}, MARKER_RAMPAGE, 1};
+    viewerState.collected[2] = {{300.0f, 150.0f, 12.0f}, MARKER_PACKAGE, 2};
+    viewerState.collectedCount = 3;
+    setPackages({{-300.0f, 0.0f, 12.0f}});
+    setRampages({{300.0f, 150.0f, 0.0f}});
+    const auto third = [](Rgb full) {
+      return Rgb{static_cast<uint8_t>(full.r / 3), static_cast<uint8_t>(full.g / 3), static_cast<uint8_t>(full.b / 3)};
+    };
+    const auto outlineAround = [&](const Frame &frame, PixelPoint at, Rgb colour) {
+      const int32_t x = static_cast<int32_t>(at.x), y = static_cast<int32_t>(at.y);
+      return findPixels(frame, x - 14, y - 14, x + 14, y + 14, [&](Rgb p) { return near(p, colour, 2); });
+    };
+
+    viewerState.showCollected = 1;
+    viewerState.shownKinds = SHOW_BOTH_KINDS;
+    Frame frame = drawFrame();
+    const PixelBox outline = outlineAround(frame, packageAt, third(c.package));
+    ASSERT_TRUE(outline.found);
+    EXPECT_NEAR(outline.right - outline.left, 14, 2);
+    EXPECT_NEAR(outline.bottom - outline.top, 14, 2);
+    const int32_t cx = static_cast<int32_t>(packageAt.x), cy = static_cast<int32_t>(packageAt.y);
+    EXPECT_PRED3(near, frame.at(cx, cy), rgbOf(MAP_TOP_LEFT), 2) << describe(frame.at(cx, cy));
+    EXPECT_TRUE(outlineAround(frame, rampageAt, third(c.rampage)).found);
+    // The square's top edge lies inside the live triangle, full colour there.
+    const PixelPoint covered = projectScene(0.15, 0.075 + 0.008, 1.0, 800, 480);
+    const Rgb live = frame.at(static_cast<int32_t>(covered.x), static_cast<int32_t>(covered.y));
+    EXPECT_PRED3(near, live, c.rampage, 1) << describe(live);
+    const PixelPoint package = projectScene(-0.15, 0.0, 1.0, 800, 480);
+    const Rgb square = frame.at(static_cast<int32_t>(package.x), static_cast<int32_t>(package.y));
+    EXPECT_PRED3(near, square, c.package, 1) << describe(square);
+
+    viewerState.shownKinds = SHOW_RAMPAGES_ONLY;
+    frame = drawFrame();
+    EXPECT_FALSE(outlineAround(frame, packageAt, third(c.package)).found);
+    EXPECT_TRUE(outlineAround(frame, rampageAt, third(c.rampage)).found);
+
+    viewerState.shownKinds = SHOW_BOTH_KINDS;
+    viewerState.showCollected = 0;
+    frame = drawFrame();
+    EXPECT_FALSE(outlineAround(frame, packageAt, third(c.package)).found);
+    EXPECT_FALSE(outlineAround(frame, rampageAt, third(c.rampage)).found);
+  }
 }
 
 }  // namespace

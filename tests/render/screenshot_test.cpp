@@ -8,7 +8,9 @@
 
 #include "app/controls.h"
 #include "app/input.h"
+#include "app/map_point.h"
 #include "app/status_line.h"
+#include "app/text_fit.h"
 #include "render/render_fixture.h"
 
 namespace {
@@ -51,7 +53,11 @@ TEST_F(Screenshot, F12SavesTheFrameBesideTheSaveAndSaysWhereForThreeSeconds) {
   EXPECT_TRUE(picture.rgb == before.rgb) << "the picture is the frame, without the line that says where";
 
   EXPECT_EQ(std::string(viewerState.statusLine), "Saved picture: " + pictures[0]);
-  expectText(shown, 8, 480 - 8 - 16, "Saved picture: ",
+  // The line is broken to the 28 characters left of the panel.
+  char lines[4][FITTED_LINE_SIZE];
+  const int32_t count = fitTextLines(viewerState.statusLine, 28, lines, 4);
+  ASSERT_GE(count, 2) << viewerState.statusLine;
+  expectText(shown, 8, 480 - 8 - 16 * count, "Saved picture:",
              [&](int32_t x, int32_t y) { return translucent(before.at(x, y), 0.2); });
 
   // The three seconds count from the first look at the clock after the frame.
@@ -72,6 +78,52 @@ TEST_F(Screenshot, APictureThatCannotBeWrittenSaysWhy) {
   EXPECT_EQ(line.rfind("Picture not saved: " + pictureFolder + "/no-such-folder/slot1-", 0), 0u) << line;
   const std::string reason = std::string(".png: ") + std::strerror(ENOENT);
   EXPECT_EQ(line.substr(line.size() - std::min(line.size(), reason.size())), reason) << line;
+}
+
+// The lines added at the bottom left, however long, stay left of the panel,
+// each on its own backdrop: the longest information line with a long status
+// line above it, in the smallest window and in a narrower canvas.
+TEST_F(Screenshot, AddedLinesAreBrokenToFitLeftOfThePanelEachOnABackdrop) {
+  writePictures();
+  struct Size {
+    int32_t width, height;
+  };
+  for (const Size size : {Size{640, 480}, Size{420, 480}}) {
+    SCOPED_TRACE(testing::Message() << size.width << " x " << size.height);
+    ASSERT_TRUE(startViewer(size.width, size.height));
+    viewerState.showInfo = 0;
+    viewerState.statusLine[0] = '\0';
+    std::vector<PickupMarker> packages(98, PickupMarker{1900.0f, 1900.0f, 0.0f});
+    packages[97] = {-1858.8f, -460.0f, 17.3f};
+    setPackages(packages);
+    viewerState.routeStops[0] = {MARKER_PACKAGE, 97, -1858.8f, -460.0f, 17.3f};
+    viewerState.routeStopCount = 37;
+    double x, y;
+    pixelOfSavegamePoint(-1858.8, -460.0, &x, &y);
+    viewerState.mouseX = static_cast<int32_t>(x);
+    viewerState.mouseY = static_cast<int32_t>(y);
+    drawFrame();
+    const Frame before = drawFrame();
+
+    viewerState.showInfo = 1;
+    showStatusLine("Saved picture: /home/player/saves/kzr/slot1-2026-12-08-041522.png");
+    const Frame shown = drawFrame();
+    int32_t lowestChanged = size.height, changedRight = -1;
+    for (int32_t py = 0; py < size.height; ++py) {
+      for (int32_t px = 0; px < size.width; ++px) {
+        if (near(shown.at(px, py), before.at(px, py), 0)) continue;
+        changedRight = std::max(changedRight, px);
+        lowestChanged = std::min(lowestChanged, py);
+      }
+    }
+    EXPECT_LT(changedRight, size.width - 168) << "a line reaches into the panel";
+    // Every text row, from the highest one changed down, has the backdrop at
+    // its left edge: none is drawn straight on the map.
+    ASSERT_LT(lowestChanged, size.height - 16 * 5) << "fewer lines than the texts need";
+    for (int32_t row = lowestChanged + 4; row < size.height; row += 16) {
+      EXPECT_PRED3(near, shown.at(2, row), translucent(before.at(2, row), 0.2), 1) << "row " << row;
+    }
+  }
 }
 
 }  // namespace

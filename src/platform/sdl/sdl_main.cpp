@@ -12,6 +12,7 @@
 #include "app/controls.h"
 #include "app/frame_schedule.h"
 #include "app/input.h"
+#include "app/key_help.h"
 #include "app/status_line.h"
 #include "render/resize.h"
 #include "app/viewer_state.h"
@@ -44,14 +45,16 @@ void printHelp() {
       "Shows the hidden packages (red) and rampages (green) still left in a KZR Tern Haven\n"
       "savegame over a picture of the game's map. A SAVEGAME given here (or dropped on the\n"
       "window) is opened at once; a loaded save is read again whenever the game rewrites it.\n"
+      "--palette safe starts with colours that colour-blind players can tell apart.\n"
       "\n"
       "The pictures font.bmp and THmap.bmp come from the folder it is started in when they\n"
       "are there, otherwise from its data folder, share/package-viewer beside its bin/.\n"
-      "Keys: 'O' opens a savegame, 'H' shows the help page, the arrows, W A S D or a\n"
-      "left-button drag move the map, + and - or the wheel zoom, 'I' shows the map position\n"
-      "under the pointer and the marker there, 'P' or --palette safe switches to colours that\n"
-      "colour-blind players can tell apart, F12 saves the picture beside the save, escape quits.\n",
+      "\n"
+      "Keys:\n",
       USAGE);
+  char keys[2048];
+  writeKeyList(keys, sizeof keys, IN_LINUX, "  ", 18);
+  std::fputs(keys, stdout);
 }
 
 // Takes "--palette NAME" out of the arguments, wherever it stands, and sets
