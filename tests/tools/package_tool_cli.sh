@@ -77,6 +77,12 @@ for row in "${cases[@]}"; do
   esac
 done
 
+# --help gives that command's usage alone.
+expected_help='Usage:
+  package-tool list SAVEGAME [--format csv|json]
+      Prints the packages and rampages left in a savegame.'
+[ "$("$tool" list save.b --help)" = "$expected_help" ] || fail "list --help printed: $("$tool" list save.b --help)"
+
 # The text route's columns widen where a number does not fit, and only there:
 # every line of the table is as long as its heading.
 "$tool" route save.b --from 1e9,5 >stdout 2>stderr || fail "route --from 1e9,5 exited $?"

@@ -6,7 +6,9 @@ tool=$1
 make_save=$2
 version=$3
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+writer=
+# A failing check must not leave the FIFO's writer behind, holding the output open.
+trap '[ -z "$writer" ] || kill "$writer" 2>/dev/null; rm -rf "$work"' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
