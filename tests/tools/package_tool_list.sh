@@ -8,7 +8,7 @@ version=$3
 work=$(mktemp -d)
 writer=
 # A failing check must not leave the FIFO's writer behind, holding the output open.
-trap '[ -z "$writer" ] || kill "$writer" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'if [ -n "$writer" ]; then kill "$writer" 2>/dev/null || true; fi; rm -rf "$work"' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -59,6 +59,7 @@ for refusal in "$work/missing.b:No such file or directory" "$work:Is a directory
 done
 kill "$writer" 2>/dev/null || true
 wait "$writer" 2>/dev/null || true
+writer=
 
 # Wrong usage exits 2; --help and --version exit 0 on stdout.
 set +e
