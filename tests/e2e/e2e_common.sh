@@ -20,7 +20,7 @@
 # needs to see (a window, a picture at rest, a picture that has changed).
 # shellcheck disable=SC2154 # the variables above are set by the test
 
-TITLE_PREFIX="KZR Tern Haven  Package Viewer V0.2a "
+TITLE_PREFIX="KZR Tern Haven  Package Viewer V0.2b "
 viewer_pid=
 xvfb_pid=
 
