@@ -69,6 +69,30 @@ bool packagesShown() { return viewerState.shownKinds != SHOW_RAMPAGES_ONLY; }
 
 bool rampagesShown() { return viewerState.shownKinds != SHOW_PACKAGES_ONLY; }
 
+void showRouteFrom(const RoutePoint *start) {
+  ViewerState &state = viewerState;
+  RoutePoint from{0.0, 0.0};
+  if (start) {
+    from = *start;
+  } else {
+    RouteMarkers markers;
+    if (packagesShown()) {
+      markers.packages = state.packages;
+      markers.packageCount = state.packageCount;
+    }
+    if (rampagesShown()) {
+      markers.rampages = state.rampages;
+      markers.rampageCount = state.rampageCount;
+    }
+    const MarkerRoute best = planMarkerRoute(markers, nullptr);
+    if (!best.stops.empty()) from = RoutePoint{best.stops.front().x, best.stops.front().y};
+  }
+  state.routeStartX = from.x;
+  state.routeStartY = from.y;
+  state.showRoute = 1;
+  planShownRouteThroughLists();
+}
+
 void toggleRoute() {
   ViewerState &state = viewerState;
   if (state.showRoute) {
@@ -76,9 +100,9 @@ void toggleRoute() {
     state.routeStopCount = 0;
     return;
   }
-  savegamePointAtPixel(state.mouseX, state.mouseY, &state.routeStartX, &state.routeStartY);
-  state.showRoute = 1;
-  planShownRouteThroughLists();
+  RoutePoint pointer{0.0, 0.0};
+  savegamePointAtPixel(state.mouseX, state.mouseY, &pointer.x, &pointer.y);
+  showRouteFrom(&pointer);
 }
 
 void cycleShownKinds() {

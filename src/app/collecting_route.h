@@ -49,6 +49,11 @@ MarkerRoute planMarkerRoute(const RouteMarkers &markers, const RoutePoint *start
 bool packagesShown();
 bool rampagesShown();
 
+// Shows the route through the markers of the kinds shown, from *start or,
+// with start null, from wherever is best: the first stop is then taken as
+// the start, so that later plans (a reload, 'K') go on from there.
+void showRouteFrom(const RoutePoint *start);
+
 // 'R': shows the route through the markers of the kinds shown, from the map
 // point under the pointer; pressed again, hides it.
 void toggleRoute();

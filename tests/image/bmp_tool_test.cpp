@@ -68,23 +68,24 @@ TEST_F(BmpTool, WritesPngByExtension) {
   EXPECT_EQ(bytes, readAll(expected));
 }
 
-TEST_F(BmpTool, RefusedPicturePrintsItsBoxAndExits1) {
+TEST_F(BmpTool, RefusedPictureIsNamedWithTheReasonAndExits1) {
   std::string missing = temporaryPath("tool-missing.bmp");
   ToolRun run = runPackageTool("bmp '" + missing + "' '" + output("never.ppm") + "'");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.errors, "Error: Failed to open DIB file " + missing + ".\n");
+  EXPECT_EQ(run.errors, "package-tool: " + missing + ": No such file or directory\n");
 
+  // What the loader refuses: its reason.
   std::string unknown = output("tool-unknown.bmp");
-  writeBytes(unknown, {'G', 'I', 'F', '8', '9', 'a', 0, 0, 0, 0});
+  writeBytes(unknown, {'B', 'X', 0, 0, 0, 0, 0, 0, 0, 0});
   run = runPackageTool("bmp '" + unknown + "' '" + output("never2.ppm") + "'");
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.errors, "Error: Unknown DIB file format.\n");
+  EXPECT_EQ(run.errors, "package-tool: " + unknown + ": Unknown DIB file format\n");
 
   forEachIrregularFile([&](const std::string &what, const std::string &irregular) {
     SCOPED_TRACE(what);
     ToolRun refused = runPackageTool("bmp '" + irregular + "' '" + output("never3.ppm") + "'");
     EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.errors, "Error: Failed to open DIB file " + irregular + ".\n");
+    EXPECT_EQ(refused.errors.rfind("package-tool: " + irregular + ": ", 0), 0u) << refused.errors;
   });
 }
 
@@ -209,7 +210,7 @@ TEST_F(MapTool, UnreadablePictureOrFolderExits1AndLeavesOutAsItWas) {
     SCOPED_TRACE(input);
     const ToolRun run = map(path(input), path("out.bmp"));
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.errors.rfind("package-tool map: " + path(input) + ": ", 0), 0u) << run.errors;
+    EXPECT_EQ(run.errors.rfind("package-tool: " + path(input) + ": ", 0), 0u) << run.errors;
     EXPECT_EQ(readAll(path("out.bmp")), previous);
   }
   // Where OUT cannot be written, the message names OUT.
@@ -218,7 +219,7 @@ TEST_F(MapTool, UnreadablePictureOrFolderExits1AndLeavesOutAsItWas) {
     SCOPED_TRACE(output);
     const ToolRun run = map(path("good.png"), output);
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.errors.rfind("package-tool map: " + output + ": ", 0), 0u) << run.errors;
+    EXPECT_EQ(run.errors.rfind("package-tool: " + output + ": ", 0), 0u) << run.errors;
   }
   // No temporary file is left behind.
   size_t files = 0;
@@ -232,15 +233,38 @@ TEST_F(MapTool, BadSizeOrWorldExits2AndWritesNothing) {
     EXPECT_EQ(map(path("in.png"), path("out.bmp"), std::string(" --size ") + size).status, 2) << size;
   }
   // Not four finite numbers; edges the wrong way round or equal; wholly
-  // outside the square; narrower than one of its pixels (250 units at 16).
+  // outside the square (right, above, below); narrower than one of its
+  // pixels (250 units at 16); inside by less than half a pixel.
   for (const char *world : {"1,2,3", "0,0,1,1,1", "0,0,nan,1", "0,0,inf,1", "a,0,1,1", "0,0,1,1x", "1,0,0,1",
-                            "0,1,1,1", "2000,0,3000,1", "-1e308,0,1e308,1", "0,0,200,1000 --size 16"}) {
+                            "0,1,1,1", "2000,0,3000,1", "0,2000,1000,3000", "0,-3000,1000,-2000",
+                            "-1e308,0,1e308,1", "0,0,200,1000 --size 16", "1900,0,2400,500 --size 16",
+                            "0,-2400,500,-1900 --size 16"}) {
     const ToolRun run = map(path("in.png"), path("out.bmp"), std::string(" --world ") + world);
     EXPECT_EQ(run.status, 2) << world;
     EXPECT_EQ(run.errors.rfind("package-tool map: --world ", 0), 0u) << run.errors;
   }
   EXPECT_EQ(runPackageTool("map '" + path("in.png") + "'").status, 2);
   EXPECT_FALSE(std::filesystem::exists(path("out.bmp")));
+}
+
+// Edges off the pixel grid go to the nearest pixel boundary: at 250 units a
+// pixel, -1100 .. 1100 covers pixels 4 .. 11 (3.6 and 12.4 rounded), not 3.
+TEST_F(MapTool, WorldEdgesOffTheGridAreRoundedToTheNearestPixel) {
+  writePng(path("in.png"), Picture{2, 2, {0x102080, 0x304080, 0x506080, 0x708080}});
+  const ToolRun run = map(path("in.png"), path("out.bmp"), " --size 16 --world -1100,-1100,1100,1100");
+  ASSERT_EQ(run.status, 0) << run.errors;
+  ImagePtr image = load("out.bmp");
+  ASSERT_TRUE(image);
+  const std::vector<unsigned char> paper(CHART_PAPER, CHART_PAPER + 3);
+  auto isPaper = [&](int32_t x, int32_t y) {  // y counted from the top
+    const unsigned char *pixel = image->pixels + (static_cast<size_t>(15 - y) * 16 + x) * 3;
+    return std::vector<unsigned char>(pixel, pixel + 3) == paper;
+  };
+  for (int32_t at = 0; at < 16; ++at) {
+    const bool inside = at >= 4 && at < 12;
+    EXPECT_EQ(isPaper(at, 8), !inside) << "column " << at;
+    EXPECT_EQ(isPaper(8, at), !inside) << "row " << at;
+  }
 }
 
 // --world puts the picture's edges at those savegame coordinates: pixel for

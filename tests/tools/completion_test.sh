@@ -51,7 +51,7 @@ expect '--format' package-tool list --f
 expect 'map.bmp saves' package-tool bmp ''
 expect 'map.bmp saves town.png' package-tool map ''
 expect 'map.bmp saves' package-tool map town.png ''
-expect '--size --world' package-tool map town.png out.bmp --
+expect '--help --size --world' package-tool map town.png out.bmp --
 expect '1024' package-tool map town.png --size 10
 expect '' package-tool map town.png --world ''
 expect 'saves slot1.b town.png' package-tool render --zoom 2 ''
@@ -60,5 +60,10 @@ expect 'saves town.png' package-tool render --help-page slot1.b ''
 expect 'saves slot1.b' package-tool route ''
 expect 'all packages rampages' package-tool route slot1.b --kinds ''
 expect 'csv json text' package-tool route slot1.b --format ''
-expect '--format --from --kinds' package-tool route slot1.b --
+expect '--format --from --help --kinds' package-tool route slot1.b --
+expect 'all packages rampages' package-tool render slot1.b out.png --kinds ''
+expect 'safe standard' package-tool render --palette ''
+expect '--route' package-tool render slot1.b out.png --ro
+expect 'saves town.png' package-tool render --route slot1.b ''
+expect 'saves town.png' package-tool render --kinds=all slot1.b ''
 echo "package-tool completion: all checks passed"

@@ -6,7 +6,9 @@ tool=$1
 make_save=$2
 version=$3
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+writer=
+# A failing check must not leave the FIFO's writer behind, holding the output open.
+trap 'if [ -n "$writer" ]; then kill "$writer" 2>/dev/null || true; fi; rm -rf "$work"' EXIT
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -20,7 +22,7 @@ rampage,0,0.1,nan,-inf'
 $csv"
 
 json=$("$tool" list "$work/save.b" --format json)
-expected_json='{"packages":[{"x":1234.5,"y":-2,"z":15},{"x":-0,"y":1e+30,"z":10}],"rampages":[{"x":0.1,"y":null,"z":null}]}'
+expected_json='{"packages":[{"index":0,"x":1234.5,"y":-2,"z":15},{"index":1,"x":-0,"y":1e+30,"z":10}],"rampages":[{"index":0,"x":0.1,"y":null,"z":null}]}'
 [ "$json" = "$expected_json" ] || fail "json output was: $json"
 
 # Beyond 100 packages and 35 rampages the first are kept, and stderr says so.
@@ -40,21 +42,24 @@ package-tool list: the save holds 36 rampages; only the first 35 are kept'
 
 # A missing file, and what is not a regular file: a folder, a FIFO (a writer
 # waits on it, so a tool that blocks in opening it is released and fails
-# below rather than hanging) and a device. Each gets the reader's box on
+# below rather than hanging) and a device. Each is named with the reason on
 # stderr at once, exit 1, nothing on stdout.
 mkfifo "$work/fifo"
 { : >"$work/fifo"; } 2>/dev/null &
 writer=$!
-for refused in "$work/missing.b" "$work" "$work/fifo" /dev/zero; do
+for refusal in "$work/missing.b:No such file or directory" "$work:Is a directory" \
+  "$work/fifo:not a regular file" "/dev/zero:not a regular file"; do
+  refused=${refusal%:*}
   set +e
   out=$("$tool" list "$refused" 2>"$work/err"); status=$?
   set -e
   [ $status -eq 1 ] || fail "$refused exited $status"
   [ -z "$out" ] || fail "$refused printed: $out"
-  grep -qx 'KZR Package Viewer: Error ! : Error opening file !' "$work/err" || fail "$refused: stderr was: $(cat "$work/err")"
+  [ "$(cat "$work/err")" = "package-tool: $refused: ${refusal##*:}" ] || fail "$refused: stderr was: $(cat "$work/err")"
 done
 kill "$writer" 2>/dev/null || true
 wait "$writer" 2>/dev/null || true
+writer=
 
 # Wrong usage exits 2; --help and --version exit 0 on stdout.
 set +e

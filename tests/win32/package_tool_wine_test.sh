@@ -33,6 +33,10 @@ win "$make_save" big.b "${records[@]}" >/dev/null
 [ "$(win "$tool" list big.b | grep -c '^package,')" -eq 100 ] || fail "list big.b: not 100 packages"
 [ "$(errors)" = "package-tool list: the save holds 101 packages; only the first 100 are kept" ] ||
   fail "list big.b: stderr was: $(errors)"
+status=0
+win "$tool" list nosuch.b >/dev/null || status=$?
+[ "$status" -eq 1 ] && [ "$(errors)" = "package-tool: nosuch.b: No such file or directory" ] ||
+  fail "list nosuch.b exited $status, said: $(errors)"
 echo "list: as on Linux"
 
 # The font picture (greys from black to white) as the top-right quarter of a

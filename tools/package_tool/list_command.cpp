@@ -6,6 +6,7 @@
 
 #include "app/viewer_state.h"
 #include "package_tool/commands.h"
+#include "package_tool/tool_arguments.h"
 #include "package_tool/tool_savegame.h"
 #include "package_tool/tool_text.h"
 
@@ -21,7 +22,7 @@ void printCsv(const char *kind, const PickupMarker *markers, int32_t count) {
 void printJsonList(const PickupMarker *markers, int32_t count) {
   std::putchar('[');
   for (int32_t i = 0; i < count; ++i) {
-    std::printf("%s{\"x\":%s,\"y\":%s,\"z\":%s}", i ? "," : "", jsonNumber(markers[i].x).c_str(),
+    std::printf("%s{\"index\":%d,\"x\":%s,\"y\":%s,\"z\":%s}", i ? "," : "", i, jsonNumber(markers[i].x).c_str(),
                 jsonNumber(markers[i].y).c_str(), jsonNumber(markers[i].z).c_str());
   }
   std::putchar(']');
@@ -33,26 +34,25 @@ int runListCommand(int argc, char **argv) {
   const char *path = nullptr;
   bool json = false;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--format") == 0 && i + 1 < argc) {
+    if (std::strcmp(argv[i], "--format") == 0) {
       const char *format = argv[++i];
       if (std::strcmp(format, "json") == 0) {
         json = true;
       } else if (std::strcmp(format, "csv") != 0) {
-        std::fprintf(stderr, "package-tool list: unknown format '%s' (csv or json)\n", format);
-        return 2;
+        return usageError("list", "unknown format '%s' (csv or json)", format);
       }
-    } else if (argv[i][0] == '-' || path) {
-      printUsage(stderr);
-      return 2;
+    } else if (path) {
+      return usageError("list", "one SAVEGAME only: '%s'", argv[i]);
     } else {
       path = argv[i];
     }
   }
   if (!path) {
-    printUsage(stderr);
+    printCommandUsage("list", stderr);
     return 2;
   }
   if (int status = loadToolSavegame("list", path)) return status;
+  noteNothingLeft("list", path, true, true);
 
   if (json) {
     std::fputs("{\"packages\":", stdout);

@@ -10,6 +10,7 @@
 
 #include "app/viewer_version.h"
 #include "package_tool/commands.h"
+#include "package_tool/tool_arguments.h"
 #include "platform/headless/headless.h"
 
 namespace {
@@ -25,29 +26,6 @@ void printMessageBox(const char *caption, const char *text) {
 
 }  // namespace
 
-void printUsage(FILE *stream) {
-  std::fputs(
-      "Usage:\n"
-      "  package-tool list SAVEGAME [--format csv|json]\n"
-      "      Prints the packages and rampages left in a savegame.\n"
-      "  package-tool route SAVEGAME [--from X,Y] [--kinds packages|rampages|all]\n"
-      "                     [--format text|csv|json]\n"
-      "      Prints the shortest route through the markers left (default: packages),\n"
-      "      from map point X,Y or from wherever is best; heights are ignored.\n"
-      "  package-tool bmp IMAGE OUT.png|OUT.ppm\n"
-      "      Loads a BMP picture as the viewer does and writes it upright.\n"
-      "  package-tool map IMAGE OUT.bmp [--size N] [--world LEFT,BOTTOM,RIGHT,TOP]\n"
-      "      Makes a map the viewer loads from a PNG, JPEG, GIF, TGA or BMP picture,\n"
-      "      N x N pixels (a power of two up to 4096; default 1024) for savegame\n"
-      "      -2000 .. 2000; --world gives the savegame coordinates of the picture's\n"
-      "      edges (default -2000,-2000,2000,2000).\n"
-      "  package-tool render [SAVEGAME] OUT.png [--size WxH] [--zoom Z] [--camera X,Y]\n"
-      "                      [--help-page] [--map FILE] [--font FILE]\n"
-      "      Draws the viewer's picture offscreen and writes it as PNG (OUT ends in .png).\n"
-      "  package-tool --help | --version\n",
-      stream);
-}
-
 bool hasExtension(const char *name, const char *extension) {
   const size_t length = std::strlen(name);
   const size_t extensionLength = std::strlen(extension);
@@ -57,24 +35,35 @@ bool hasExtension(const char *name, const char *extension) {
 int main(int argc, char **argv) {
   headlessSetMessageSink(printMessageBox);
   if (argc < 2) {
-    printUsage(stderr);
+    printCommandUsage(nullptr, stderr);
     return 2;
   }
   const char *command = argv[1];
   if (std::strcmp(command, "--help") == 0 || std::strcmp(command, "-h") == 0) {
-    printUsage(stdout);
+    printCommandUsage(nullptr, stdout);
     return 0;
   }
   if (std::strcmp(command, "--version") == 0) {
     std::puts(VERSION_TEXT);
     return 0;
   }
-  if (std::strcmp(command, "list") == 0) return runListCommand(argc - 1, argv + 1);
-  if (std::strcmp(command, "route") == 0) return runRouteCommand(argc - 1, argv + 1);
-  if (std::strcmp(command, "bmp") == 0) return runBmpCommand(argc - 1, argv + 1);
-  if (std::strcmp(command, "map") == 0) return runMapCommand(argc - 1, argv + 1);
-  if (std::strcmp(command, "render") == 0) return runRenderCommand(argc - 1, argv + 1);
+  using Command = int (*)(int, char **);
+  const struct {
+    const char *name;
+    Command run;
+  } commands[] = {{"list", runListCommand},
+                  {"route", runRouteCommand},
+                  {"bmp", runBmpCommand},
+                  {"map", runMapCommand},
+                  {"render", runRenderCommand}};
+  for (const auto &entry : commands) {
+    if (std::strcmp(command, entry.name) != 0) continue;
+    ToolArguments arguments;
+    const int status = readArguments(argc - 1, argv + 1, &arguments);
+    if (status >= 0) return status;
+    return entry.run(static_cast<int>(arguments.pointers.size()) - 1, arguments.pointers.data());
+  }
   std::fprintf(stderr, "package-tool: unknown command '%s'\n", command);
-  printUsage(stderr);
+  printCommandUsage(nullptr, stderr);
   return 2;
 }

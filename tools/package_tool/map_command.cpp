@@ -25,6 +25,7 @@
 #include "asset_generators/chart_colours.h"
 #include "package_tool/commands.h"
 #include "package_tool/replace_file.h"
+#include "package_tool/tool_arguments.h"
 #include "writers/bmp_writer.h"
 
 namespace {
@@ -35,7 +36,6 @@ constexpr int32_t MAX_SIDE = 4096;
 // the map from -1 to 1 in scene units, savegame -2000 to 2000 through
 // SAVEGAME_TO_SCENE (app/view.h).
 constexpr double MAP_EXTENT = 2000.0;
-const char *const USAGE = "Usage: package-tool map IMAGE OUT.bmp [--size N] [--world LEFT,BOTTOM,RIGHT,TOP]\n";
 
 // The savegame coordinates of the picture's edges.
 struct World {
@@ -45,17 +45,9 @@ struct World {
   double top = MAP_EXTENT;
 };
 
-int usageError(const char *format, const char *value) {
-  std::fputs("package-tool map: ", stderr);
-  std::fprintf(stderr, format, value);
-  std::fputc('\n', stderr);
-  return 2;
-}
+int usageError(const char *format, const char *value) { return ::usageError("map", format, value); }
 
-int failure(const char *file, const std::string &reason) {
-  std::fprintf(stderr, "package-tool map: %s: %s\n", file, reason.c_str());
-  return 1;
-}
+int failure(const char *file, const std::string &reason) { return fileFailure(file, reason); }
 
 std::string systemError(int error) { return error ? std::strerror(error) : "the file cannot be written"; }
 
@@ -82,43 +74,6 @@ bool parseWorld(const char *text, World *world) {
     p = end;
   }
   return *p == '\0';
-}
-
-// Why the picture's edges cannot make a map at this side, or null when they
-// can. A picture narrower than a pixel of the square is refused too: it
-// would barely show, and the scaler's filter would grow without bound.
-const char *worldFault(const World &world, int32_t side) {
-  const double width = world.right - world.left;
-  const double height = world.top - world.bottom;
-  if (!(width > 0) || !(height > 0)) return "--world needs LEFT below RIGHT and BOTTOM below TOP: '%s'";
-  if (!std::isfinite(width) || !std::isfinite(height)) return "--world spans more than a number holds: '%s'";
-  if (world.right <= -MAP_EXTENT || world.left >= MAP_EXTENT || world.top <= -MAP_EXTENT ||
-      world.bottom >= MAP_EXTENT) {
-    return "--world puts the picture wholly outside the map's -2000 .. 2000: '%s'";
-  }
-  const double unitsPerPixel = 2 * MAP_EXTENT / side;
-  if (width < unitsPerPixel || height < unitsPerPixel) {
-    return "--world makes the picture smaller than one pixel of the map: '%s'";
-  }
-  return nullptr;
-}
-
-// stb_image's reasons are terse (and for some damaged files empty); the two a
-// user meets most get plain words.
-std::string decodeFailure() {
-  const char *reason = stbi_failure_reason();
-  if (!reason || !*reason) return "damaged or unsupported picture";
-  if (std::strcmp(reason, "unknown image type") == 0) return "not a PNG, JPEG, GIF, TGA or BMP picture";
-  if (std::strcmp(reason, "outofmem") == 0) return "not enough memory to decode the picture";
-  return std::string("damaged or unsupported picture (") + reason + ")";
-}
-
-// Mitchell's filter where a side shrinks: smooth, with little ringing.
-// Catmull-Rom where it grows or keeps its length: it passes through the
-// source pixels, so a picture that already has the size comes out unchanged
-// (stb_image_resize would otherwise pick Mitchell's, which blurs it).
-stbir_filter filterFor(double sourceLength, int32_t length) {
-  return sourceLength > length ? STBIR_FILTER_MITCHELL : STBIR_FILTER_CATMULLROM;
 }
 
 // Where the picture lands in the square: whole pixels, top row first, and
@@ -151,6 +106,48 @@ Placement place(const World &world, int32_t side) {
   return placement;
 }
 
+// Why the picture's edges cannot make a map at this side, or null when they
+// can. A picture narrower than a pixel of the square is refused too: it
+// would barely show, and the scaler's filter would grow without bound.
+const char *worldFault(const World &world, int32_t side) {
+  const double width = world.right - world.left;
+  const double height = world.top - world.bottom;
+  if (!(width > 0) || !(height > 0)) return "--world needs LEFT below RIGHT and BOTTOM below TOP: '%s'";
+  if (!std::isfinite(width) || !std::isfinite(height)) return "--world spans more than a number holds: '%s'";
+  if (world.right <= -MAP_EXTENT || world.left >= MAP_EXTENT || world.top <= -MAP_EXTENT ||
+      world.bottom >= MAP_EXTENT) {
+    return "--world puts the picture wholly outside the map's -2000 .. 2000: '%s'";
+  }
+  const double unitsPerPixel = 2 * MAP_EXTENT / side;
+  if (width < unitsPerPixel || height < unitsPerPixel) {
+    return "--world makes the picture smaller than one pixel of the map: '%s'";
+  }
+  // Overlapping the square by less than half a pixel, the picture would cover
+  // no pixel of it: the map would be paper alone.
+  if (place(world, side).empty()) {
+    return "--world puts the picture within half a pixel of the map's edge, outside it: '%s'";
+  }
+  return nullptr;
+}
+
+// stb_image's reasons are terse (and for some damaged files empty); the two a
+// user meets most get plain words.
+std::string decodeFailure() {
+  const char *reason = stbi_failure_reason();
+  if (!reason || !*reason) return "damaged or unsupported picture";
+  if (std::strcmp(reason, "unknown image type") == 0) return "not a PNG, JPEG, GIF, TGA or BMP picture";
+  if (std::strcmp(reason, "outofmem") == 0) return "not enough memory to decode the picture";
+  return std::string("damaged or unsupported picture (") + reason + ")";
+}
+
+// Mitchell's filter where a side shrinks: smooth, with little ringing.
+// Catmull-Rom where it grows or keeps its length: it passes through the
+// source pixels, so a picture that already has the size comes out unchanged
+// (stb_image_resize would otherwise pick Mitchell's, which blurs it).
+stbir_filter filterFor(double sourceLength, int32_t length) {
+  return sourceLength > length ? STBIR_FILTER_MITCHELL : STBIR_FILTER_CATMULLROM;
+}
+
 struct DecodedPicture {
   unsigned char *rgb = nullptr;  // packed RGB rows, top row first
   int width = 0;
@@ -161,6 +158,10 @@ struct DecodedPicture {
 // Decodes the picture as RGB (an alpha channel is dropped). Returns the
 // reason on failure, an empty string on success.
 std::string decode(const char *path, DecodedPicture *picture) {
+  // A folder, FIFO or device is refused before it is opened: a FIFO would
+  // wait for a writer.
+  const std::string unreadable = unreadableReason(path);
+  if (!unreadable.empty()) return unreadable;
   FILE *file = std::fopen(path, "rb");
   if (!file) return std::strerror(errno);
   int channels = 0;
@@ -178,31 +179,30 @@ int runMapCommand(int argc, char **argv) {
   World world;
   const char *worldText = nullptr;
   for (int i = 1; i < argc; ++i) {
-    if (std::strcmp(argv[i], "--size") == 0 && i + 1 < argc) {
+    if (std::strcmp(argv[i], "--size") == 0) {
       if (!parseSide(argv[++i], &side)) {
         return usageError("--size takes a power of two from 1 to 4096: '%s'", argv[i]);
       }
-    } else if (std::strcmp(argv[i], "--world") == 0 && i + 1 < argc) {
+    } else if (std::strcmp(argv[i], "--world") == 0) {
       worldText = argv[++i];
       if (!parseWorld(worldText, &world)) {
         return usageError("--world takes four finite numbers LEFT,BOTTOM,RIGHT,TOP: '%s'", worldText);
       }
-    } else if (argv[i][0] == '-' && argv[i][1] != '\0') {
-      usageError("unknown or incomplete option '%s'", argv[i]);
-      std::fputs(USAGE, stderr);
-      return 2;
     } else if (!input) {
       input = argv[i];
     } else if (!output) {
       output = argv[i];
     } else {
-      std::fputs(USAGE, stderr);
-      return 2;
+      return usageError("one IMAGE and one OUT.bmp only: '%s'", argv[i]);
     }
   }
   if (!output) {
-    std::fputs(USAGE, stderr);
+    printCommandUsage("map", stderr);
     return 2;
+  }
+  // The map is always a BMP: another name would hide what the file holds.
+  if (!hasExtension(output, ".bmp")) {
+    return usageError("OUT.bmp must end in .bmp (the map is written as BMP): '%s'", output);
   }
   if (worldText) {
     if (const char *fault = worldFault(world, side)) return usageError(fault, worldText);

@@ -18,10 +18,11 @@ _package_tool() {
   case $command:$prev in
     list:--format) mapfile -t COMPREPLY < <(compgen -W 'csv json' -- "$cur"); return ;;
     route:--format) mapfile -t COMPREPLY < <(compgen -W 'text csv json' -- "$cur"); return ;;
-    route:--kinds) mapfile -t COMPREPLY < <(compgen -W 'packages rampages all' -- "$cur"); return ;;
+    route:--kinds | render:--kinds) mapfile -t COMPREPLY < <(compgen -W 'packages rampages all' -- "$cur"); return ;;
+    render:--palette) mapfile -t COMPREPLY < <(compgen -W 'standard safe' -- "$cur"); return ;;
     map:--size) mapfile -t COMPREPLY < <(compgen -W '256 512 1024 2048 4096' -- "$cur"); return ;;
     render:--map | render:--font) _filedir bmp; return ;;
-    map:--world | render:--size | render:--zoom | render:--camera | route:--from) return ;;
+    map:--world | render:--size | render:--zoom | render:--camera | route:--from | render:--from) return ;;
   esac
 
   local options
@@ -29,12 +30,12 @@ _package_tool() {
     list) options='--format' ;;
     bmp) options='' ;;
     map) options='--size --world' ;;
-    render) options='--size --zoom --camera --help-page --map --font' ;;
+    render) options='--size --zoom --camera --help-page --map --font --route --from --kinds --palette' ;;
     route) options='--from --kinds --format' ;;
     *) return ;;
   esac
   if [[ $cur == -* ]]; then
-    mapfile -t COMPREPLY < <(compgen -W "$options" -- "$cur")
+    mapfile -t COMPREPLY < <(compgen -W "$options --help" -- "$cur")
     return
   fi
 
@@ -42,7 +43,7 @@ _package_tool() {
   local i files=0
   for ((i = 2; i < cword; i++)); do
     case ${words[i]} in
-      --help-page) ;;
+      --help-page | --route | --*=*) ;;
       -*) ((i++)) ;;
       *) ((files++)) ;;
     esac

@@ -12,16 +12,20 @@
 #include <string>
 #include <vector>
 
+#include "app/collecting_route.h"
 #include "app/view.h"
 #include "app/viewer_state.h"
 #include "package_tool/commands.h"
+#include "package_tool/tool_arguments.h"
 #include "package_tool/tool_savegame.h"
 #include "package_tool/tool_text.h"
 #include "platform/headless/headless_gl.h"
 #include "platform/posix/picture_path.h"
 #include "render/frame.h"
+#include "render/marker_palette.h"
 #include "render/resize.h"
 #include "render/resources.h"
+#include "route/route_planner.h"
 #include "writers/png_writer.h"
 
 namespace {
@@ -40,14 +44,14 @@ struct RenderOptions {
   bool helpPage = false;
   const char *map = nullptr;
   const char *font = nullptr;
+  bool route = false;
+  bool hasStart = false;
+  RoutePoint start{0.0, 0.0};
+  int32_t shownKinds = SHOW_BOTH_KINDS;
+  int32_t palette = PALETTE_STANDARD;
 };
 
-int usageError(const char *format, const char *value) {
-  std::fputs("package-tool render: ", stderr);
-  std::fprintf(stderr, format, value);
-  std::fputc('\n', stderr);
-  return 2;
-}
+int usageError(const char *format, const char *value) { return ::usageError("render", format, value); }
 
 bool parseSide(const char *begin, const char *end, int32_t *side) {
   if (begin == end || end - begin > 5) return false;
@@ -70,37 +74,53 @@ int parseOptions(int argc, char **argv, RenderOptions *options) {
   std::vector<const char *> files;
   for (int i = 1; i < argc; ++i) {
     const char *argument = argv[i];
-    const bool hasValue = i + 1 < argc;
     if (std::strcmp(argument, "--help-page") == 0) {
       options->helpPage = true;
-    } else if (std::strcmp(argument, "--size") == 0 && hasValue) {
+    } else if (std::strcmp(argument, "--size") == 0) {
       if (!parseSize(argv[++i], &options->width, &options->height)) {
         return usageError("--size takes WIDTHxHEIGHT, each 1 to 4096: '%s'", argv[i]);
       }
-    } else if (std::strcmp(argument, "--zoom") == 0 && hasValue) {
+    } else if (std::strcmp(argument, "--zoom") == 0) {
       if (!parseFloat(argv[++i], &options->zoom) || !(options->zoom > NEAR_PLANE)) {
         return usageError("--zoom takes a finite number above 0.1: '%s'", argv[i]);
       }
-    } else if (std::strcmp(argument, "--camera") == 0 && hasValue) {
+    } else if (std::strcmp(argument, "--camera") == 0) {
       if (!parseFloatPair(argv[++i], &options->cameraX, &options->cameraY)) {
         return usageError("--camera takes two finite numbers X,Y: '%s'", argv[i]);
       }
-    } else if (std::strcmp(argument, "--map") == 0 && hasValue) {
+    } else if (std::strcmp(argument, "--map") == 0) {
       options->map = argv[++i];
-    } else if (std::strcmp(argument, "--font") == 0 && hasValue) {
+    } else if (std::strcmp(argument, "--font") == 0) {
       options->font = argv[++i];
-    } else if (argument[0] == '-' && argument[1] != '\0') {
-      usageError("unknown or incomplete option '%s'", argument);
-      printUsage(stderr);
-      return 2;
+    } else if (std::strcmp(argument, "--route") == 0) {
+      options->route = true;
+    } else if (std::strcmp(argument, "--from") == 0) {
+      float x = 0.0f;
+      float y = 0.0f;
+      if (!parseFloatPair(argv[++i], &x, &y)) return usageError("--from takes two finite numbers X,Y: '%s'", argv[i]);
+      options->hasStart = true;
+      options->start = RoutePoint{x, y};
+    } else if (std::strcmp(argument, "--kinds") == 0) {
+      bool packages = true;
+      bool rampages = true;
+      if (!parseKinds(argv[++i], &packages, &rampages)) {
+        return usageError("unknown kinds '%s' (packages, rampages or all)", argv[i]);
+      }
+      options->shownKinds = !rampages ? SHOW_PACKAGES_ONLY : !packages ? SHOW_RAMPAGES_ONLY : SHOW_BOTH_KINDS;
+    } else if (std::strcmp(argument, "--palette") == 0) {
+      if (!markerPaletteNamed(argv[++i], &options->palette)) {
+        return usageError("unknown palette '%s' (standard or safe)", argv[i]);
+      }
     } else {
       files.push_back(argument);
     }
   }
-  if (files.empty() || files.size() > 2) {
-    printUsage(stderr);
+  if (files.empty()) {
+    printCommandUsage("render", stderr);
     return 2;
   }
+  if (files.size() > 2) return usageError("at most a SAVEGAME and OUT.png: '%s'", files[2]);
+  if (options->hasStart && !options->route) return usageError("%s is the start of --route, which is not asked for", "--from");
   options->output = files.back();
   if (files.size() == 2) options->savegame = files.front();
   // The picture is always PNG: another name would hide what the file holds.
@@ -128,6 +148,11 @@ int runRenderCommand(int argc, char **argv) {
   viewerState.cameraX = options.cameraX;
   viewerState.cameraY = options.cameraY;
   viewerState.showHelp = options.helpPage ? 1 : 0;
+  // As the viewer's keys set them: 'K' the kinds, 'P' the palette, 'R' the
+  // route through the kinds shown.
+  viewerState.shownKinds = options.shownKinds;
+  viewerState.markerPalette = options.palette;
+  if (options.route) showRouteFrom(options.hasStart ? &options.start : nullptr);
 
   // The pictures are found as the viewer finds them, unless named. One that
   // fails to load is drawn without it, as in the viewer; its box has been

@@ -1,12 +1,16 @@
 // package-tool route: the shortest collecting route through a savegame's
 // markers, as text, CSV or JSON, in visiting order.
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "app/collecting_route.h"
 #include "app/viewer_state.h"
 #include "package_tool/commands.h"
+#include "package_tool/tool_arguments.h"
 #include "package_tool/tool_savegame.h"
 #include "package_tool/tool_text.h"
 #include "route/route_planner.h"
@@ -20,36 +24,29 @@ struct RouteOptions {
   bool hasStart = false;
   float startX = 0.0f;
   float startY = 0.0f;
+  // Both kinds, as the viewer shows them until 'K' is pressed.
   bool packages = true;
-  bool rampages = false;
+  bool rampages = true;
   Format format = Format::TEXT;
 };
 
-int usageError(const char *format, const char *value) {
-  std::fputs("package-tool route: ", stderr);
-  std::fprintf(stderr, format, value);
-  std::fputc('\n', stderr);
-  return 2;
-}
+int usageError(const char *format, const char *value) { return ::usageError("route", format, value); }
 
 // Returns 0 when the arguments are good, else the exit status after a message.
 int parseOptions(int argc, char **argv, RouteOptions *options) {
   for (int i = 1; i < argc; ++i) {
     const char *argument = argv[i];
-    const bool hasValue = i + 1 < argc;
-    if (std::strcmp(argument, "--from") == 0 && hasValue) {
+    if (std::strcmp(argument, "--from") == 0) {
       if (!parseFloatPair(argv[++i], &options->startX, &options->startY)) {
         return usageError("--from takes two finite numbers X,Y: '%s'", argv[i]);
       }
       options->hasStart = true;
-    } else if (std::strcmp(argument, "--kinds") == 0 && hasValue) {
+    } else if (std::strcmp(argument, "--kinds") == 0) {
       const char *kinds = argv[++i];
-      options->packages = std::strcmp(kinds, "packages") == 0 || std::strcmp(kinds, "all") == 0;
-      options->rampages = std::strcmp(kinds, "rampages") == 0 || std::strcmp(kinds, "all") == 0;
-      if (!options->packages && !options->rampages) {
+      if (!parseKinds(kinds, &options->packages, &options->rampages)) {
         return usageError("unknown kinds '%s' (packages, rampages or all)", kinds);
       }
-    } else if (std::strcmp(argument, "--format") == 0 && hasValue) {
+    } else if (std::strcmp(argument, "--format") == 0) {
       const char *format = argv[++i];
       if (std::strcmp(format, "text") == 0) {
         options->format = Format::TEXT;
@@ -60,15 +57,14 @@ int parseOptions(int argc, char **argv, RouteOptions *options) {
       } else {
         return usageError("unknown format '%s' (text, csv or json)", format);
       }
-    } else if ((argument[0] == '-' && argument[1] != '\0') || options->path) {
-      printUsage(stderr);
-      return 2;
+    } else if (options->path) {
+      return usageError("one SAVEGAME only: '%s'", argument);
     } else {
       options->path = argument;
     }
   }
   if (!options->path) {
-    printUsage(stderr);
+    printCommandUsage("route", stderr);
     return 2;
   }
   return 0;
@@ -101,17 +97,41 @@ Walk walkOf(const MarkerRoute &route, const RoutePoint *start) {
   return walk;
 }
 
+// The text table: each column as wide as its heading's usual width, wider
+// where a value needs it, so that the columns stay aligned for any number.
 void printText(const MarkerRoute &route, const Walk &walk, const RoutePoint *start) {
-  std::printf("%4s  %-7s %5s %12s %12s %12s %10s %10s\n", "stop", "kind", "index", "x", "y", "z", "leg", "total");
+  constexpr int COLUMNS = 8;
+  using Row = std::array<std::string, COLUMNS>;
+  auto fixed = [](double value) {
+    char text[400];
+    std::snprintf(text, sizeof text, "%.1f", value);
+    return std::string(text);
+  };
+  auto rowOf = [](const RouteStop &stop, const std::string &place, const std::string &leg,
+                  const std::string &total) {
+    return Row{place, kindName(stop.kind), std::to_string(stop.index), shortest(stop.x), shortest(stop.y),
+               shortest(stop.z), leg, total};
+  };
+  std::vector<Row> rows{Row{"stop", "kind", "index", "x", "y", "z", "leg", "total"}};
   for (size_t i = 0; i < route.stops.size(); ++i) {
-    const RouteStop &stop = route.stops[i];
-    std::printf("%4d  %-7s %5d %12s %12s %12s %10.1f %10.1f\n", static_cast<int>(i + 1), kindName(stop.kind),
-                static_cast<int>(stop.index), shortest(stop.x).c_str(), shortest(stop.y).c_str(),
-                shortest(stop.z).c_str(), walk.legs[i], walk.totals[i]);
+    rows.push_back(rowOf(route.stops[i], std::to_string(i + 1), fixed(walk.legs[i]), fixed(walk.totals[i])));
   }
-  for (const RouteStop &stop : route.unplaced) {
-    std::printf("%4s  %-7s %5d %12s %12s %12s %10s %10s\n", "-", kindName(stop.kind), static_cast<int>(stop.index),
-                shortest(stop.x).c_str(), shortest(stop.y).c_str(), shortest(stop.z).c_str(), "-", "-");
+  for (const RouteStop &stop : route.unplaced) rows.push_back(rowOf(stop, "-", "-", "-"));
+
+  std::array<size_t, COLUMNS> widths{4, 7, 5, 12, 12, 12, 10, 10};
+  for (const Row &row : rows) {
+    for (int c = 0; c < COLUMNS; ++c) widths[c] = std::max(widths[c], row[c].size());
+  }
+  // Separators before each column: two spaces after the stop, one elsewhere.
+  const char *const before[COLUMNS] = {"", "  ", " ", " ", " ", " ", " ", " "};
+  for (const Row &row : rows) {
+    std::string line;
+    for (int c = 0; c < COLUMNS; ++c) {
+      const std::string padding(widths[c] - row[c].size(), ' ');
+      line += before[c];
+      line += c == 1 ? row[c] + padding : padding + row[c];  // the kind is left-aligned
+    }
+    std::puts(line.c_str());
   }
   if (start) {
     std::printf("length %.1f from %s, %s\n", walk.length, shortest(start->x).c_str(), shortest(start->y).c_str());
@@ -161,6 +181,7 @@ int runRouteCommand(int argc, char **argv) {
   if (int status = parseOptions(argc, argv, &options)) return status;
 
   if (int status = loadToolSavegame("route", options.path)) return status;
+  noteNothingLeft("route", options.path, options.packages, options.rampages);
 
   RouteMarkers markers;
   if (options.packages) {

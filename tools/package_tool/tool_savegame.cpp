@@ -3,8 +3,10 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/viewer_state.h"
+#include "package_tool/tool_arguments.h"
 #include "save/savegame.h"
 
 void noteDroppedMarkers(const char *command, const SavegameMarkers &markers) {
@@ -27,11 +29,26 @@ int loadToolSavegame(const char *command, const char *path) {
   std::strcpy(viewerState.saveFileName, path);
   SavegameMarkers markers;
   const SavegameStatus status = readSavegameMarkers(path, &markers);
-  if (status != SAVEGAME_READ) {
-    showSavegameError(status);
-    return 1;
+  switch (status) {
+    case SAVEGAME_READ:
+      break;
+    case SAVEGAME_OPEN_FAILED: {
+      const std::string reason = unreadableReason(path);
+      return fileFailure(path, reason.empty() ? "cannot be opened" : reason);
+    }
+    case SAVEGAME_DAMAGED:
+      return fileFailure(path, "the savegame is truncated or damaged");
+    case SAVEGAME_OUT_OF_MEMORY:
+      return fileFailure(path, "not enough memory for the savegame's pickup table");
   }
   noteDroppedMarkers(command, markers);
   adoptSavegameMarkers(markers);
   return 0;
+}
+
+void noteNothingLeft(const char *command, const char *path, bool packages, bool rampages) {
+  const bool left = (packages && viewerState.packageCount > 0) || (rampages && viewerState.rampageCount > 0);
+  if (left) return;
+  const char *what = packages && rampages ? "packages or rampages" : packages ? "packages" : "rampages";
+  std::fprintf(stderr, "package-tool %s: %s: nothing is left: no %s to collect\n", command, path, what);
 }
