@@ -57,51 +57,77 @@ mergeInto(LibraryManager.library, {
       webPage.element('box-ok').focus();
     },
 
-    // Opens a file the user picked or dropped, with its handle where the
-    // browser gives one. Only a save that opened is followed from then on; a
-    // failed open leaves the followed save as it was.
-    openFile: function(file, handle) {
-      file.arrayBuffer().then(function(buffer) {
-        return new Uint8Array(buffer);
-      }, function() {
-        return null;
-      }).then(function(bytes) {
-        var opened = webPage.withString(file.name, function(name) {
+    // Every way the page gets a save goes through one of two paths: openSource
+    // for a save the user opened (a picked or dropped file, a file handle),
+    // and look, which reads the followed source again quietly when it may
+    // have changed. A source is an object with
+    //   name: what the error boxes call it;
+    //   read(): a promise of the save's bytes (a Uint8Array), or of null
+    //     when they cannot be read now;
+    //   changed(): (only on a source that can change, which is then
+    //     followed) a promise of whether a version not read yet may be there.
+    // A new way of getting a save is a new kind of source, nothing more.
+    fileSource: function(file) {
+      return {
+        name: file.name,
+        read: function() {
+          return file.arrayBuffer().then(function(buffer) { return new Uint8Array(buffer); },
+                                         function() { return null; });
+        }
+      };
+    },
+
+    // A file handle, looked at as the desktop looks at its file: by the size
+    // and time of the version last read.
+    handleSource: function(handle) {
+      var seen = null;
+      return {
+        name: handle.name,
+        read: function() {
+          return handle.getFile().then(function(file) {
+            seen = {size: file.size, modified: file.lastModified};
+            return file.arrayBuffer();
+          }).then(function(buffer) { return new Uint8Array(buffer); }, function() { return null; });
+        },
+        changed: function() {
+          return handle.getFile().then(function(file) {
+            return !seen || file.size !== seen.size || file.lastModified !== seen.modified;
+          });
+        }
+      };
+    },
+
+    // Opens a save the user chose. Only a save that opened is followed from
+    // then on; a failed open leaves the followed save as it was.
+    openSource: function(source) {
+      return source.read().then(function(bytes) {
+        var opened = webPage.withString(source.name, function(name) {
           return webPage.withBytes([bytes], function(pointer, length) {
             return Module['_webOpenSave'](name, pointer, length);
           });
         });
         if (!opened) return;
-        webPage.followed = handle ? {handle: handle, size: file.size, modified: file.lastModified, pending: false} : null;
+        webPage.followed = source.changed ? {source: source, pending: false} : null;
         webPage.element('hint').hidden = true;
       });
     },
 
-    openHandle: function(handle) {
-      return handle.getFile().then(function(file) {
-        webPage.openFile(file, handle);
-      }, function() {
-        webPage.withString(handle.name, function(name) {
-          Module['_webOpenSave'](name, 0, 0);
-        });
-      });
-    },
+    openFile: function(file) { return webPage.openSource(webPage.fileSource(file)); },
 
-    // One look at the followed save, as the desktop looks at its file: a
-    // changed size or time (or a version not yet read cleanly) is read again
-    // quietly; a read that fails keeps the lists and is tried at the next look.
+    openHandle: function(handle) { return webPage.openSource(webPage.handleSource(handle)); },
+
+    // One look at the followed save: a changed version (or one not yet read
+    // cleanly) is read again quietly; a read that fails keeps the lists and
+    // is tried at the next look.
     look: function() {
       var followed = webPage.followed;
       if (!followed || webPage.looking || webPage.element('box').open) return;
       webPage.looking = true;
-      followed.handle.getFile().then(function(file) {
-        if (!followed.pending && file.size === followed.size && file.lastModified === followed.modified) return;
-        followed.size = file.size;
-        followed.modified = file.lastModified;
+      followed.source.changed().then(function(changed) {
+        if (!changed && !followed.pending) return;
         followed.pending = true;
-        return file.arrayBuffer().then(function(buffer) {
-          var bytes = new Uint8Array(buffer);
-          if (webPage.followed !== followed) return;
+        return followed.source.read().then(function(bytes) {
+          if (!bytes || webPage.followed !== followed) return;
           var read = webPage.withBytes([bytes], function(pointer, length) {
             return Module['_webReloadSave'](pointer, length);
           });
@@ -127,17 +153,17 @@ mergeInto(LibraryManager.library, {
       var item = transfer.items && transfer.items[0];
       var handlePromise = item && item.getAsFileSystemHandle ? item.getAsFileSystemHandle() : null;
       if (!handlePromise) {
-        webPage.openFile(file, null);
+        webPage.openFile(file);
         return;
       }
       handlePromise.then(function(handle) {
         if (handle && handle.kind === 'file') {
           webPage.openHandle(handle);
         } else {
-          webPage.openFile(file, null);
+          webPage.openFile(file);
         }
       }, function() {
-        webPage.openFile(file, null);
+        webPage.openFile(file);
       });
     }
   },
@@ -164,7 +190,7 @@ mergeInto(LibraryManager.library, {
     dialog.addEventListener('close', webPage.showNextBox);
     var input = webPage.element('file');
     input.addEventListener('change', function() {
-      if (input.files.length > 0) webPage.openFile(input.files[0], null);
+      if (input.files.length > 0) webPage.openFile(input.files[0]);
       input.value = '';
     });
     document.addEventListener('dragover', function(event) { event.preventDefault(); });
