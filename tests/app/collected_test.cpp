@@ -33,7 +33,7 @@ class CollectedTest : public ::testing::Test {
   uint32_t now = 0;
 };
 
-TEST_F(CollectedTest, DroppedMarkersStayUntilTheyReturnOrASaveIsOpened) {
+TEST_F(CollectedTest, DroppedMarkersStayUntilTheyReturn) {
   const PickupRecord first = pickup(154, 100, 100, 5), second = pickup(154, -300, 200, 12),
                      third = pickup(154, 700, -50, 20), rampage = pickup(127, 0, 0, 0);
   writeBytes(savePath, makeSavegame({first, second, third, rampage}));
@@ -68,13 +68,57 @@ TEST_F(CollectedTest, DroppedMarkersStayUntilTheyReturnOrASaveIsOpened) {
   EXPECT_EQ(composeInfoLines(lines), 1);
   viewerState.shownKinds = SHOW_BOTH_KINDS;
 
-  // An older save put back brings the rampage back to life.
-  gameSaves({first, moved, rampage});
-  EXPECT_EQ(viewerState.collectedCount, 2);
+  // The older save put back brings all three back to life at once, two of
+  // them side by side in the collected list; the moved one is collected.
+  gameSaves({first, second, third, rampage});
+  ASSERT_EQ(viewerState.collectedCount, 1);
+  EXPECT_EQ(viewerState.collected[0].number, 1);
+}
 
-  // Opened afresh: nothing is collected any more.
+// Past the capacity, the oldest collected markers give way to the newest.
+TEST_F(CollectedTest, TheOldestGiveWayPastTheCapacity) {
+  constexpr int32_t ROUNDS = 3;
+  std::vector<PickupRecord> empty;
+  writeBytes(savePath, makeSavegame(empty));
   ASSERT_TRUE(openSavegameFile(savePath.c_str()));
-  EXPECT_EQ(viewerState.collectedCount, 0);
+  for (int32_t round = 0; round < ROUNDS; ++round) {
+    std::vector<PickupRecord> packages;
+    for (int32_t i = 0; i < PACKAGE_CAPACITY; ++i) packages.push_back(pickup(154, round * 1000.0f + i, 0, 0));
+    gameSaves(packages);
+    gameSaves(empty);
+  }
+  ASSERT_EQ(viewerState.collectedCount, COLLECTED_CAPACITY);
+  const int32_t givenWay = ROUNDS * PACKAGE_CAPACITY - COLLECTED_CAPACITY;
+  EXPECT_EQ(viewerState.collected[0].marker.x, static_cast<float>(givenWay));
+  EXPECT_EQ(viewerState.collected[0].number, givenWay);
+  EXPECT_EQ(viewerState.collected[COLLECTED_CAPACITY - 1].marker.x, (ROUNDS - 1) * 1000.0f + PACKAGE_CAPACITY - 1);
+}
+
+// A save opened afresh, from a file (dialog, command line, drop on the
+// window) or from bytes (the page's picker and drop), starts with nothing
+// collected.
+TEST_F(CollectedTest, EveryWayOfOpeningASaveForgetsTheCollected) {
+  const std::vector<unsigned char> bytes = makeSavegame({pickup(154, 1, 2, 3)});
+  const struct {
+    const char *name;
+    bool (*open)(const std::string &path, const std::vector<unsigned char> &bytes);
+  } openers[] = {
+      {"file", [](const std::string &path, const std::vector<unsigned char> &) {
+         return openSavegameFile(path.c_str());
+       }},
+      {"bytes", [](const std::string &, const std::vector<unsigned char> &save) {
+         return openSavegameBytes("dropped.b", save.data(), save.size());
+       }},
+  };
+  for (const auto &opener : openers) {
+    SCOPED_TRACE(opener.name);
+    writeBytes(savePath, makeSavegame({pickup(154, 100, 100, 5)}));
+    ASSERT_TRUE(openSavegameFile(savePath.c_str()));
+    gameSaves({});
+    ASSERT_EQ(viewerState.collectedCount, 1);
+    ASSERT_TRUE(opener.open(savePath, bytes));
+    EXPECT_EQ(viewerState.collectedCount, 0);
+  }
 }
 
 }  // namespace

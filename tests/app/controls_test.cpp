@@ -8,6 +8,7 @@
 #include "app/controls.h"
 #include "app/frame_schedule.h"
 #include "app/input.h"
+#include "app/status_line.h"
 #include "app/viewer_state.h"
 #include "platform/headless/headless.h"
 #include "render/marker_palette.h"
@@ -361,7 +362,8 @@ TEST_F(ControlsTest, OOpensTheDialogOncePerPressAndClearsItsEvent) {
 
 // The main loops draw while something moves and otherwise rest: the first
 // frames, then only after input (noted by the loop) or while a key that acts
-// while held is down; a rest lasts until the next look at the save.
+// while held is down; a rest lasts until the next look at the save or the
+// end of the status line.
 TEST_F(ControlsTest, TheLoopRestsOnlyWhenNothingMoves) {
   FrameSchedule schedule;
   for (int32_t frame = 0; frame < STARTUP_FRAMES; ++frame) {
@@ -381,6 +383,12 @@ TEST_F(ControlsTest, TheLoopRestsOnlyWhenNothingMoves) {
   EXPECT_FALSE(frameWanted(&schedule));
   schedule.frameDue = true;  // an event came
   EXPECT_TRUE(frameWanted(&schedule));
+
+  // A line on show ends the rest when its time is up.
+  showStatusLine("Saved picture: slot1.png");
+  EXPECT_FALSE(updateStatusLine(0));
+  EXPECT_EQ(millisecondsToRest(STATUS_LINE_MS - 200), 200u);
+  EXPECT_TRUE(updateStatusLine(STATUS_LINE_MS));
 
   const std::string path = temporaryPath("controls_rest.b");
   writeBytes(path, makeSavegame({pickup(154, 1, 2, 3)}));

@@ -12,6 +12,8 @@
 #include "app/status_line.h"
 #include "app/text_fit.h"
 #include "render/render_fixture.h"
+#include "render/screenshot.h"
+#include "support/savegame_writer.h"
 
 namespace {
 
@@ -124,6 +126,38 @@ TEST_F(Screenshot, AddedLinesAreBrokenToFitLeftOfThePanelEachOnABackdrop) {
       EXPECT_PRED3(near, shown.at(2, row), translucent(before.at(2, row), 0.2), 1) << "row " << row;
     }
   }
+}
+
+// The picture's name: the save's name less its last extension only, and a
+// counter rather than an earlier picture overwritten.
+TEST(ScreenshotPath, KeepsTheSavesNameAndNeverTakesATakenOne) {
+  std::tm when{};
+  when.tm_year = 2026 - 1900;
+  when.tm_mon = 11;
+  when.tm_mday = 7;
+  when.tm_hour = 20;
+  when.tm_min = 30;
+  when.tm_sec = 15;
+  const std::string folder = temporaryPath("screenshot_names");
+  std::filesystem::create_directories(folder + "/v1.2");
+  const struct {
+    std::string save;
+    std::string picture;
+  } names[] = {
+      {folder + "/v1.2/slot1.b", folder + "/v1.2/slot1-2026-12-07-203015.png"},
+      {folder + "/my.slot.b", folder + "/my.slot-2026-12-07-203015.png"},
+      {folder + "/v1.2/slot", folder + "/v1.2/slot-2026-12-07-203015.png"},
+  };
+  for (const auto &name : names) EXPECT_EQ(screenshotPath(name.save.c_str(), when), name.picture);
+
+  const std::string save = folder + "/slot2.b";
+  for (const char *counter : {"", "-2", "-3"}) {
+    const std::string expected = folder + "/slot2-2026-12-07-203015" + counter + ".png";
+    const std::string path = screenshotPath(save.c_str(), when);
+    EXPECT_EQ(path, expected);
+    writeBytes(path, {1});
+  }
+  std::filesystem::remove_all(folder);
 }
 
 }  // namespace

@@ -125,8 +125,9 @@ TEST_F(CollectingRoute, ReloadStartsAtTheLatestCollectedStopAndAnOpenedSaveKeeps
   EXPECT_EQ(stopIndices(MARKER_PACKAGE), (std::vector<int32_t>{1, 0}));
 }
 
+// "of" counts the stops: a marker that cannot be placed is not one.
 TEST_F(CollectingRoute, InformationLineTellsTheStopOnlyOfAMarkerOnTheRoute) {
-  adoptSavegameMarkers(makeMarkers({{0, 0, 5}, {800, 0, 5}}, {}));
+  adoptSavegameMarkers(makeMarkers({{0, 0, 5}, {800, 0, 5}, {NOT_A_NUMBER, 0, 5}}, {}));
   double pixelX, pixelY;
   pixelOfSavegamePoint(800, 0, &pixelX, &pixelY);
   viewerState.mouseX = static_cast<int32_t>(pixelX);

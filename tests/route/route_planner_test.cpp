@@ -67,6 +67,21 @@ TEST(RoutePlanner, SearchFindsTheExactOptimumOnSetsTheProgramCanSolve) {
   }
 }
 
+// Sets of up to EXACT_ROUTE_LIMIT points take the exact program's route,
+// larger ones the search's. Round a circle many routes are equally short and
+// the two pick different ones, so the answer tells which one planned it.
+TEST(RoutePlanner, TheExactProgramTakesSetsUpToItsLimitAndTheSearchTheRest) {
+  const RoutePoint centre{0.0, 0.0};
+  for (int32_t count : {EXACT_ROUTE_LIMIT, EXACT_ROUTE_LIMIT + 1}) {
+    SCOPED_TRACE(testing::Message() << count << " points");
+    const std::vector<RoutePoint> circle = circlePoints(count, 1000.0);
+    const std::vector<int32_t> exact = planRouteExactly(circle, &centre);
+    const std::vector<int32_t> searched = planRouteBySearch(circle, &centre);
+    ASSERT_NE(exact, searched);
+    EXPECT_EQ(planRoute(circle, &centre), count <= EXACT_ROUTE_LIMIT ? exact : searched);
+  }
+}
+
 // Points on a circle: with a free start the route is the circle less one gap;
 // from the centre, one radius more. A grid of unit steps: one step a point
 // less one, from a corner or from anywhere.

@@ -231,6 +231,17 @@ class WebPageTest(unittest.TestCase):
         self.driver.find_element(By.ID, 'box-ok').click()
         wait_for(lambda: self.box() is None, 'the box to close')
 
+    def drop(self, *saves):
+        """Drops files holding the given bytes on the page, in that order."""
+        self.driver.execute_script('''
+            const transfer = new DataTransfer();
+            for (const [i, data] of arguments[0].entries()) {
+              const bytes = Uint8Array.from(atob(data), c => c.charCodeAt(0));
+              transfer.items.add(new File([bytes], 'dropped' + i + '.b'));
+            }
+            document.body.dispatchEvent(new DragEvent('drop', {dataTransfer: transfer, bubbles: true, cancelable: true}));''',
+                                   [base64.b64encode(data).decode() for data in saves])
+
     def choose(self, path):
         before = self.frames()
         self.driver.find_element(By.ID, 'file').send_keys(path)
@@ -313,18 +324,29 @@ class WebPageTest(unittest.TestCase):
         # A save dropped on the page opens as if chosen.
         dropped, data = self.save('dropped.b', PICKUPS[2:])
         before = self.frames()
-        self.driver.execute_script('''
-            const bytes = Uint8Array.from(atob(arguments[0]), c => c.charCodeAt(0));
-            const transfer = new DataTransfer();
-            transfer.items.add(new File([bytes], 'dropped.b'));
-            document.body.dispatchEvent(new DragEvent('drop', {dataTransfer: transfer, bubbles: true, cancelable: true}));''',
-                                   base64.b64encode(data).decode())
+        self.drop(data)
         wait_for(lambda: self.frames() > before, 'the dropped save')
         web, linux = self.canvas(), self.reference(dropped)
         self.assert_text_matches(web, linux)
         self.assert_markers_match(web, linux, is_red)
         self.assert_no_foreign_requests()
         self.assertEqual(len(self.server.requests), self.loaded_requests, 'requests after loading')
+
+    def test_a_drop_of_several_files_opens_the_first(self):
+        self.load()
+        first, data1 = self.save('first.b', PICKUPS[:2])
+        _, data2 = self.save('second.b', PICKUPS)
+        self.drop(data1, data2)
+        self.assert_shows(first)
+
+    def test_the_same_file_chosen_again_is_read_again(self):
+        self.load()
+        path, _ = self.save('again.b', PICKUPS[:2])
+        self.choose(path)
+        self.assert_shows(path)
+        self.save('again.b', PICKUPS)  # the game saved over it
+        self.choose(path)
+        self.assert_shows(path)
 
     def test_keys_wheel_help_and_information_act_as_on_the_desktop(self):
         self.load()
@@ -403,6 +425,8 @@ class WebPageTest(unittest.TestCase):
     def test_a_missing_picture_gives_its_box_and_the_map_is_drawn_untextured(self):
         self.server.missing = {'THmap.bmp'}
         try:
+            # Not from an earlier test's cache: the page must ask for it.
+            self.driver.execute_cdp_cmd('Network.clearBrowserCache', {})
             self.server.requests.clear()
             self.driver.get(self.server.url)
             wait_for(self.box, 'the box')
@@ -413,37 +437,43 @@ class WebPageTest(unittest.TestCase):
         finally:
             self.server.missing = set()
 
+    # A save in the browser's Origin Private File System, given to the page
+    # as its file picker would give it ('O'): a real handle the test rewrites.
+    WRITE_FOLLOWED = '''
+        const done = arguments[arguments.length - 1];
+        (async () => {
+          const folder = await navigator.storage.getDirectory();
+          const handle = await folder.getFileHandle('follow.b', {create: true});
+          const writable = await handle.createWritable();
+          await writable.write(Uint8Array.from(atob(arguments[0]), c => c.charCodeAt(0)));
+          await writable.close();
+          window.followHandle = handle;
+        })().then(() => done(null), error => done(String(error)));'''
+
+    def write_followed(self, data):
+        self.assertIsNone(self.driver.execute_async_script(self.WRITE_FOLLOWED, base64.b64encode(data).decode()))
+
+    def follow(self, data):
+        if not self.driver.execute_script('return !!(navigator.storage && navigator.storage.getDirectory)'):
+            self.skipTest('no Origin Private File System in this browser')
+        self.write_followed(data)
+        self.driver.execute_script('window.showOpenFilePicker = async () => [window.followHandle];')
+        self.tap('KeyO', 'o')
+
     def test_a_save_opened_through_its_handle_is_followed(self):
         self.load()
         first, data1 = self.save('first.b', PICKUPS[:3])
         second, data2 = self.save('second.b', PICKUPS)
-        supported = self.driver.execute_script('return !!(navigator.storage && navigator.storage.getDirectory)')
-        if not supported:
-            self.skipTest('no Origin Private File System in this browser')
-        # A real file handle that the test can rewrite, given to the page as
-        # its file picker would ('O').
-        write = '''
-            const done = arguments[arguments.length - 1];
-            (async () => {
-              const folder = await navigator.storage.getDirectory();
-              const handle = await folder.getFileHandle('follow.b', {create: true});
-              const writable = await handle.createWritable();
-              await writable.write(Uint8Array.from(atob(arguments[0]), c => c.charCodeAt(0)));
-              await writable.close();
-              window.followHandle = handle;
-            })().then(() => done(null), error => done(String(error)));'''
-        self.assertIsNone(self.driver.execute_async_script(write, base64.b64encode(data1).decode()))
-        self.driver.execute_script('window.showOpenFilePicker = async () => [window.followHandle];')
-        self.tap('KeyO', 'o')
+        self.follow(data1)
         self.assert_shows(first)
 
-        self.assertIsNone(self.driver.execute_async_script(write, base64.b64encode(data2).decode()))
+        self.write_followed(data2)
         self.assert_shows(second)
 
         # A cut-short file: no box, the last good lists stay (and with nothing
         # changed, no frame is drawn), and the good file that follows is read.
         shown = self.canvas().rgb
-        self.assertIsNone(self.driver.execute_async_script(write, base64.b64encode(data1[:300]).decode()))
+        self.write_followed(data1[:300])
         looks, frames = self.driver.execute_script('return window.packageViewer.looks'), self.frames()
         wait_for(lambda: self.driver.execute_script('return window.packageViewer.looks') >= looks + 2, 'two looks')
         self.assertIsNone(self.box())
@@ -451,8 +481,28 @@ class WebPageTest(unittest.TestCase):
         self.assertEqual(self.canvas().rgb, shown)
         # The markers the good file no longer holds were collected: they stay
         # drawn, hollow, beside the live ones.
-        self.assertIsNone(self.driver.execute_async_script(write, base64.b64encode(data1).decode()))
+        self.write_followed(data1)
         self.assert_shows(first, collected=True)
+
+    def test_a_reload_that_failed_is_tried_again_though_the_file_stays_the_same(self):
+        self.load()
+        first, data1 = self.save('first.b', PICKUPS[:3])
+        second, data2 = self.save('second.b', PICKUPS)
+        self.follow(data1)
+        self.assert_shows(first)
+        # The next read of the changed file fails once, as one made while the
+        # game is still writing would; the file does not change again.
+        self.driver.execute_script('''
+            const reload = Module._webReloadSave;
+            window.failedReloads = 0;
+            Module._webReloadSave = function() {
+              Module._webReloadSave = reload;
+              window.failedReloads++;
+              return 0;
+            };''')
+        self.write_followed(data2)
+        self.assert_shows(second)
+        self.assertEqual(self.driver.execute_script('return window.failedReloads'), 1)
 
     def assert_shows(self, save, collected=False):
         linux = self.reference(save)
