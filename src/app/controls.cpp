@@ -6,6 +6,7 @@
 #include "app/controls.h"
 
 #include "app/collecting_route.h"
+#include "app/gestures.h"
 #include "app/view.h"
 #include "app/viewer_state.h"
 #include "save/open_dialog.h"
@@ -39,7 +40,7 @@ void applyZoomKey(uint32_t key, bool zoomIn) {
   if (zoomIn) {
     if (state.zoom > ZOOM_NEAREST) state.zoom = state.zoom - ZOOM_STEP;
   } else {
-    if (state.zoom < ZOOM_FARTHEST) state.zoom = state.zoom + ZOOM_STEP;
+    if (state.zoom < farthestZoom()) state.zoom = state.zoom + ZOOM_STEP;
   }
 }
 
