@@ -145,6 +145,80 @@ mergeInto(LibraryManager.library, {
     // A save dropped anywhere on the page opens as if picked. Only the first
     // file of a drop is taken. The handle must be asked for while the event
     // is being handled.
+    // The list of what is left, built again from the program's rows when
+    // they changed (a reload, 'K', a route, the collected outlines).
+    listText: null,
+
+    refreshList: function() {
+      var panel = webPage.element('list');
+      if (panel.hidden) return;
+      var text = UTF8ToString(Module['_webListText']());
+      if (text === webPage.listText) return;
+      webPage.listText = text;
+      var rows = webPage.element('list-rows');
+      rows.textContent = '';
+      text.split('\n').forEach(function(line) {
+        if (!line) return;
+        var fields = line.split('\t');
+        var item = document.createElement('li');
+        var button = document.createElement('button');
+        button.type = 'button';
+        if (fields[0] === '1') {
+          var struck = document.createElement('s');
+          struck.textContent = fields[3] + ' (collected)';
+          button.appendChild(struck);
+        } else {
+          button.textContent = fields[3];
+        }
+        button.addEventListener('click', function() {
+          Module['_webCentreOn'](Number(fields[0]), Number(fields[1]), Number(fields[2]));
+        });
+        item.appendChild(button);
+        rows.appendChild(item);
+      });
+      webPage.element('list-count').textContent = rows.children.length + ' rows';
+    },
+
+    toggleList: function() {
+      var panel = webPage.element('list');
+      panel.hidden = !panel.hidden;
+      webPage.element('list-button').setAttribute('aria-expanded', String(!panel.hidden));
+      webPage.listText = null;
+      webPage.refreshList();
+    },
+
+    // The buttons: a key's button presses that key through the program's
+    // handlers; Route, Fit and List have their own calls.
+    installToolbar: function() {
+      var calls = {
+        route: function() { Module['_webRouteFromCentre'](); },
+        fit: function() { Module['_webFitMap'](); },
+        list: webPage.toggleList
+      };
+      Array.prototype.forEach.call(document.querySelectorAll('#toolbar button'), function(button) {
+        button.addEventListener('click', function() {
+          var key = button.getAttribute('data-key');
+          if (key) {
+            Module['_webPressKey'](Number(key));
+          } else {
+            calls[button.getAttribute('data-call')]();
+          }
+        });
+      });
+      // The drawing buffer follows the canvas's size and the screen's pixel
+      // ratio (browser zoom, a window moved to another screen).
+      var watchRatio = function() {
+        matchMedia('(resolution: ' + window.devicePixelRatio + 'dppx)').addEventListener('change', function() {
+          Module['_webCanvasChanged']();
+          watchRatio();
+        }, {once: true});
+      };
+      watchRatio();
+      if (window.ResizeObserver) {
+        new ResizeObserver(function() { Module['_webCanvasChanged'](); }).observe(webPage.element('canvas'));
+      }
+    },
+
     onDrop: function(event) {
       event.preventDefault();
       var transfer = event.dataTransfer;
@@ -196,6 +270,7 @@ mergeInto(LibraryManager.library, {
     document.addEventListener('dragover', function(event) { event.preventDefault(); });
     document.addEventListener('drop', webPage.onDrop);
     setInterval(webPage.look, reloadIntervalMs);
+    webPage.installToolbar();
   },
 
   webFetchPictures__deps: ['$webPage', 'malloc', 'free'],
@@ -248,5 +323,16 @@ mergeInto(LibraryManager.library, {
     var state = webPage.state;
     if (state.frames === 0) state.firstFrameMs = performance.now();
     state.frames++;
+    webPage.refreshList();
+  },
+
+  webAnnounce__deps: ['$webPage'],
+  webAnnounce: function(text) {
+    webPage.element('said').textContent = UTF8ToString(text);
+  },
+
+  webToggleList__deps: ['$webPage'],
+  webToggleList: function() {
+    webPage.toggleList();
   }
 });
