@@ -195,10 +195,18 @@ void enterOverlay() {
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glLoadIdentity();
-  // Each layout pixel is pixelScale client pixels (one on the desktop).
-  const GLdouble scale = viewerState.pixelScale;
-  glOrtho(0.0, static_cast<GLdouble>(viewerState.windowWidth - 1) / scale,
-          static_cast<GLdouble>(viewerState.windowHeight - 1) / scale, 0.0, -1.0, 1.0);
+  // On a screen of several device pixels a pixel (only the page has one),
+  // each layout pixel is exactly pixelScale of them and the font's texels are
+  // not blurred, so the text stays crisp; the desktop keeps its mapping.
+  const int32_t scale = viewerState.pixelScale;
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, scale > 1 ? GL_NEAREST : GL_LINEAR);
+  if (scale > 1) {
+    glOrtho(0.0, static_cast<GLdouble>(viewerState.windowWidth) / scale,
+            static_cast<GLdouble>(viewerState.windowHeight) / scale, 0.0, -1.0, 1.0);
+  } else {
+    glOrtho(0.0, static_cast<GLdouble>(viewerState.windowWidth - 1),
+            static_cast<GLdouble>(viewerState.windowHeight - 1), 0.0, -1.0, 1.0);
+  }
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glDisable(GL_CULL_FACE);

@@ -206,14 +206,22 @@ mergeInto(LibraryManager.library, {
         });
       });
       // The drawing buffer follows the canvas's size and the screen's pixel
-      // ratio (browser zoom, a window moved to another screen).
+      // ratio (browser zoom, a window moved to another screen). Not every
+      // browser tells of a new ratio, so it is also looked at now and then.
+      var ratio = window.devicePixelRatio;
+      var ratioChanged = function() {
+        if (window.devicePixelRatio === ratio) return;
+        ratio = window.devicePixelRatio;
+        Module['_webCanvasChanged']();
+      };
       var watchRatio = function() {
-        matchMedia('(resolution: ' + window.devicePixelRatio + 'dppx)').addEventListener('change', function() {
-          Module['_webCanvasChanged']();
+        matchMedia('(resolution: ' + ratio + 'dppx)').addEventListener('change', function() {
+          ratioChanged();
           watchRatio();
         }, {once: true});
       };
       watchRatio();
+      setInterval(ratioChanged, 250);
       if (window.ResizeObserver) {
         new ResizeObserver(function() { Module['_webCanvasChanged'](); }).observe(webPage.element('canvas'));
       }
