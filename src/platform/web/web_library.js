@@ -279,13 +279,27 @@ mergeInto(LibraryManager.library, {
     document.addEventListener('drop', webPage.onDrop);
     setInterval(webPage.look, reloadIntervalMs);
     webPage.installToolbar();
+    // Kept for use offline where the browser allows it (HTTPS and localhost).
+    if (navigator.serviceWorker && window.isSecureContext) {
+      navigator.serviceWorker.register('service-worker.js').catch(function() {});
+    }
   },
 
   webFetchPictures__deps: ['$webPage', 'malloc', 'free'],
   webFetchPictures: function(fontName, mapName) {
-    var fetchBytes = function(name) {
+    // A picture the host put beside the page wins; else the bundled one,
+    // shipped compressed, is inflated to the same bytes.
+    var fetchBuffer = function(name, inflate) {
       return fetch(name).then(function(response) {
-        return response.ok ? response.arrayBuffer() : null;
+        if (!response.ok) return null;
+        if (!inflate) return response.arrayBuffer();
+        return new Response(response.body.pipeThrough(new DecompressionStream('gzip'))).arrayBuffer();
+      });
+    };
+    var fetchBytes = function(name) {
+      return fetchBuffer(name, false).catch(function() { return null; }).then(function(buffer) {
+        if (buffer || !window.DecompressionStream) return buffer;
+        return fetchBuffer(name + '.gz', true);
       }).then(function(buffer) {
         return buffer ? new Uint8Array(buffer) : null;
       }, function() {
