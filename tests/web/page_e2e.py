@@ -42,7 +42,7 @@ class Server:
     """The site on 127.0.0.1, recording every path asked for; paths in
     `missing` answer 404."""
 
-    def __init__(self, folder):
+    def __init__(self, folder, port=0):
         self.requests = []
         self.missing = set()
         server = self
@@ -61,9 +61,13 @@ class Server:
             def log_message(self, *args):
                 pass
 
-        self.httpd = http.server.ThreadingHTTPServer(('127.0.0.1', 0), Handler)
+        self.httpd = http.server.ThreadingHTTPServer(('127.0.0.1', port), Handler)
         self.url = 'http://127.0.0.1:%d/' % self.httpd.server_address[1]
         threading.Thread(target=self.httpd.serve_forever, daemon=True).start()
+
+    def stop(self):
+        self.httpd.shutdown()
+        self.httpd.server_close()
 
 
 def start_browser(profile):

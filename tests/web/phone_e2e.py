@@ -3,6 +3,7 @@
 # touch) in headless chromium: real touch events through the DevTools
 # protocol, the toolbar, the compact picture, the list and the spoken line.
 #   phone_e2e.py SITE PACKAGE_TOOL MAKE_TEST_SAVE [unittest arguments]
+import gzip
 import math
 import os
 import shutil
@@ -207,6 +208,93 @@ class PhonePageTest(unittest.TestCase):
         self.assertEqual(rows[0], 'package 2: 1500, 1500, 40')
         self.assertEqual(sorted(rows), sorted(['package 0: 0, 0, 12', 'package 1: -1200, 900, 5',
                                                'package 2: 1500, 1500, 40', 'rampage 0: 800, -600, 30']))
+
+
+    # Accessibility, offline use and new builds.
+
+    def test_no_accessibility_violations_at_start_with_a_save_the_list_and_help(self):
+        with open(os.environ.get('AXE_CORE', 'axe.min.js'), encoding='utf-8') as file:
+            axe = file.read()
+        self.load()
+        check = axe + '''
+            const done = arguments[arguments.length - 1];
+            axe.run(document, {runOnly: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'best-practice']})
+               .then(r => done(r.violations.map(v => v.id + ': ' + v.nodes.map(n => n.target).join(' '))),
+                     e => done(['axe failed: ' + e]));'''
+        self.assertEqual(self.driver.execute_async_script(check), [], 'at start')
+        self.open_save()
+        self.assertEqual(self.driver.execute_async_script(check), [], 'with a save')
+        self.press('List')
+        self.assertEqual(self.driver.execute_async_script(check), [], 'with the list')
+        self.press('List')
+        self.press('Help')
+        self.assertEqual(self.driver.execute_async_script(check), [], 'with help')
+
+    def site_copy(self, name):
+        folder = os.path.join(self.work, name)
+        shutil.copytree(page_e2e.SITE, folder)
+        return folder
+
+    def wait_kept(self):
+        """Waits until the service worker controls the page and has kept its files."""
+        self.driver.execute_async_script('navigator.serviceWorker.ready.then(() => arguments[0]())')
+        wait_for(lambda: self.script('return !!navigator.serviceWorker.controller'), 'a controlled page')
+
+    def test_opens_offline_after_one_visit_and_a_new_build_replaces_the_old(self):
+        folder = self.site_copy('offline')
+        server = Server(folder)
+        port = server.httpd.server_address[1]
+        self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', PHONE)
+        self.driver.get(server.url)
+        self.wait_kept()
+        server.stop()
+        # The network is gone: the page, its program and pictures come from
+        # the kept files, and a save opens.
+        self.driver.get(server.url)
+        wait_for(lambda: self.frames() >= 2, 'the page offline')
+        self.open_save()
+        wait_for(lambda: self.canvas().points(is_red), 'the markers offline')
+
+        # A new build: every file comes from it once its worker has taken over.
+        with open(os.path.join(folder, 'index.html'), encoding='utf-8') as file:
+            page = file.read()
+        with open(os.path.join(folder, 'index.html'), 'w', encoding='utf-8') as file:
+            file.write(page.replace('<title>', '<meta name="build" content="next">\n<title>'))
+        with open(os.path.join(folder, 'service-worker.js'), encoding='utf-8') as file:
+            worker = file.read()
+        with open(os.path.join(folder, 'service-worker.js'), 'w', encoding='utf-8') as file:
+            file.write(worker.replace("const CACHE = 'package-viewer-", "const CACHE = 'package-viewer-next-"))
+        server = Server(folder, port)
+        try:
+            self.driver.get(server.url)
+            wait_for(lambda: self.driver.execute_async_script(
+                "caches.keys().then(k => arguments[0](k.length > 0 && k.every(n => n.includes('-next-') || "
+                "n.endsWith('host-pictures'))))"), 'the old build dropped')
+            self.driver.get(server.url)
+            wait_for(lambda: self.frames() >= 2, 'the new build')
+            self.assertEqual(self.script('const m = document.querySelector("meta[name=build]");'
+                                         'return m && m.content'), 'next')
+        finally:
+            server.stop()
+
+    def test_a_hosts_own_map_wins_over_the_bundled_one(self):
+        # The bundled pictures inflate to the very bytes of the assets.
+        for name in ('THmap.bmp', 'font.bmp'):
+            with open(os.path.join(page_e2e.SITE, name + '.gz'), 'rb') as packed, \
+                 open(os.path.join(page_e2e.ASSETS, name), 'rb') as raw:
+                self.assertEqual(gzip.decompress(packed.read()), raw.read(), name)
+        folder = self.site_copy('host')
+        subprocess.run(['convert', '-size', '8x8', 'xc:rgb(200,120,40)', '-type', 'truecolor',
+                        'BMP3:' + os.path.join(folder, 'THmap.bmp')], check=True)
+        server = Server(folder)
+        try:
+            self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', PHONE)
+            self.driver.get(server.url)
+            wait_for(lambda: self.frames() >= 2, 'two frames')
+            picture = self.canvas()
+            self.assertEqual(picture.pixel(picture.width // 2, picture.height // 2), (200, 120, 40))
+        finally:
+            server.stop()
 
 
 if __name__ == '__main__':
