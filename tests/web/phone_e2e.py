@@ -248,6 +248,8 @@ class PhonePageTest(unittest.TestCase):
         self.driver.get(server.url)
         self.wait_kept()
         server.stop()
+        # Not from the browser's own cache: only what the worker kept.
+        self.driver.execute_cdp_cmd('Network.clearBrowserCache', {})
         # The network is gone: the page, its program and pictures come from
         # the kept files, and a save opens.
         self.driver.get(server.url)
