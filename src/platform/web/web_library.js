@@ -279,10 +279,6 @@ mergeInto(LibraryManager.library, {
     document.addEventListener('drop', webPage.onDrop);
     setInterval(webPage.look, reloadIntervalMs);
     webPage.installToolbar();
-    // Kept for use offline where the browser allows it (HTTPS and localhost).
-    if (navigator.serviceWorker && window.isSecureContext) {
-      navigator.serviceWorker.register('service-worker.js').catch(function() {});
-    }
   },
 
   webFetchPictures__deps: ['$webPage', 'malloc', 'free'],
@@ -308,6 +304,11 @@ mergeInto(LibraryManager.library, {
     };
     Promise.all([fetchBytes(UTF8ToString(fontName)), fetchBytes(UTF8ToString(mapName))]).then(function(pictures) {
       webPage.withBytes(pictures, Module['_webPicturesFetched']);
+      // The site is kept for use offline where the browser allows it (HTTPS
+      // and localhost), once the page has everything it fetches itself.
+      if (navigator.serviceWorker && window.isSecureContext) {
+        navigator.serviceWorker.register('service-worker.js').catch(function() {});
+      }
     });
   },
 
