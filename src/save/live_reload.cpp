@@ -2,6 +2,7 @@
 #include "save/live_reload.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #include "app/collected.h"
 #include "app/collecting_route.h"
@@ -26,6 +27,16 @@ uint32_t untilNextCheck(uint32_t now) {
 void discardMarkers(const SavegameMarkers &markers) {
   std::free(markers.packages);
   std::free(markers.rampages);
+}
+
+bool sameList(const PickupMarker *a, int32_t aCount, const PickupMarker *b, int32_t bCount) {
+  return aCount == bCount && (aCount == 0 || std::memcmp(a, b, sizeof(PickupMarker) * aCount) == 0);
+}
+
+// Whether the lists on screen already are markers', bit for bit.
+bool showsMarkers(const SavegameMarkers &markers) {
+  return sameList(viewerState.packages, viewerState.packageCount, markers.packages, markers.packageCount) &&
+         sameList(viewerState.rampages, viewerState.rampageCount, markers.rampages, markers.rampageCount);
 }
 
 // A newer version of the shown save takes the lists' place: what it no
@@ -53,12 +64,20 @@ bool reloadSavegameIfChanged(uint32_t now) {
   state.nextReloadCheck = now + RELOAD_CHECK_INTERVAL_MS;
 
   const FileStamp before = platformFileStamp(state.saveFileName);
-  if (!state.reloadPending && sameStamp(before, state.saveStamp)) return false;
+  // A notification is read even when the stamp stands still: a rewrite in
+  // place that keeps the size and puts the write time back leaves a Windows
+  // stamp as it was, and only the read shows whether anything changed.
+  const bool onlyNotified = !state.reloadPending && sameStamp(before, state.saveStamp);
+  if (onlyNotified && !notified) return false;
   state.saveStamp = before;
   state.reloadPending = 1;
 
   SavegameMarkers markers;
-  if (readSavegameMarkers(state.saveFileName, &markers) != SAVEGAME_READ) return false;
+  const SavegameStatus status = readSavegameMarkers(state.saveFileName, &markers);
+  // The game has the file open for writing: it is read as soon as it is let
+  // go, not a whole check later.
+  if (status == SAVEGAME_BUSY) state.nextReloadCheck = now + RELOAD_RETRY_MS;
+  if (status != SAVEGAME_READ) return false;
   // A write that landed during the read may have left half of one version and
   // half of the next in what was read, even when it parsed: only a file that
   // stood still is shown.
@@ -68,8 +87,12 @@ bool reloadSavegameIfChanged(uint32_t now) {
     return false;
   }
 
-  adoptReloadedMarkers(markers);
   state.reloadPending = 0;
+  if (onlyNotified && showsMarkers(markers)) {
+    discardMarkers(markers);
+    return false;
+  }
+  adoptReloadedMarkers(markers);
   return true;
 }
 
