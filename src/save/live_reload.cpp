@@ -1,6 +1,7 @@
 // Live reload of the shown save.
 #include "save/live_reload.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -52,6 +53,7 @@ void adoptReloadedMarkers(const SavegameMarkers &markers) {
 void watchSavegame(const FileStamp &stamp) {
   viewerState.saveStamp = stamp;
   viewerState.reloadPending = 0;
+  viewerState.reloadBusyWait = 0;
   // Without a watch the periodic look still finds every change.
   platformWatchFile(viewerState.saveFileName);
 }
@@ -74,9 +76,15 @@ bool reloadSavegameIfChanged(uint32_t now) {
 
   SavegameMarkers markers;
   const SavegameStatus status = readSavegameMarkers(state.saveFileName, &markers);
-  // The game has the file open for writing: it is read as soon as it is let
+  // The game has the file open for writing: it is read soon after it is let
   // go, not a whole check later.
-  if (status == SAVEGAME_BUSY) state.nextReloadCheck = now + RELOAD_RETRY_MS;
+  if (status == SAVEGAME_BUSY) {
+    state.reloadBusyWait = state.reloadBusyWait == 0 ? RELOAD_BUSY_FIRST_MS
+                                                     : std::min(2 * state.reloadBusyWait, RELOAD_RETRY_MS);
+    state.nextReloadCheck = now + state.reloadBusyWait;
+    return false;
+  }
+  state.reloadBusyWait = 0;
   if (status != SAVEGAME_READ) return false;
   // A write that landed during the read may have left half of one version and
   // half of the next in what was read, even when it parsed: only a file that

@@ -14,9 +14,14 @@
 
 // Milliseconds between two looks at the save.
 constexpr uint32_t RELOAD_CHECK_INTERVAL_MS = 1000;
-// Milliseconds before a read that a write overtook, or that found the save
-// held by its writer, is made again.
+// Milliseconds before a read that a write overtook is made again; the
+// longest wait between two looks at a save held by its writer.
 constexpr uint32_t RELOAD_RETRY_MS = 50;
+// The first wait for a save held by its writer, doubled at each look that
+// finds it still held. The game's writes are short: a look soon after the
+// game lets go reads the save before the game comes back to write it again,
+// where a look at any moment could stand in its way.
+constexpr uint32_t RELOAD_BUSY_FIRST_MS = 2;
 
 // Makes the save in viewerState.saveFileName, just read and shown, the one
 // followed: `stamp`, taken just before that read, is the version shown, so
@@ -35,7 +40,8 @@ void watchSavegame(const FileStamp &stamp);
 // shows no box, keeps the lists exactly as they were and is tried again at the
 // next check or notification, even when the stamp does not move in between (a
 // permission given back); a save that another program holds open for writing
-// is not read, and is tried again RELOAD_RETRY_MS later. A read during which
+// is not read, and is tried again RELOAD_BUSY_FIRST_MS later, then after waits
+// that double up to RELOAD_RETRY_MS while it stays held. A read during which
 // the stamp moved is thrown away, even when it parsed, and made again
 // RELOAD_RETRY_MS later or at the next notification. Without a save nothing
 // is looked at.
