@@ -1,7 +1,9 @@
 // Live reload of the shown save.
 #include "save/live_reload.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/collected.h"
 #include "app/collecting_route.h"
@@ -28,6 +30,16 @@ void discardMarkers(const SavegameMarkers &markers) {
   std::free(markers.rampages);
 }
 
+bool sameList(const PickupMarker *a, int32_t aCount, const PickupMarker *b, int32_t bCount) {
+  return aCount == bCount && (aCount == 0 || std::memcmp(a, b, sizeof(PickupMarker) * aCount) == 0);
+}
+
+// Whether the lists on screen already are markers', bit for bit.
+bool showsMarkers(const SavegameMarkers &markers) {
+  return sameList(viewerState.packages, viewerState.packageCount, markers.packages, markers.packageCount) &&
+         sameList(viewerState.rampages, viewerState.rampageCount, markers.rampages, markers.rampageCount);
+}
+
 // A newer version of the shown save takes the lists' place: what it no
 // longer holds is kept as collected, and the route goes on from there.
 void adoptReloadedMarkers(const SavegameMarkers &markers) {
@@ -41,6 +53,7 @@ void adoptReloadedMarkers(const SavegameMarkers &markers) {
 void watchSavegame(const FileStamp &stamp) {
   viewerState.saveStamp = stamp;
   viewerState.reloadPending = 0;
+  viewerState.reloadBusyWait = 0;
   // Without a watch the periodic look still finds every change.
   platformWatchFile(viewerState.saveFileName);
 }
@@ -53,12 +66,26 @@ bool reloadSavegameIfChanged(uint32_t now) {
   state.nextReloadCheck = now + RELOAD_CHECK_INTERVAL_MS;
 
   const FileStamp before = platformFileStamp(state.saveFileName);
-  if (!state.reloadPending && sameStamp(before, state.saveStamp)) return false;
+  // A notification is read even when the stamp stands still: a rewrite in
+  // place that keeps the size and puts the write time back leaves a Windows
+  // stamp as it was, and only the read shows whether anything changed.
+  const bool onlyNotified = !state.reloadPending && sameStamp(before, state.saveStamp);
+  if (onlyNotified && !notified) return false;
   state.saveStamp = before;
   state.reloadPending = 1;
 
   SavegameMarkers markers;
-  if (readSavegameMarkers(state.saveFileName, &markers) != SAVEGAME_READ) return false;
+  const SavegameStatus status = readSavegameMarkers(state.saveFileName, &markers);
+  // The game has the file open for writing: it is read soon after it is let
+  // go, not a whole check later.
+  if (status == SAVEGAME_BUSY) {
+    state.reloadBusyWait = state.reloadBusyWait == 0 ? RELOAD_BUSY_FIRST_MS
+                                                     : std::min(2 * state.reloadBusyWait, RELOAD_RETRY_MS);
+    state.nextReloadCheck = now + state.reloadBusyWait;
+    return false;
+  }
+  state.reloadBusyWait = 0;
+  if (status != SAVEGAME_READ) return false;
   // A write that landed during the read may have left half of one version and
   // half of the next in what was read, even when it parsed: only a file that
   // stood still is shown.
@@ -68,8 +95,12 @@ bool reloadSavegameIfChanged(uint32_t now) {
     return false;
   }
 
-  adoptReloadedMarkers(markers);
   state.reloadPending = 0;
+  if (onlyNotified && showsMarkers(markers)) {
+    discardMarkers(markers);
+    return false;
+  }
+  adoptReloadedMarkers(markers);
   return true;
 }
 
