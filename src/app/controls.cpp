@@ -59,10 +59,13 @@ float clampToLimit(float value) {
 
 // The map moves against the pointer: right moves it left, down (y grows
 // downward on screen) moves it up.
+// On a screen of several device pixels a pixel (the page's), the drag keeps
+// its speed per layout pixel.
 void applyDrag() {
   ViewerState &state = viewerState;
-  state.cameraX = state.cameraX - static_cast<float>(state.dragDeltaX) * DRAG_SCALE;
-  state.cameraY = state.cameraY + static_cast<float>(state.dragDeltaY) * DRAG_SCALE;
+  const float scale = state.pixelScale > 1 ? DRAG_SCALE / static_cast<float>(state.pixelScale) : DRAG_SCALE;
+  state.cameraX = state.cameraX - static_cast<float>(state.dragDeltaX) * scale;
+  state.cameraY = state.cameraY + static_cast<float>(state.dragDeltaY) * scale;
   state.cameraX = clampToLimit(state.cameraX);
   state.cameraY = clampToLimit(state.cameraY);
   // The next motion starts a new delta from the last recorded position, so

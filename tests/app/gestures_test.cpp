@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "app/collecting_route.h"
+#include "app/controls.h"
+#include "app/input.h"
 #include "app/gestures.h"
 #include "app/map_point.h"
 #include "app/marker_list.h"
@@ -75,6 +77,15 @@ TEST_F(GesturesTest, MapPointUnderTheFingersStaysUnderThem) {
     EXPECT_NEAR(afterX, beforeX, 0.01) << c.fromX;
     EXPECT_NEAR(afterY, beforeY, 0.01) << c.fromX;
   }
+}
+
+// The mouse keeps its speed per layout pixel where a pixel is several.
+TEST_F(GesturesTest, MouseDragKeepsItsSpeedOnDenseScreens) {
+  viewerState.pixelScale = 2;
+  handleLeftButtonDown(100, 100);
+  handlePointerMotion(164, 100);
+  applyControls();
+  EXPECT_FLOAT_EQ(viewerState.cameraX, -0.25f);
 }
 
 // The compact layout is the page's choice only: a portrait desktop window

@@ -103,14 +103,16 @@ class PhonePageTest(unittest.TestCase):
                (height / 2 - (y * 0.0005 + camera[1]) / per_pixel) / scale
 
     def red_centre(self, near, reach=40):
-        """The centre, in CSS pixels, of the red marker pixels within `reach` CSS pixels of `near`."""
-        picture = self.canvas()
-        scale = picture.width / self.view()[2]
-        x0, y0 = (round(v * scale) for v in near)
-        r = round(reach * scale)
-        points = [(x, y) for y in range(max(0, y0 - r), min(picture.height, y0 + r))
-                  for x in range(max(0, x0 - r), min(picture.width, x0 + r)) if is_red(picture.pixel(x, y))]
-        self.assertTrue(points, 'no marker near %s' % (near,))
+        """The centre, in CSS pixels, of the red marker pixels within `reach`
+        CSS pixels of `near`, once a frame shows some."""
+        def red_points():
+            picture = self.canvas()
+            x0, y0 = (round(v * scale) for v in near)
+            r = round(reach * scale)
+            return [(x, y) for y in range(max(0, y0 - r), min(picture.height, y0 + r))
+                    for x in range(max(0, x0 - r), min(picture.width, x0 + r)) if is_red(picture.pixel(x, y))]
+        scale = self.view()[0] / self.view()[2]
+        points = wait_for(red_points, 'a marker near %s' % (near,))
         return (sum(x for x, _ in points) / len(points) / scale, sum(y for _, y in points) / len(points) / scale)
 
     def fit_zoom(self):
@@ -192,7 +194,9 @@ class PhonePageTest(unittest.TestCase):
         row = self.script('return document.querySelectorAll("#list-rows button")[3].getBoundingClientRect().toJSON()')
         self.tap_at(row['x'] + 20, row['y'] + row['height'] / 2)
         wait_for(lambda: self.said().startswith('rampage 0: 800.0, -600.0, 30.0'), 'the row named')
-        self.press('List')
+        # 'L' on a keyboard hides it as List does.
+        self.script("window.dispatchEvent(new KeyboardEvent('keydown', {code: 'KeyL', key: 'l'}))")
+        self.assertTrue(self.script('return document.getElementById("list").hidden'))
 
         # Held half a second near a marker: the route starts there, so the
         # list, now in route order, starts with it.
