@@ -48,3 +48,12 @@ function(add_windows_resources target description)
   # windres reads the icon file; the build must know it does.
   set_source_files_properties(${rc} PROPERTIES OBJECT_DEPENDS ${VIEWER_ICON_FILE})
 endfunction()
+
+# The installer (packaging/windows, built by scripts/release-windows) takes
+# the same version and numbers from the build folder.
+if(WIN32)
+  windows_file_version("${VIEWER_VERSION}" numbers)
+  string(REPLACE "," "." numbers "${numbers}")
+  file(CONFIGURE OUTPUT ${CMAKE_BINARY_DIR}/generated/win32/version.nsh
+    CONTENT "!define VIEWER_VERSION \"${VIEWER_VERSION}\"\n!define VIEWER_FILE_VERSION \"${numbers}\"\n")
+endif()
