@@ -33,7 +33,6 @@ rm -rf "$work"
 mkdir -p "$work/home"
 export HOME=$work/home WINEPREFIX=$work/prefix WINEDEBUG=-all
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
-exit_timeout=15
 stopped_pid=
 
 cleanup() {
@@ -73,6 +72,7 @@ wait_until() {
   done
 }
 viewer_gone() { [ -z "$(window_id "$TITLE_PREFIX")" ]; }
+has_png() { compgen -G "$1/*.png" >/dev/null; }
 # The client area of the viewer's window, at rest.
 grab() { import -window root -crop "640x480+$client_x+$client_y" +repage -depth 8 "ppm:$work/$1.ppm"; }
 viewer_up() {
@@ -127,8 +127,7 @@ viewer_up "from the Start menu"
 shot plain
 # Without a save F12 saves into the folder the viewer started in.
 press F12
-wait_until 20 "F12's picture in the Pictures folder" \
-  sh -c 'ls "$1"/*.png >/dev/null 2>&1' - "$(winepath -u "$pictures")"
+wait_until 20 "F12's picture in the Pictures folder" has_png "$(winepath -u "$pictures")"
 
 step "upgrade while the viewer runs"
 wine "$setup" /S || fail "the upgrade failed"
