@@ -13,6 +13,7 @@
 #include "app/viewer_state.h"
 #include "app/window_title.h"
 #include "platform/win32/win32_file_watch.h"
+#include "platform/win32/win32_resources.h"
 #include "platform/win32/win32_window.h"
 #include "render/frame.h"
 #include "render/marker_palette.h"
@@ -26,16 +27,27 @@ constexpr DWORD WINDOW_STYLE = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCH
 constexpr LONG CLIENT_WIDTH = START_WINDOW_WIDTH;
 constexpr LONG CLIENT_HEIGHT = START_WINDOW_HEIGHT;
 
+// The program's icon at the size Windows asks for (the task bar's and
+// Alt+Tab's, or the title bar's small one), Windows' generic program icon
+// should the resource be missing.
+HICON programIcon(HINSTANCE instance, int widthMetric, int heightMetric) {
+  HANDLE icon = LoadImageA(instance, MAKEINTRESOURCEA(VIEWER_ICON_RESOURCE), IMAGE_ICON,
+                           GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), LR_DEFAULTCOLOR);
+  return icon ? static_cast<HICON>(icon) : LoadIconA(nullptr, IDI_APPLICATION);
+}
+
 bool registerWindowClass(HINSTANCE instance) {
-  WNDCLASSA windowClass{};
+  WNDCLASSEXA windowClass{};
+  windowClass.cbSize = sizeof windowClass;
   windowClass.style = CS_HREDRAW | CS_VREDRAW;
   windowClass.lpfnWndProc = windowProc;
   windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+  windowClass.hIcon = programIcon(instance, SM_CXICON, SM_CYICON);
+  windowClass.hIconSm = programIcon(instance, SM_CXSMICON, SM_CYSMICON);
   windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
   windowClass.lpszClassName = WINDOW_TITLE;
-  return RegisterClassA(&windowClass) != 0;
+  return RegisterClassExA(&windowClass) != 0;
 }
 
 // The window's outer size for a 640 x 480 client area, computed for the
