@@ -251,6 +251,8 @@ class PhonePageTest(unittest.TestCase):
         self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', PHONE)
         self.driver.get(server.url)
         self.wait_kept()
+        # Installable: its manifest and worker as the browser judges them.
+        self.assertEqual(self.driver.execute_cdp_cmd('Page.getInstallabilityErrors', {})['installabilityErrors'], [])
         server.stop()
         # Not from the browser's own cache: only what the worker kept.
         self.driver.execute_cdp_cmd('Network.clearBrowserCache', {})
