@@ -12,6 +12,9 @@ import sys
 import tempfile
 import unittest
 
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.keys import Keys
+
 import page_e2e
 from page_e2e import Picture, Server, is_map, is_red, is_text, wait_for
 
@@ -147,7 +150,7 @@ class PhonePageTest(unittest.TestCase):
         # The help page is the hand's: it names the gestures.
         before = picture.rgb
         self.press('Help')
-        self.assertNotEqual(self.canvas().rgb, before)
+        self.assertTrue(self.canvas().rgb != before, 'Help changed nothing')
 
     def test_drawing_buffer_follows_the_pixel_ratio(self):
         for ratio in (1, 2, 3):
@@ -233,6 +236,19 @@ class PhonePageTest(unittest.TestCase):
         self.press('List')
         self.press('Help')
         self.assertEqual(self.driver.execute_async_script(check), [], 'with help')
+
+    def test_keys_reach_every_button_in_order_and_press_it(self):
+        self.load()
+        names = []
+        for _ in BUTTONS:
+            ActionChains(self.driver).send_keys(Keys.TAB).perform()
+            names.append(self.script('const e = document.activeElement;'
+                                     'return e.getAttribute("aria-label") || e.textContent'))
+        self.assertEqual(names, ['Open', 'Route', 'Kinds', 'Palette', 'Info', 'List', 'Zoom in', 'Zoom out',
+                                 'Fit the whole map', 'Collected', 'Help'])
+        before = self.canvas().rgb
+        self.after_frame(lambda: ActionChains(self.driver).send_keys(Keys.ENTER).perform())
+        self.assertTrue(self.canvas().rgb != before, 'Enter on Help changed nothing')
 
     def site_copy(self, name):
         folder = os.path.join(self.work, name)

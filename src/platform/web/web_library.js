@@ -195,6 +195,15 @@ mergeInto(LibraryManager.library, {
         fit: function() { Module['_webFitMap'](); },
         list: webPage.toggleList
       };
+      // Enter and Space on a focused button press it: they are not the map's.
+      // The program takes keys on the window as they are captured, so this
+      // is installed before its handlers (see main).
+      window.addEventListener('keydown', function(event) {
+        var focused = document.activeElement;
+        if ((event.key === 'Enter' || event.key === ' ') && focused && focused.tagName === 'BUTTON') {
+          event.stopImmediatePropagation();
+        }
+      }, true);
       Array.prototype.forEach.call(document.querySelectorAll('#toolbar button'), function(button) {
         button.addEventListener('click', function() {
           var key = button.getAttribute('data-key');

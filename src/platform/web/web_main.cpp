@@ -222,8 +222,9 @@ int main() {
   webFitCanvas();
   if (compactLayout()) fitWholeMap();
   startPointerAtCentre();
-  webInstallEventHandlers();
+  // The page first: its buttons keep Enter and Space from the program's keys.
   webInstallPage(RELOAD_CHECK_INTERVAL_MS);
+  webInstallEventHandlers();
   webFetchPictures(FONT_PICTURE, MAP_PICTURE);
   return 0;
 }
