@@ -6,6 +6,7 @@
 #include "app/controls.h"
 
 #include "app/collecting_route.h"
+#include "app/gestures.h"
 #include "app/view.h"
 #include "app/viewer_state.h"
 #include "save/open_dialog.h"
@@ -39,7 +40,7 @@ void applyZoomKey(uint32_t key, bool zoomIn) {
   if (zoomIn) {
     if (state.zoom > ZOOM_NEAREST) state.zoom = state.zoom - ZOOM_STEP;
   } else {
-    if (state.zoom < ZOOM_FARTHEST) state.zoom = state.zoom + ZOOM_STEP;
+    if (state.zoom < farthestZoom()) state.zoom = state.zoom + ZOOM_STEP;
   }
 }
 
@@ -58,10 +59,13 @@ float clampToLimit(float value) {
 
 // The map moves against the pointer: right moves it left, down (y grows
 // downward on screen) moves it up.
+// On a screen of several device pixels a pixel (the page's), the drag keeps
+// its speed per layout pixel.
 void applyDrag() {
   ViewerState &state = viewerState;
-  state.cameraX = state.cameraX - static_cast<float>(state.dragDeltaX) * DRAG_SCALE;
-  state.cameraY = state.cameraY + static_cast<float>(state.dragDeltaY) * DRAG_SCALE;
+  const float scale = state.pixelScale > 1 ? DRAG_SCALE / static_cast<float>(state.pixelScale) : DRAG_SCALE;
+  state.cameraX = state.cameraX - static_cast<float>(state.dragDeltaX) * scale;
+  state.cameraY = state.cameraY + static_cast<float>(state.dragDeltaY) * scale;
   state.cameraX = clampToLimit(state.cameraX);
   state.cameraY = clampToLimit(state.cameraY);
   // The next motion starts a new delta from the last recorded position, so

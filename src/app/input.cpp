@@ -2,6 +2,7 @@
 // the minimum-size rule for a window being sized.
 #include "app/input.h"
 
+#include "app/gestures.h"
 #include "app/view.h"
 #include "app/viewer_state.h"
 
@@ -52,7 +53,7 @@ void handleWheel(int32_t delta) {
   // The bound is tested before the step and the result is not clamped, so the
   // wheel and the keypad keys reach exactly the same values.
   if (delta > 0) {
-    if (viewerState.zoom < ZOOM_FARTHEST) viewerState.zoom = viewerState.zoom + ZOOM_STEP;
+    if (viewerState.zoom < farthestZoom()) viewerState.zoom = viewerState.zoom + ZOOM_STEP;
   } else {
     if (viewerState.zoom > ZOOM_NEAREST) viewerState.zoom = viewerState.zoom - ZOOM_STEP;
   }

@@ -51,6 +51,7 @@ inline constexpr KeyHelp VIEWER_KEYS[] = {
     {"K", "  'K' : kinds    ", "both kinds, packages only or rampages only, in turn", EVERYWHERE},
     {"P", "  'P' : colours  ", "colours that colour-blind players can tell apart, on and off", EVERYWHERE},
     {"C", "  'C' : collected", "outlines of what was just collected, hidden and shown", EVERYWHERE},
+    {"L", "  'L' : list     ", "the list of what is left, on and off", IN_PAGE},
     {"F12", "  F12 : picture  ", "save the picture shown as a PNG beside the save", ON_DESKTOP},
     {"H", nullptr, "help page on and off", EVERYWHERE},
     {"Esc", nullptr, "quit", ON_DESKTOP},

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "app/collecting_route.h"
+#include "app/gestures.h"
 #include "app/view.h"
 #include "platform/platform.h"
 
@@ -121,6 +122,13 @@ struct ViewerState {
   RouteStop routeStops[ROUTE_STOP_CAPACITY] = {};
   int32_t routeStopCount = 0;
   int32_t shownKinds = SHOW_BOTH_KINDS;
+
+  // The hand-held page (app/gestures.h): whether the platform lets the
+  // renderer choose the compact layout, the client pixels per layout pixel,
+  // and the touches being followed.
+  int32_t compactAllowed = 0;
+  int32_t pixelScale = 1;
+  TouchGesture touch = {};
 
   // OpenGL names.
   uint32_t mapTexture = 0;

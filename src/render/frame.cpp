@@ -12,11 +12,13 @@
 
 #include "app/collected.h"
 #include "app/collecting_route.h"
+#include "app/gestures.h"
 #include "app/key_help.h"
 #include "app/map_point.h"
 #include "app/text_fit.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
+#include "render/compact_overlay.h"
 #include "render/font.h"
 #include "render/gl.h"
 #include "render/marker_palette.h"
@@ -193,20 +195,21 @@ void enterOverlay() {
   glMatrixMode(GL_PROJECTION);
   glPushMatrix();
   glLoadIdentity();
-  glOrtho(0.0, static_cast<GLdouble>(viewerState.windowWidth - 1),
-          static_cast<GLdouble>(viewerState.windowHeight - 1), 0.0, -1.0, 1.0);
+  // On a screen of several device pixels a pixel (only the page has one),
+  // each layout pixel is exactly pixelScale of them and the font's texels are
+  // not blurred, so the text stays crisp; the desktop keeps its mapping.
+  const int32_t scale = viewerState.pixelScale;
+  glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, scale > 1 ? GL_NEAREST : GL_LINEAR);
+  if (scale > 1) {
+    glOrtho(0.0, static_cast<GLdouble>(viewerState.windowWidth) / scale,
+            static_cast<GLdouble>(viewerState.windowHeight) / scale, 0.0, -1.0, 1.0);
+  } else {
+    glOrtho(0.0, static_cast<GLdouble>(viewerState.windowWidth - 1),
+            static_cast<GLdouble>(viewerState.windowHeight - 1), 0.0, -1.0, 1.0);
+  }
   glMatrixMode(GL_MODELVIEW);
   glPushMatrix();
   glDisable(GL_CULL_FACE);
-}
-
-void fillRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-  glBegin(GL_QUADS);
-  glVertex2f(static_cast<GLfloat>(left), static_cast<GLfloat>(top));
-  glVertex2f(static_cast<GLfloat>(right), static_cast<GLfloat>(top));
-  glVertex2f(static_cast<GLfloat>(right), static_cast<GLfloat>(bottom));
-  glVertex2f(static_cast<GLfloat>(left), static_cast<GLfloat>(bottom));
-  glEnd();
 }
 
 // The lines added at the bottom left: the information line of 'I' at the
@@ -223,7 +226,11 @@ struct LineBlock {
 };
 
 // Characters that fit left of the panel, with the text's inset on each side.
-int32_t addedLineWidth() { return (viewerState.windowWidth - PANEL_WIDTH - 2 * INFO_INSET) / GLYPH_SIZE; }
+// The compact layout has no panel beside them.
+int32_t addedLineWidth() {
+  const int32_t panel = compactLayout() ? 0 : PANEL_WIDTH;
+  return (layoutWidth() - panel - 2 * INFO_INSET) / GLYPH_SIZE;
+}
 
 void fitBlock(LineBlock *block, const char *text, int32_t capacity) {
   const int32_t room = ADDED_LINE_CAPACITY - block->count;
@@ -243,7 +250,7 @@ void layOutInfoLines(LineBlock *info) {
   const int32_t count = composeInfoLines(lines);
   // The map position keeps to one line; the marker takes what it needs.
   for (int32_t i = 0; i < count; ++i) fitBlock(info, lines[i], i == 0 ? 1 : ADDED_LINE_CAPACITY);
-  placeBlock(info, viewerState.windowHeight, INFO_INSET);
+  placeBlock(info, layoutHeight(), INFO_INSET);
 }
 
 // The status line, laid out once F12's picture has been taken: the line may
@@ -254,7 +261,7 @@ void layOutStatusLine(const LineBlock &info, LineBlock *status) {
   if (info.count > 0) {
     placeBlock(status, info.top - INFO_INSET / 2, INFO_INSET / 2);
   } else {
-    placeBlock(status, viewerState.windowHeight, INFO_INSET);
+    placeBlock(status, layoutHeight(), INFO_INSET);
   }
 }
 
@@ -280,9 +287,11 @@ void drawBlockText(const LineBlock &block) {
 // shows translucent from the second frame on; the very first frame still has
 // OpenGL's initial function and draws it opaque.
 void drawOverlayBackground(const LineBlock &info) {
-  const int32_t width = viewerState.windowWidth;
-  const int32_t height = viewerState.windowHeight;
-  if (viewerState.showHelp) {
+  const int32_t width = layoutWidth();
+  const int32_t height = layoutHeight();
+  if (compactLayout()) {
+    drawCompactBackground();
+  } else if (viewerState.showHelp) {
     glColor4f(0.3f, 0.3f, 0.3f, 1.0f);
     fillRectangle(width / 2 - HELP_HALF_WIDTH, HELP_MARGIN, width / 2 + HELP_HALF_WIDTH, height - HELP_MARGIN);
   } else {
@@ -319,13 +328,13 @@ void drawLegendShapes(int32_t left, int32_t top, const char *row) {
 }
 
 void drawHelpPage() {
-  const int32_t x = viewerState.windowWidth / 2 - HELP_TEXT_INSET;
+  const int32_t x = layoutWidth() / 2 - HELP_TEXT_INSET;
   for (const TextLine &line : HELP_LINES) {
     // The page has no key that ends it: its help does not offer one.
     if (line.y == ESCAPE_LINE_Y && !keyWorksHere("Esc")) continue;
     drawText(x, line.y, line.text);
   }
-  int32_t room = (viewerState.windowHeight - HELP_MARGIN - HELP_ROWS_TOP) / GLYPH_SIZE;
+  int32_t room = (layoutHeight() - HELP_MARGIN - HELP_ROWS_TOP) / GLYPH_SIZE;
   if (room <= 0) return;
   char rows[HELP_ROW_CAPACITY][HELP_ROW_LENGTH + 1];
   const int32_t count = composeHelpRows(rows, room);
@@ -354,12 +363,16 @@ void drawOverlayText(const LineBlock &info) {
   glBlendFunc(GL_SRC_COLOR, GL_ONE_MINUS_SRC_COLOR);
   drawBlockText(info);
 
+  if (compactLayout()) {
+    drawCompactText();
+    return;
+  }
   if (viewerState.showHelp) {
     drawHelpPage();
     return;
   }
 
-  const int32_t x = viewerState.windowWidth - PANEL_TEXT_INSET;
+  const int32_t x = layoutWidth() - PANEL_TEXT_INSET;
   char count[256];
   std::snprintf(count, sizeof count, "  %3d", static_cast<int>(viewerState.packageCount));
   drawText(x, 14, count);
@@ -397,6 +410,15 @@ void leaveOverlay() {
 }
 
 }  // namespace
+
+void fillRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  glBegin(GL_QUADS);
+  glVertex2f(static_cast<GLfloat>(left), static_cast<GLfloat>(top));
+  glVertex2f(static_cast<GLfloat>(right), static_cast<GLfloat>(top));
+  glVertex2f(static_cast<GLfloat>(right), static_cast<GLfloat>(bottom));
+  glVertex2f(static_cast<GLfloat>(left), static_cast<GLfloat>(bottom));
+  glEnd();
+}
 
 ScenePoint markerScenePoint(const PickupMarker &marker) {
   return {marker.x * SAVEGAME_TO_SCENE + viewerState.cameraX, marker.y * SAVEGAME_TO_SCENE + viewerState.cameraY};

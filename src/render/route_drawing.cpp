@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "app/gestures.h"
 #include "app/map_point.h"
 #include "app/view.h"
 #include "app/viewer_state.h"
@@ -144,7 +145,8 @@ void drawRouteShapes(float pixel, float grow) {
 
 void drawRouteLine() {
   glDisable(GL_TEXTURE_2D);
-  const float pixel = scenePerPixel();
+  // The line keeps its width in layout pixels, whole device pixels each.
+  const float pixel = scenePerPixel() * static_cast<float>(viewerState.pixelScale);
   glColor3fv(EDGE_COLOUR);
   drawRouteShapes(pixel, EDGE_WIDTH);
   glColor3fv(markerColours(viewerState.markerPalette).routeLine);
@@ -164,10 +166,11 @@ void drawRouteStopNumbers() {
     double pixelX;
     double pixelY;
     pixelOfSavegamePoint(state.routeStops[i].x, state.routeStops[i].y, &pixelX, &pixelY);
-    pixelX = std::floor(pixelX) + STOP_NUMBER_OFFSET;
-    pixelY = std::floor(pixelY) - STOP_NUMBER_OFFSET - STOP_NUMBER_SIZE;
-    inside[i] = pixelX > -STOP_NUMBER_SIZE && pixelX < state.windowWidth && pixelY > -STOP_NUMBER_SIZE &&
-                pixelY < state.windowHeight;
+    // The overlay counts layout pixels.
+    pixelX = std::floor(pixelX / state.pixelScale) + STOP_NUMBER_OFFSET;
+    pixelY = std::floor(pixelY / state.pixelScale) - STOP_NUMBER_OFFSET - STOP_NUMBER_SIZE;
+    inside[i] = pixelX > -STOP_NUMBER_SIZE && pixelX < layoutWidth() && pixelY > -STOP_NUMBER_SIZE &&
+                pixelY < layoutHeight();
     x[i] = inside[i] ? static_cast<int32_t>(pixelX) : 0;
     y[i] = inside[i] ? static_cast<int32_t>(pixelY) : 0;
   }

@@ -148,3 +148,34 @@ TEST_F(RenderTest, PanelIsOpaqueInTheFirstFrameAndTranslucentAfter) {
 }
 
 }  // namespace
+
+// The compact layout, where the platform allows it (the page): no panel, the
+// counts in a strip along the top, and a help page fitted to the width. A
+// desktop window of the same shape keeps its panel.
+TEST_F(RenderTest, CompactLayoutPutsTheCountsInAStripAndFitsTheHelpPage) {
+  writePictures();
+  ASSERT_TRUE(startViewer(390, 844));
+  viewerState.cameraX = 10.0f;  // the map out of sight
+  drawFrame();
+  const Rgb panel = translucent(BACKGROUND_RGB, 0.2);
+  EXPECT_PRED3(near, drawFrame().at(389, 400), panel, 2) << "the desktop's panel";
+
+  viewerState.compactAllowed = 1;
+  drawFrame();
+  Frame frame = drawFrame();
+  EXPECT_PRED3(near, frame.at(389, 400), BACKGROUND_RGB, 1) << describe(frame.at(389, 400));
+  EXPECT_PRED3(near, frame.at(389, 30), panel, 2) << describe(frame.at(389, 30));
+  EXPECT_PRED3(near, frame.at(389, 60), BACKGROUND_RGB, 1) << describe(frame.at(389, 60));
+  expectText(frame, 8, 6, "  0 packages left", panel);
+  expectText(frame, 8, 22, "  0 rampages left", panel);
+
+  viewerState.showHelp = 1;
+  drawFrame();
+  frame = drawFrame();
+  const Rgb help = translucent(BACKGROUND_RGB, 0.3);
+  expectText(frame, 8, 16, "KZR Tern Haven Package", help);
+  expectText(frame, 8, 32, "Viewer", help);
+  // 23 characters to a line: the longer ones break at a space.
+  expectText(frame, 8, 64, "One finger: move the", help);
+  expectText(frame, 8, 80, "map", help);
+}

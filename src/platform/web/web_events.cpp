@@ -4,9 +4,11 @@
 // the page's message box is open the canvas takes no input, as a modal box
 // keeps it from the desktop's window; releases still count, so that nothing
 // stays held.
+#include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
 #include "app/controls.h"
+#include "app/gestures.h"
 #include "app/input.h"
 #include "app/viewer_state.h"
 #include "platform/web/web_keys.h"
@@ -43,17 +45,22 @@ EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent *event, void *) {
   // player could open, so the key stays the browser's (its developer tools)
   // rather than report a picture saved where nobody can find it.
   if (virtualKey == static_cast<int32_t>(VK_CODE_F12)) return EM_FALSE;
+  // 'L' shows the page's list, which the core does not draw.
+  if (virtualKey == 'L') {
+    if (eventType == EMSCRIPTEN_EVENT_KEYDOWN && !event->repeat) webToggleList();
+    return EM_TRUE;
+  }
   handleKeyDown(static_cast<uint32_t>(virtualKey));
   webRequestFrame();
   const bool browserKey = virtualKey == VK_TAB || (virtualKey >= VK_F1 && virtualKey <= VK_F12);
   return browserKey ? EM_FALSE : EM_TRUE;
 }
 
-// The canvas fills the window from its top-left corner, so a position in the
-// window is the same position on the canvas.
+// The canvas starts at the window's top-left corner, so a position in the
+// window, times the canvas's scale, is the same position on the canvas.
 EM_BOOL onMouse(int eventType, const EmscriptenMouseEvent *event, void *) {
-  const int32_t x = static_cast<int32_t>(event->clientX);
-  const int32_t y = static_cast<int32_t>(event->clientY);
+  const int32_t x = static_cast<int32_t>(event->clientX * webCanvasScale());
+  const int32_t y = static_cast<int32_t>(event->clientY * webCanvasScale());
   switch (eventType) {
     case EMSCRIPTEN_EVENT_MOUSEDOWN:
       if (boxOpen() || event->button != 0) return EM_FALSE;
@@ -83,36 +90,36 @@ EM_BOOL onWheel(int, const EmscriptenWheelEvent *event, void *) {
   return EM_TRUE;
 }
 
-// One finger drags the map as the left button does; the finger that went
-// down first is followed until it lifts.
-long trackedTouch = -1;
+// Fingers go to the core's gesture tracking (app/gestures.h): one drags the
+// map with it, two pinch, a tap names a marker, a long press draws the route.
+// The long press is asked about once its time has passed.
+uint32_t nowMs() { return static_cast<uint32_t>(static_cast<uint64_t>(emscripten_get_now())); }
 
-const EmscriptenTouchPoint *findTouch(const EmscriptenTouchEvent *event, long identifier, bool changedOnly) {
-  for (int i = 0; i < event->numTouches; ++i) {
-    const EmscriptenTouchPoint &touch = event->touches[i];
-    if (touch.identifier == identifier && (!changedOnly || touch.isChanged)) return &touch;
-  }
-  return nullptr;
+void onLongPressTime(void *) {
+  if (boxOpen()) return;
+  if (touchHeld(nowMs()) != GESTURE_NONE) webRequestFrame();
 }
 
 EM_BOOL onTouch(int eventType, const EmscriptenTouchEvent *event, void *) {
-  if (eventType == EMSCRIPTEN_EVENT_TOUCHSTART) {
-    if (trackedTouch >= 0 || boxOpen() || event->numTouches < 1) return EM_TRUE;
-    for (int i = 0; i < event->numTouches; ++i) {
-      if (!event->touches[i].isChanged) continue;
-      trackedTouch = event->touches[i].identifier;
-      handleLeftButtonDown(static_cast<int32_t>(event->touches[i].clientX),
-                           static_cast<int32_t>(event->touches[i].clientY));
-      break;
+  if (eventType == EMSCRIPTEN_EVENT_TOUCHCANCEL) {
+    touchCancelled();
+    return EM_TRUE;
+  }
+  if (boxOpen() && eventType != EMSCRIPTEN_EVENT_TOUCHEND) return EM_TRUE;
+  const double scale = webCanvasScale();
+  for (int i = 0; i < event->numTouches; ++i) {
+    const EmscriptenTouchPoint &touch = event->touches[i];
+    if (!touch.isChanged) continue;
+    const double x = static_cast<double>(touch.clientX) * scale;
+    const double y = static_cast<double>(touch.clientY) * scale;
+    if (eventType == EMSCRIPTEN_EVENT_TOUCHSTART) {
+      touchDown(touch.identifier, x, y, nowMs());
+      if (viewerState.touch.fingerCount == 1) emscripten_set_timeout(onLongPressTime, LONG_PRESS_MS + 1, nullptr);
+    } else if (eventType == EMSCRIPTEN_EVENT_TOUCHMOVE) {
+      touchMoved(touch.identifier, x, y);
+    } else if (touchUp(touch.identifier, nowMs()) == GESTURE_TAP) {
+      webAnnounceInfo();
     }
-  } else if (eventType == EMSCRIPTEN_EVENT_TOUCHMOVE) {
-    const EmscriptenTouchPoint *touch = findTouch(event, trackedTouch, true);
-    if (!touch || boxOpen()) return EM_TRUE;
-    handlePointerMotion(static_cast<int32_t>(touch->clientX), static_cast<int32_t>(touch->clientY));
-  } else {
-    if (trackedTouch < 0 || !findTouch(event, trackedTouch, true)) return EM_TRUE;
-    trackedTouch = -1;
-    handleLeftButtonUp();
   }
   webRequestFrame();
   return EM_TRUE;
@@ -125,6 +132,7 @@ EM_BOOL onBlur(int, const EmscriptenFocusEvent *, void *) {
     if (viewerState.keyDown[key] != 0) handleKeyUp(key);
   }
   handleLeftButtonUp();
+  touchCancelled();
   webRequestFrame();
   return EM_FALSE;
 }

@@ -145,6 +145,97 @@ mergeInto(LibraryManager.library, {
     // A save dropped anywhere on the page opens as if picked. Only the first
     // file of a drop is taken. The handle must be asked for while the event
     // is being handled.
+    // The list of what is left, built again from the program's rows when
+    // they changed (a reload, 'K', a route, the collected outlines).
+    listText: null,
+
+    refreshList: function() {
+      var panel = webPage.element('list');
+      if (panel.hidden) return;
+      var text = UTF8ToString(Module['_webListText']());
+      if (text === webPage.listText) return;
+      webPage.listText = text;
+      var rows = webPage.element('list-rows');
+      rows.textContent = '';
+      text.split('\n').forEach(function(line) {
+        if (!line) return;
+        var fields = line.split('\t');
+        var item = document.createElement('li');
+        var button = document.createElement('button');
+        button.type = 'button';
+        if (fields[0] === '1') {
+          var struck = document.createElement('s');
+          struck.textContent = fields[3] + ' (collected)';
+          button.appendChild(struck);
+        } else {
+          button.textContent = fields[3];
+        }
+        button.addEventListener('click', function() {
+          Module['_webCentreOn'](Number(fields[0]), Number(fields[1]), Number(fields[2]));
+        });
+        item.appendChild(button);
+        rows.appendChild(item);
+      });
+      webPage.element('list-count').textContent = rows.children.length + ' rows';
+    },
+
+    toggleList: function() {
+      var panel = webPage.element('list');
+      panel.hidden = !panel.hidden;
+      webPage.element('list-button').setAttribute('aria-expanded', String(!panel.hidden));
+      webPage.listText = null;
+      webPage.refreshList();
+    },
+
+    // The buttons: a key's button presses that key through the program's
+    // handlers; Route, Fit and List have their own calls.
+    installToolbar: function() {
+      var calls = {
+        route: function() { Module['_webRouteFromCentre'](); },
+        fit: function() { Module['_webFitMap'](); },
+        list: webPage.toggleList
+      };
+      // Enter and Space on a focused button press it: they are not the map's.
+      // The program takes keys on the window as they are captured, so this
+      // is installed before its handlers (see main).
+      window.addEventListener('keydown', function(event) {
+        var focused = document.activeElement;
+        if ((event.key === 'Enter' || event.key === ' ') && focused && focused.tagName === 'BUTTON') {
+          event.stopImmediatePropagation();
+        }
+      }, true);
+      Array.prototype.forEach.call(document.querySelectorAll('#toolbar button'), function(button) {
+        button.addEventListener('click', function() {
+          var key = button.getAttribute('data-key');
+          if (key) {
+            Module['_webPressKey'](Number(key));
+          } else {
+            calls[button.getAttribute('data-call')]();
+          }
+        });
+      });
+      // The drawing buffer follows the canvas's size and the screen's pixel
+      // ratio (browser zoom, a window moved to another screen). Not every
+      // browser tells of a new ratio, so it is also looked at now and then.
+      var ratio = window.devicePixelRatio;
+      var ratioChanged = function() {
+        if (window.devicePixelRatio === ratio) return;
+        ratio = window.devicePixelRatio;
+        Module['_webCanvasChanged']();
+      };
+      var watchRatio = function() {
+        matchMedia('(resolution: ' + ratio + 'dppx)').addEventListener('change', function() {
+          ratioChanged();
+          watchRatio();
+        }, {once: true});
+      };
+      watchRatio();
+      setInterval(ratioChanged, 250);
+      if (window.ResizeObserver) {
+        new ResizeObserver(function() { Module['_webCanvasChanged'](); }).observe(webPage.element('canvas'));
+      }
+    },
+
     onDrop: function(event) {
       event.preventDefault();
       var transfer = event.dataTransfer;
@@ -196,13 +287,24 @@ mergeInto(LibraryManager.library, {
     document.addEventListener('dragover', function(event) { event.preventDefault(); });
     document.addEventListener('drop', webPage.onDrop);
     setInterval(webPage.look, reloadIntervalMs);
+    webPage.installToolbar();
   },
 
   webFetchPictures__deps: ['$webPage', 'malloc', 'free'],
   webFetchPictures: function(fontName, mapName) {
-    var fetchBytes = function(name) {
+    // A picture the host put beside the page wins; else the bundled one,
+    // shipped compressed, is inflated to the same bytes.
+    var fetchBuffer = function(name, inflate) {
       return fetch(name).then(function(response) {
-        return response.ok ? response.arrayBuffer() : null;
+        if (!response.ok) return null;
+        if (!inflate) return response.arrayBuffer();
+        return new Response(response.body.pipeThrough(new DecompressionStream('gzip'))).arrayBuffer();
+      });
+    };
+    var fetchBytes = function(name) {
+      return fetchBuffer(name, false).catch(function() { return null; }).then(function(buffer) {
+        if (buffer || !window.DecompressionStream) return buffer;
+        return fetchBuffer(name + '.gz', true);
       }).then(function(buffer) {
         return buffer ? new Uint8Array(buffer) : null;
       }, function() {
@@ -211,6 +313,11 @@ mergeInto(LibraryManager.library, {
     };
     Promise.all([fetchBytes(UTF8ToString(fontName)), fetchBytes(UTF8ToString(mapName))]).then(function(pictures) {
       webPage.withBytes(pictures, Module['_webPicturesFetched']);
+      // The site is kept for use offline where the browser allows it (HTTPS
+      // and localhost), once the page has everything it fetches itself.
+      if (navigator.serviceWorker && window.isSecureContext) {
+        navigator.serviceWorker.register('service-worker.js').catch(function() {});
+      }
     });
   },
 
@@ -248,5 +355,16 @@ mergeInto(LibraryManager.library, {
     var state = webPage.state;
     if (state.frames === 0) state.firstFrameMs = performance.now();
     state.frames++;
+    webPage.refreshList();
+  },
+
+  webAnnounce__deps: ['$webPage'],
+  webAnnounce: function(text) {
+    webPage.element('said').textContent = UTF8ToString(text);
+  },
+
+  webToggleList__deps: ['$webPage'],
+  webToggleList: function() {
+    webPage.toggleList();
   }
 });

@@ -7,10 +7,15 @@
 #include <emscripten/emscripten.h>
 #include <emscripten/html5.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cstring>
 
 #include "app/controls.h"
+#include "app/gestures.h"
 #include "app/input.h"
+#include "app/map_point.h"
+#include "app/marker_list.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
 #include "platform/web/web_page.h"
@@ -31,10 +36,36 @@ constexpr int STARTUP_FRAMES = 2;
 int startupFrames = STARTUP_FRAMES;
 bool frameRequested = false;
 bool graphicsReady = false;
+double canvasScale = 1.0;
+
+// What the information line tells is also said in the page's aria-live
+// region: when 'I' shows it, and after each tap or list row that named a
+// marker.
+bool infoWasShown = false;
+bool announceWanted = false;
+
+void announceInfoIfWanted() {
+  const bool shown = viewerState.showInfo != 0;
+  if (shown && (!infoWasShown || announceWanted)) {
+    char lines[INFO_LINE_COUNT][INFO_LINE_SIZE];
+    const int32_t count = composeInfoLines(lines);
+    // The marker first: it is what was asked about.
+    char said[2 * INFO_LINE_SIZE + 2];
+    if (count == 2) {
+      std::snprintf(said, sizeof said, "%s; %s", lines[1], lines[0]);
+    } else {
+      std::snprintf(said, sizeof said, "no marker; %s", lines[0]);
+    }
+    webAnnounce(said);
+  }
+  infoWasShown = shown;
+  announceWanted = false;
+}
 
 EM_BOOL drawFrame(double, void *) {
   frameRequested = false;
   applyControls();
+  announceInfoIfWanted();
   renderFrame();
   if (startupFrames > 0) --startupFrames;
   // Held keys move the map on every frame, as on the desktop.
@@ -73,11 +104,78 @@ void webFitCanvas() {
   double width = 0.0;
   double height = 0.0;
   emscripten_get_element_css_size(CANVAS, &width, &height);
-  const int32_t pixelsWide = static_cast<int32_t>(width + 0.5);
-  const int32_t pixelsHigh = static_cast<int32_t>(height + 0.5);
+  double ratio = emscripten_get_device_pixel_ratio();
+  if (!(ratio > 0.0 && ratio < 16.0)) ratio = 1.0;
+  const int32_t pixelsWide = static_cast<int32_t>(width * ratio + 0.5);
+  const int32_t pixelsHigh = static_cast<int32_t>(height * ratio + 0.5);
   if (pixelsWide <= 0 || pixelsHigh <= 0) return;
   emscripten_set_canvas_element_size(CANVAS, pixelsWide, pixelsHigh);
+  // Text and lines take a whole number of device pixels for each of the
+  // overlay's, so the font stays crisp at any ratio.
+  const int32_t scale = static_cast<int32_t>(std::lround(ratio));
+  viewerState.pixelScale = scale > 0 ? scale : 1;
+  canvasScale = pixelsWide / width;
   resizeViewport(pixelsWide, pixelsHigh);
+}
+
+double webCanvasScale() { return canvasScale; }
+
+void webAnnounceInfo() { announceWanted = true; }
+
+// The canvas changed size or the screen its pixel ratio (browser zoom, another screen).
+extern "C" EMSCRIPTEN_KEEPALIVE void webCanvasChanged() {
+  webFitCanvas();
+  webRequestFrame();
+}
+
+// A toolbar button that does what a key does: the key pressed and released,
+// through the same handlers the keyboard's events reach.
+extern "C" EMSCRIPTEN_KEEPALIVE void webPressKey(uint32_t virtualKey) {
+  if (webMessageBoxOpen()) return;
+  handleKeyDown(virtualKey);
+  handleKeyUp(virtualKey);
+  webRequestFrame();
+}
+
+// The toolbar's Route (from the centre of the view) and Fit.
+extern "C" EMSCRIPTEN_KEEPALIVE void webRouteFromCentre() {
+  if (webMessageBoxOpen()) return;
+  toggleRouteFromCentre();
+  webRequestFrame();
+}
+
+extern "C" EMSCRIPTEN_KEEPALIVE void webFitMap() {
+  if (webMessageBoxOpen()) return;
+  fitWholeMap();
+  webRequestFrame();
+}
+
+// The list of what is left, one row a line: collected (0 or 1), kind, the
+// place centreOnMarker takes, and the row's text, separated by tabs. The text
+// stays valid until the next call.
+extern "C" EMSCRIPTEN_KEEPALIVE const char *webListText() {
+  static MarkerListRow rows[MARKER_LIST_CAPACITY];
+  static char text[MARKER_LIST_CAPACITY * (MARKER_ROW_TEXT_SIZE + 16)];
+  const int32_t count = listShownMarkers(rows, MARKER_LIST_CAPACITY);
+  size_t length = 0;
+  text[0] = '\0';
+  for (int32_t i = 0; i < count; ++i) {
+    char row[MARKER_ROW_TEXT_SIZE];
+    formatMarkerRow(rows[i], row);
+    const int written = std::snprintf(text + length, sizeof text - length, "%d\t%d\t%d\t%s\n",
+                                      static_cast<int>(rows[i].collected), static_cast<int>(rows[i].kind),
+                                      static_cast<int>(rows[i].at), row);
+    if (written < 0 || static_cast<size_t>(written) >= sizeof text - length) break;
+    length += static_cast<size_t>(written);
+  }
+  return text;
+}
+
+// A row of the list tapped: the map centred on its marker, which is named.
+extern "C" EMSCRIPTEN_KEEPALIVE void webCentreOn(int32_t collected, int32_t kind, int32_t at) {
+  if (!centreOnMarker(kind, at, collected != 0)) return;
+  webAnnounceInfo();
+  webRequestFrame();
 }
 
 // Called by the page script once both pictures were fetched or given up on.
@@ -118,10 +216,15 @@ int main() {
                            "This browser gives the page no WebGL: the map cannot be drawn.");
     return 0;
   }
+  // The page may lay the picture out for a phone; on a phone's canvas the
+  // whole map starts in view.
+  viewerState.compactAllowed = 1;
   webFitCanvas();
+  if (compactLayout()) fitWholeMap();
   startPointerAtCentre();
-  webInstallEventHandlers();
+  // The page first: its buttons keep Enter and Space from the program's keys.
   webInstallPage(RELOAD_CHECK_INTERVAL_MS);
+  webInstallEventHandlers();
   webFetchPictures(FONT_PICTURE, MAP_PICTURE);
   return 0;
 }

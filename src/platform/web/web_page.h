@@ -21,8 +21,12 @@ void webShowMessageBox(const char *caption, const char *text);
 int webMessageBoxOpen();
 // Opens the browser's file picker; the chosen file arrives through webOpenSave.
 void webChooseSavegame();
-// A frame has been drawn (for the page's frame count).
+// A frame has been drawn (for the page's frame count and its list).
 void webFrameDrawn();
+// Says a line in the page's aria-live region, for screen readers.
+void webAnnounce(const char *text);
+// Shows or hides the page's list of what is left ('L', the toolbar's List).
+void webToggleList();
 }
 
 // Asks for a frame at the browser's next animation frame, once however often
@@ -32,6 +36,12 @@ void webRequestFrame();
 // Registers the keyboard, mouse, wheel, touch, focus and size callbacks.
 void webInstallEventHandlers();
 
-// Sizes the canvas's drawing buffer to its size in CSS pixels (it fills the
-// window) and sets the viewport and projection to match.
+// Sizes the canvas's drawing buffer to its size in CSS pixels times the
+// device pixel ratio (rounded), makes the overlay's pixels the nearest whole
+// number of device pixels, and sets the viewport and projection to match.
 void webFitCanvas();
+// Drawing-buffer pixels per CSS pixel, as the last fit made them: events come
+// in CSS pixels and the core takes the buffer's.
+double webCanvasScale();
+// A tap or a row of the list named a marker: the next frame says it.
+void webAnnounceInfo();

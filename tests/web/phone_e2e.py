@@ -1,0 +1,326 @@
+#!/usr/bin/python3
+# The page on an emulated phone (390 x 844 CSS pixels, device pixel ratio 3,
+# touch) in headless chromium: real touch events through the DevTools
+# protocol, the toolbar, the compact picture, the list and the spoken line.
+#   phone_e2e.py SITE PACKAGE_TOOL MAKE_TEST_SAVE [unittest arguments]
+import gzip
+import math
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+from selenium.webdriver.common.action_chains import ActionChains
+from selenium.webdriver.common.keys import Keys
+
+import page_e2e
+from page_e2e import Picture, Server, is_map, is_red, is_text, wait_for
+
+PHONE = {'width': 390, 'height': 844, 'deviceScaleFactor': 3, 'mobile': True}
+BUTTONS = ['Open', 'Route', 'Kinds', 'Palette', 'Info', 'List', 'Help', 'Zoom in', 'Zoom out', 'Fit the whole map',
+           'Collected']
+# Two packages and a rampage far apart, and a package at the map's centre.
+PICKUPS = ['154:0,0,12', '154:-1200,900,5', '127:800,-600,30', '154:1500,1500,40']
+
+
+class PhonePageTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.work = tempfile.mkdtemp()
+        cls.server = Server(page_e2e.SITE)
+        cls.driver = page_e2e.start_browser(os.path.join(cls.work, 'profile'))
+        cls.driver.execute_cdp_cmd('Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 5})
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.driver.quit()
+        cls.server.httpd.shutdown()
+        shutil.rmtree(cls.work, ignore_errors=True)
+
+    def script(self, text, *args):
+        return self.driver.execute_script(text, *args)
+
+    def frames(self):
+        return self.script('return window.packageViewer ? window.packageViewer.frames : 0')
+
+    def load(self, metrics=PHONE):
+        self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', metrics)
+        self.driver.get(self.server.url)
+        wait_for(lambda: self.frames() >= 2, 'two frames')
+
+    def after_frame(self, action):
+        before = self.frames()
+        action()
+        wait_for(lambda: self.frames() > before, 'a frame')
+
+    def canvas(self):
+        return page_e2e.WebPageTest.canvas(self)
+
+    def touch(self, kind, *points):
+        self.driver.execute_cdp_cmd('Input.dispatchTouchEvent', {
+            'type': kind, 'touchPoints': [{'x': x, 'y': y, 'id': i} for i, (x, y) in enumerate(points)]})
+
+    def tap_at(self, x, y):
+        self.after_frame(lambda: (self.touch('touchStart', (x, y)), self.touch('touchEnd')))
+
+    def button(self, name):
+        return self.script('''return [...document.querySelectorAll('#toolbar button')].find(
+            b => (b.getAttribute('aria-label') || b.textContent) == arguments[0]).getBoundingClientRect().toJSON()''',
+                           name)
+
+    def press(self, name):
+        box = self.button(name)
+        self.tap_at(box['x'] + box['width'] / 2, box['y'] + box['height'] / 2)
+
+    def said(self):
+        return self.script('return document.getElementById("said").textContent')
+
+    def list_rows(self):
+        return self.script('return [...document.querySelectorAll("#list-rows li")].map(li => li.textContent)')
+
+    def open_save(self):
+        """Opens a save through the toolbar's Open, as the picker gives it."""
+        path = os.path.join(self.work, 'phone.b')
+        subprocess.run([page_e2e.MAKE_TEST_SAVE, path, *PICKUPS], check=True)
+        with open(path, 'rb') as file:
+            data = list(file.read())
+        self.script('''const bytes = new Uint8Array(arguments[0]);
+            window.showOpenFilePicker = async () => [{name: 'phone.b', kind: 'file',
+                getFile: async () => new File([bytes], 'phone.b')}];''', data)
+        self.press('Open')
+        wait_for(lambda: self.script('return document.getElementById("hint").hidden'), 'the opened save')
+
+    def view(self):
+        """The canvas's drawing buffer and CSS sizes."""
+        return self.script('const c = document.getElementById("canvas");'
+                           'return [c.width, c.height, c.clientWidth, c.clientHeight];')
+
+    def pixel_of(self, x, y, camera, zoom):
+        """Where the savegame point (x, y) is drawn, in CSS pixels."""
+        width, height, css_width, _ = self.view()
+        per_pixel = 2 * math.tan(math.radians(15.0)) * zoom / height
+        scale = width / css_width
+        return ((x * 0.0005 + camera[0]) / per_pixel + width / 2) / scale, \
+               (height / 2 - (y * 0.0005 + camera[1]) / per_pixel) / scale
+
+    def red_centre(self, near, reach=40):
+        """The centre, in CSS pixels, of the red marker pixels within `reach`
+        CSS pixels of `near`, once a frame shows some."""
+        def red_points():
+            picture = self.canvas()
+            x0, y0 = (round(v * scale) for v in near)
+            r = round(reach * scale)
+            return [(x, y) for y in range(max(0, y0 - r), min(picture.height, y0 + r))
+                    for x in range(max(0, x0 - r), min(picture.width, x0 + r)) if is_red(picture.pixel(x, y))]
+        scale = self.view()[0] / self.view()[2]
+        points = wait_for(red_points, 'a marker near %s' % (near,))
+        return (sum(x for x, _ in points) / len(points) / scale, sum(y for _, y in points) / len(points) / scale)
+
+    def fit_zoom(self):
+        width, height, _, _ = self.view()
+        return max(4.0, height / width / math.tan(math.radians(15.0)))
+
+    # The tests.
+
+    def test_toolbar_fits_a_thumb_and_the_compact_picture_fills_the_width(self):
+        self.load()
+        width, height, css_width, css_height = self.view()
+        self.assertEqual((width, height), (round(css_width * 3), round(css_height * 3)))
+        for name in BUTTONS:
+            box = self.button(name)
+            self.assertGreaterEqual(min(box['width'], box['height']), 44, name)
+            # Under the map, within the screen: never over the counts.
+            self.assertGreaterEqual(box['y'], css_height, name)
+            self.assertLessEqual(box['y'] + box['height'], PHONE['height'], name)
+            self.assertLessEqual(box['x'] + box['width'], PHONE['width'], name)
+        picture = self.canvas()
+        row = [x for x in range(picture.width) if is_map(picture.pixel(x, picture.height // 2))]
+        self.assertGreaterEqual(max(row) - min(row) + 1, 0.95 * picture.width)
+        # The counts, in a strip above the map square, crisp at three device
+        # pixels a font pixel: every run of text pixels is a multiple of three.
+        top = picture.height // 2 - picture.width // 2
+        runs = []
+        for y in range(top):
+            row = ''.join('#' if is_text(picture.pixel(x, y)) else '.' for x in range(picture.width))
+            runs += [len(run) for run in row.split('.') if run]
+        self.assertTrue(runs, 'no counts above the map')
+        self.assertEqual([n for n in runs if n % 3], [], 'text not on whole device pixels')
+        # The help page is the hand's: it names the gestures.
+        before = picture.rgb
+        self.press('Help')
+        self.assertTrue(self.canvas().rgb != before, 'Help changed nothing')
+
+    def test_drawing_buffer_follows_the_pixel_ratio(self):
+        for ratio in (1, 2, 3):
+            self.load(dict(PHONE, deviceScaleFactor=ratio))
+            width, height, css_width, css_height = self.view()
+            self.assertEqual((width, height), (round(css_width * ratio), round(css_height * ratio)), ratio)
+        # A change of ratio while the page is open is followed.
+        self.after_frame(lambda: self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride',
+                                                             dict(PHONE, deviceScaleFactor=2)))
+        wait_for(lambda: self.view()[0] == round(self.view()[2] * 2), 'the buffer at ratio 2')
+
+    def test_pinch_tap_long_press_and_the_list_without_a_keyboard(self):
+        self.load()
+        self.open_save()
+        zoom = self.fit_zoom()
+        # The package at the map's centre is at the canvas's centre.
+        centre = self.pixel_of(0, 0, (0, 0), zoom)
+        found = self.red_centre(centre)
+        self.assertLess(math.dist(found, centre), 2)
+
+        # Two fingers spread to twice their distance about a point left of the
+        # centre: the marker moves to twice its distance from that point.
+        mid = (centre[0] - 60, centre[1] + 40)
+        self.touch('touchStart', (mid[0] - 40, mid[1]), (mid[0] + 40, mid[1]))
+        for step in range(1, 5):
+            self.touch('touchMove', (mid[0] - 40 - 10 * step, mid[1]), (mid[0] + 40 + 10 * step, mid[1]))
+        self.after_frame(lambda: self.touch('touchEnd'))
+        expected = (2 * centre[0] - mid[0], 2 * centre[1] - mid[1])
+        found = self.red_centre(expected)
+        self.assertLess(math.dist(found, expected), 2, (found, expected))
+
+        # A tap 15 CSS pixels from it names it, on the canvas and aloud.
+        self.tap_at(found[0] + 12, found[1] + 9)
+        wait_for(lambda: self.said().startswith('package 0: 0.0, 0.0, 12.0'), 'the marker named: ' + self.said())
+        self.tap_at(found[0] + 30, found[1] + 30)
+        wait_for(lambda: self.said().startswith('no marker'), 'nothing named')
+
+        # The list: packages then rampages, rounded, in the save's order.
+        self.press('List')
+        self.assertEqual(self.list_rows(), ['package 0: 0, 0, 12', 'package 1: -1200, 900, 5',
+                                            'package 2: 1500, 1500, 40', 'rampage 0: 800, -600, 30'])
+        # A row tapped centres its marker and names it.
+        self.script('document.querySelectorAll("#list-rows button")[3].scrollIntoView()')
+        row = self.script('return document.querySelectorAll("#list-rows button")[3].getBoundingClientRect().toJSON()')
+        self.tap_at(row['x'] + 20, row['y'] + row['height'] / 2)
+        wait_for(lambda: self.said().startswith('rampage 0: 800.0, -600.0, 30.0'), 'the row named')
+        # 'L' on a keyboard hides it as List does.
+        self.script("window.dispatchEvent(new KeyboardEvent('keydown', {code: 'KeyL', key: 'l'}))")
+        self.assertTrue(self.script('return document.getElementById("list").hidden'))
+
+        # Held half a second near a marker: the route starts there, so the
+        # list, now in route order, starts with it.
+        self.press('Fit the whole map')
+        corner = self.pixel_of(1500, 1500, (0, 0), zoom)
+        before = self.canvas().rgb
+        self.touch('touchStart', (corner[0] - 5, corner[1] + 5))
+        # The route appears while the finger is still down.
+        wait_for(lambda: self.canvas().rgb != before, 'the route drawn')
+        self.touch('touchEnd')
+        self.press('List')
+        rows = self.list_rows()
+        self.assertEqual(rows[0], 'package 2: 1500, 1500, 40')
+        self.assertEqual(sorted(rows), sorted(['package 0: 0, 0, 12', 'package 1: -1200, 900, 5',
+                                               'package 2: 1500, 1500, 40', 'rampage 0: 800, -600, 30']))
+
+
+    # Accessibility, offline use and new builds.
+
+    def test_no_accessibility_violations_at_start_with_a_save_the_list_and_help(self):
+        with open(os.environ.get('AXE_CORE', 'axe.min.js'), encoding='utf-8') as file:
+            axe = file.read()
+        self.load()
+        check = axe + '''
+            const done = arguments[arguments.length - 1];
+            axe.run(document, {runOnly: ['wcag2a', 'wcag2aa', 'wcag21a', 'wcag21aa', 'best-practice']})
+               .then(r => done(r.violations.map(v => v.id + ': ' + v.nodes.map(n => n.target).join(' '))),
+                     e => done(['axe failed: ' + e]));'''
+        self.assertEqual(self.driver.execute_async_script(check), [], 'at start')
+        self.open_save()
+        self.assertEqual(self.driver.execute_async_script(check), [], 'with a save')
+        self.press('List')
+        self.assertEqual(self.driver.execute_async_script(check), [], 'with the list')
+        self.press('List')
+        self.press('Help')
+        self.assertEqual(self.driver.execute_async_script(check), [], 'with help')
+
+    def test_keys_reach_every_button_in_order_and_press_it(self):
+        self.load()
+        names = []
+        for _ in BUTTONS:
+            ActionChains(self.driver).send_keys(Keys.TAB).perform()
+            names.append(self.script('const e = document.activeElement;'
+                                     'return e.getAttribute("aria-label") || e.textContent'))
+        self.assertEqual(names, ['Open', 'Route', 'Kinds', 'Palette', 'Info', 'List', 'Zoom in', 'Zoom out',
+                                 'Fit the whole map', 'Collected', 'Help'])
+        before = self.canvas().rgb
+        self.after_frame(lambda: ActionChains(self.driver).send_keys(Keys.ENTER).perform())
+        self.assertTrue(self.canvas().rgb != before, 'Enter on Help changed nothing')
+
+    def site_copy(self, name):
+        folder = os.path.join(self.work, name)
+        shutil.copytree(page_e2e.SITE, folder)
+        return folder
+
+    def wait_kept(self):
+        """Waits until the service worker controls the page and has kept its files."""
+        self.driver.execute_async_script('navigator.serviceWorker.ready.then(() => arguments[0]())')
+        wait_for(lambda: self.script('return !!navigator.serviceWorker.controller'), 'a controlled page')
+
+    def test_opens_offline_after_one_visit_and_a_new_build_replaces_the_old(self):
+        folder = self.site_copy('offline')
+        server = Server(folder)
+        port = server.httpd.server_address[1]
+        self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', PHONE)
+        self.driver.get(server.url)
+        self.wait_kept()
+        # Installable: its manifest and worker as the browser judges them.
+        self.assertEqual(self.driver.execute_cdp_cmd('Page.getInstallabilityErrors', {})['installabilityErrors'], [])
+        server.stop()
+        # Not from the browser's own cache: only what the worker kept.
+        self.driver.execute_cdp_cmd('Network.clearBrowserCache', {})
+        # The network is gone: the page, its program and pictures come from
+        # the kept files, and a save opens.
+        self.driver.get(server.url)
+        wait_for(lambda: self.frames() >= 2, 'the page offline')
+        self.open_save()
+        wait_for(lambda: self.canvas().points(is_red), 'the markers offline')
+
+        # A new build: every file comes from it once its worker has taken over.
+        with open(os.path.join(folder, 'index.html'), encoding='utf-8') as file:
+            page = file.read()
+        with open(os.path.join(folder, 'index.html'), 'w', encoding='utf-8') as file:
+            file.write(page.replace('<title>', '<meta name="build" content="next">\n<title>'))
+        with open(os.path.join(folder, 'service-worker.js'), encoding='utf-8') as file:
+            worker = file.read()
+        with open(os.path.join(folder, 'service-worker.js'), 'w', encoding='utf-8') as file:
+            file.write(worker.replace("const CACHE = 'package-viewer-", "const CACHE = 'package-viewer-next-"))
+        server = Server(folder, port)
+        try:
+            self.driver.get(server.url)
+            wait_for(lambda: self.driver.execute_async_script(
+                "caches.keys().then(k => arguments[0](k.length > 0 && k.every(n => n.includes('-next-') || "
+                "n.endsWith('host-pictures'))))"), 'the old build dropped')
+            self.driver.get(server.url)
+            wait_for(lambda: self.frames() >= 2, 'the new build')
+            self.assertEqual(self.script('const m = document.querySelector("meta[name=build]");'
+                                         'return m && m.content'), 'next')
+        finally:
+            server.stop()
+
+    def test_a_hosts_own_map_wins_over_the_bundled_one(self):
+        # The bundled pictures inflate to the very bytes of the assets.
+        for name in ('THmap.bmp', 'font.bmp'):
+            with open(os.path.join(page_e2e.SITE, name + '.gz'), 'rb') as packed, \
+                 open(os.path.join(page_e2e.ASSETS, name), 'rb') as raw:
+                self.assertEqual(gzip.decompress(packed.read()), raw.read(), name)
+        folder = self.site_copy('host')
+        subprocess.run(['convert', '-size', '8x8', 'xc:rgb(200,120,40)', '-type', 'truecolor',
+                        'BMP3:' + os.path.join(folder, 'THmap.bmp')], check=True)
+        server = Server(folder)
+        try:
+            self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', PHONE)
+            self.driver.get(server.url)
+            wait_for(lambda: self.frames() >= 2, 'two frames')
+            picture = self.canvas()
+            self.assertEqual(picture.pixel(picture.width // 2, picture.height // 2), (200, 120, 40))
+        finally:
+            server.stop()
+
+
+if __name__ == '__main__':
+    page_e2e.SITE, page_e2e.PACKAGE_TOOL, page_e2e.MAKE_TEST_SAVE = (os.path.abspath(p) for p in sys.argv[1:4])
+    unittest.main(argv=[sys.argv[0]] + sys.argv[4:], verbosity=2)
