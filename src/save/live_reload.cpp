@@ -1,6 +1,7 @@
 // Live reload of the shown save.
 #include "save/live_reload.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/collected.h"
@@ -58,15 +59,9 @@ bool reloadSavegameIfChanged(uint32_t now) {
   state.reloadPending = 1;
 
   SavegameMarkers markers;
-  if (readSavegameMarkers(state.saveFileName, &markers) != SAVEGAME_READ) return false;
-  // A write that landed during the read may have left half of one version and
-  // half of the next in what was read, even when it parsed: only a file that
-  // stood still is shown.
-  if (!sameStamp(platformFileStamp(state.saveFileName), before)) {
-    discardMarkers(markers);
-    state.nextReloadCheck = now + RELOAD_RETRY_MS;
-    return false;
-  }
+  const SteadyReadStatus status = readSteadySavegame(state.saveFileName, before, &markers, nullptr);
+  if (status == STEADY_MOVED) state.nextReloadCheck = now + RELOAD_RETRY_MS;
+  if (status != STEADY_READ) return false;
 
   adoptReloadedMarkers(markers);
   state.reloadPending = 0;
@@ -83,4 +78,42 @@ bool reloadSavegameBytes(const unsigned char *bytes, size_t size) {
   if (parseSavegame(bytes, size, &markers) != SAVEGAME_READ) return false;
   adoptReloadedMarkers(markers);
   return true;
+}
+
+SteadyReadStatus readSteadySavegame(const char *path, const FileStamp &before, SavegameMarkers *markers,
+                                    std::string *bytes) {
+  SavegameMarkers read;
+  SavegameStatus status = SAVEGAME_OPEN_FAILED;
+  if (!bytes) {
+    status = readSavegameMarkers(path, &read);
+  } else {
+    int64_t size = 0;
+    FILE *file = platformOpenRegularFile(path, &size);
+    // No save comes near this size; a file that does is not one to hold.
+    constexpr int64_t MOST_SAVE_BYTES = 64 << 20;
+    if (file && size > MOST_SAVE_BYTES) {
+      std::fclose(file);
+      status = SAVEGAME_DAMAGED;
+    } else if (file) {
+      bytes->resize(static_cast<size_t>(size));
+      const bool whole = std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
+      std::fclose(file);
+      status = whole ? parseSavegame(reinterpret_cast<const unsigned char *>(bytes->data()), bytes->size(), &read)
+                     : SAVEGAME_DAMAGED;
+    }
+  }
+  if (status != SAVEGAME_READ) return STEADY_FAILED;
+  // A write that landed during the read may have left half of one version and
+  // half of the next in what was read, even when it parsed: only a file that
+  // stood still counts.
+  if (!sameStamp(platformFileStamp(path), before)) {
+    discardMarkers(read);
+    return STEADY_MOVED;
+  }
+  if (markers) {
+    *markers = read;
+  } else {
+    discardMarkers(read);
+  }
+  return STEADY_READ;
 }
