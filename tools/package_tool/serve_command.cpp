@@ -63,6 +63,15 @@ bool parsePort(const char *text, uint16_t *port) {
   return true;
 }
 
+// Hands a new version of the save to the server; returns the milliseconds
+// until the next look.
+int lookAtSave(ShareFollower *follower, ShareServer *server, int checkMs) {
+  std::shared_ptr<const std::string> bytes;
+  const ShareFollowStep step = followShareSave(follower, &bytes);
+  if (step == SHARE_FOLLOW_NEW) publishShareSave(server, std::move(bytes));
+  return step == SHARE_FOLLOW_RETRY ? static_cast<int>(RELOAD_RETRY_MS) : checkMs;
+}
+
 int serveFailure(const std::string &message) {
   std::fprintf(stderr, "package-tool serve: %s\n", message.c_str());
   return 1;
@@ -120,22 +129,18 @@ int runServeCommand(int argc, char **argv) {
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
 
+  // One look at the save before the address is given out, so that a browser
+  // opening it at once finds the save.
+  const int checkMs = follower.folder ? FOLDER_CHECK_MS : static_cast<int>(RELOAD_CHECK_INTERVAL_MS);
+  int waitMs = lookAtSave(&follower, server, checkMs);
   const std::string address = "http://" + (lan ? localNetworkAddress() : std::string("127.0.0.1")) + ":" +
                               std::to_string(shareServerPort(server)) + "/" +
                               (table.token.empty() ? "" : table.token + "/");
   std::printf("%s\n", address.c_str());
-  if (lan) std::fputs(shareQrTerminalText(encodeShareQr(address)).c_str(), stdout);
+  if (lan) std::printf("%s\n", shareQrTerminalText(encodeShareQr(address)).c_str());
   if (follower.current.empty()) std::printf("Waiting for the first save in %s\n", asked);
   std::fflush(stdout);
-
-  const int checkMs = follower.folder ? FOLDER_CHECK_MS : static_cast<int>(RELOAD_CHECK_INTERVAL_MS);
-  int waitMs = 0;
-  while (!waitForWake(waitMs)) {
-    std::shared_ptr<const std::string> bytes;
-    const ShareFollowStep step = followShareSave(&follower, &bytes);
-    if (step == SHARE_FOLLOW_NEW) publishShareSave(server, std::move(bytes));
-    waitMs = step == SHARE_FOLLOW_RETRY ? static_cast<int>(RELOAD_RETRY_MS) : checkMs;
-  }
+  while (!waitForWake(waitMs)) waitMs = lookAtSave(&follower, server, checkMs);
 
   stopShareServer(server);
   inotifyWatchFile("", nullptr);
