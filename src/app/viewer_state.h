@@ -86,11 +86,13 @@ struct ViewerState {
   int32_t rampageCount = 0;
 
   // Live reload of the save named in saveFileName: its stamp when it was last
-  // read, whether a changed version still waits to be read cleanly, and when
-  // (in the platform's milliseconds) the file is looked at next.
+  // read, whether a changed version still waits to be read cleanly, when (in
+  // the platform's milliseconds) the file is looked at next, and how long the
+  // last wait for a save held by its writer was (0 when it was not held).
   FileStamp saveStamp = {};
   int32_t reloadPending = 0;
   uint32_t nextReloadCheck = 0;
+  uint32_t reloadBusyWait = 0;
 
   // What was just collected, the marker palette and the screenshot key:
   // - collected: markers dropped by quiet reloads since the save was opened,

@@ -42,8 +42,14 @@ void platformUnmapFile(FileView *view);
 // stores its length in bytes in *size. A folder, FIFO, device or socket is
 // refused at once, without blocking and without reading from it. Returns null,
 // with nothing left open, when the file cannot be opened or is not a regular
-// file; otherwise the caller closes the file with fclose.
-FILE *platformOpenRegularFile(const char *name, int64_t *size);
+// file; otherwise the caller closes the file with fclose, as soon as it can.
+// On Windows no other program may write the file while it is open (reading
+// stays shared), and a file that another program holds open for writing, or
+// shares with no one, is not opened: null, with *busy (when given) set to
+// true, since it is being written and worth trying again shortly. *busy is
+// false in every other case, and always on POSIX, where readers keep no one
+// out.
+FILE *platformOpenRegularFile(const char *name, int64_t *size, bool *busy = nullptr);
 
 // Moves the read position of a file from platformOpenRegularFile to offset
 // bytes from its start. Offsets of 2 GiB and more work on every platform

@@ -1,8 +1,10 @@
 // Live reload of the shown save.
 #include "save/live_reload.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/collected.h"
 #include "app/collecting_route.h"
@@ -29,6 +31,16 @@ void discardMarkers(const SavegameMarkers &markers) {
   std::free(markers.rampages);
 }
 
+bool sameList(const PickupMarker *a, int32_t aCount, const PickupMarker *b, int32_t bCount) {
+  return aCount == bCount && (aCount == 0 || std::memcmp(a, b, sizeof(PickupMarker) * aCount) == 0);
+}
+
+// Whether the lists on screen already are markers', bit for bit.
+bool showsMarkers(const SavegameMarkers &markers) {
+  return sameList(viewerState.packages, viewerState.packageCount, markers.packages, markers.packageCount) &&
+         sameList(viewerState.rampages, viewerState.rampageCount, markers.rampages, markers.rampageCount);
+}
+
 // A newer version of the shown save takes the lists' place: what it no
 // longer holds is kept as collected, and the route goes on from there.
 void adoptReloadedMarkers(const SavegameMarkers &markers) {
@@ -42,6 +54,7 @@ void adoptReloadedMarkers(const SavegameMarkers &markers) {
 void watchSavegame(const FileStamp &stamp) {
   viewerState.saveStamp = stamp;
   viewerState.reloadPending = 0;
+  viewerState.reloadBusyWait = 0;
   // Without a watch the periodic look still finds every change.
   platformWatchFile(viewerState.saveFileName);
 }
@@ -54,17 +67,34 @@ bool reloadSavegameIfChanged(uint32_t now) {
   state.nextReloadCheck = now + RELOAD_CHECK_INTERVAL_MS;
 
   const FileStamp before = platformFileStamp(state.saveFileName);
-  if (!state.reloadPending && sameStamp(before, state.saveStamp)) return false;
+  // A notification is read even when the stamp stands still: a rewrite in
+  // place that keeps the size and puts the write time back leaves a Windows
+  // stamp as it was, and only the read shows whether anything changed.
+  const bool onlyNotified = !state.reloadPending && sameStamp(before, state.saveStamp);
+  if (onlyNotified && !notified) return false;
   state.saveStamp = before;
   state.reloadPending = 1;
 
   SavegameMarkers markers;
   const SteadyReadStatus status = readSteadySavegame(state.saveFileName, before, &markers, nullptr);
+  // The game has the file open for writing: it is read soon after it is let
+  // go, not a whole check later.
+  if (status == STEADY_BUSY) {
+    state.reloadBusyWait = state.reloadBusyWait == 0 ? RELOAD_BUSY_FIRST_MS
+                                                     : std::min(2 * state.reloadBusyWait, RELOAD_RETRY_MS);
+    state.nextReloadCheck = now + state.reloadBusyWait;
+    return false;
+  }
+  state.reloadBusyWait = 0;
   if (status == STEADY_MOVED) state.nextReloadCheck = now + RELOAD_RETRY_MS;
   if (status != STEADY_READ) return false;
 
-  adoptReloadedMarkers(markers);
   state.reloadPending = 0;
+  if (onlyNotified && showsMarkers(markers)) {
+    discardMarkers(markers);
+    return false;
+  }
+  adoptReloadedMarkers(markers);
   return true;
 }
 
@@ -88,7 +118,9 @@ SteadyReadStatus readSteadySavegame(const char *path, const FileStamp &before, S
     status = readSavegameMarkers(path, &read);
   } else {
     int64_t size = 0;
-    FILE *file = platformOpenRegularFile(path, &size);
+    bool busy = false;
+    FILE *file = platformOpenRegularFile(path, &size, &busy);
+    if (busy) return STEADY_BUSY;
     // No save comes near this size; a file that does is not one to hold.
     constexpr int64_t MOST_SAVE_BYTES = 64 << 20;
     if (file && size > MOST_SAVE_BYTES) {
@@ -102,6 +134,7 @@ SteadyReadStatus readSteadySavegame(const char *path, const FileStamp &before, S
                      : SAVEGAME_DAMAGED;
     }
   }
+  if (status == SAVEGAME_BUSY) return STEADY_BUSY;
   if (status != SAVEGAME_READ) return STEADY_FAILED;
   // A write that landed during the read may have left half of one version and
   // half of the next in what was read, even when it parsed: only a file that

@@ -24,14 +24,17 @@ constexpr size_t KIND_OFFSET = 0;
 constexpr size_t X_OFFSET = 6;
 constexpr size_t Y_OFFSET = 10;
 constexpr size_t Z_OFFSET = 14;
+// The largest save copied whole before it is parsed: far more than a game
+// writes, far less than a 32-bit process can spare.
+constexpr int64_t COPIED_SAVE_LIMIT = 64 << 20;
 
 const char *const ERROR_HEADING = "Error !";
 const char *const OPEN_FAILED = "Error opening file !";
 const char *const DAMAGED = "The savegame is truncated or damaged !";
 const char *const OUT_OF_MEMORY = "Out of memory !";
 
-// The save's bytes, read from a file piece by piece, so that a save of any
-// size costs only its table in memory. The length is the file's, taken when
+// The save's bytes, read from a file piece by piece, so that a save too large
+// to copy costs only its table in memory. The length is the file's, taken when
 // it was opened; every count is checked against it before it is followed.
 struct FileBytes {
   FILE *file;
@@ -190,8 +193,26 @@ SavegameStatus readSavegameMarkers(const char *path, SavegameMarkers *markers) {
   // Only a regular file is opened: a folder, FIFO or device is refused at
   // once rather than read as a damaged save (or waited on for ever).
   int64_t size = 0;
-  FILE *file = platformOpenRegularFile(path, &size);
-  if (!file) return SAVEGAME_OPEN_FAILED;
+  bool busy = false;
+  FILE *file = platformOpenRegularFile(path, &size, &busy);
+  if (!file) return busy ? SAVEGAME_BUSY : SAVEGAME_OPEN_FAILED;
+  // While the file is open the game cannot write it (on Windows), so a save
+  // of any size a game writes is copied and the file let go before the copy
+  // is parsed. Only a larger file, or one whose copy finds no memory, is read
+  // piece by piece while it is parsed.
+  unsigned char *copy = size <= COPIED_SAVE_LIMIT ? static_cast<unsigned char *>(std::malloc(size ? size : 1))
+                                                   : nullptr;
+  if (copy) {
+    size_t have = 0;
+    for (size_t got = 1; have < static_cast<size_t>(size) && got > 0; have += got) {
+      got = std::fread(copy + have, 1, static_cast<size_t>(size) - have, file);
+    }
+    std::fclose(file);
+    // A file cut short since it was opened is parsed as what could be read.
+    const SavegameStatus status = parseSavegame(copy, have, markers);
+    std::free(copy);
+    return status;
+  }
   SavegameStatus status;
   {
     FileBytes save(file, size);
@@ -228,6 +249,7 @@ void showSavegameError(SavegameStatus status) {
     case SAVEGAME_READ:
       return;
     case SAVEGAME_OPEN_FAILED:
+    case SAVEGAME_BUSY:
       showErrorBox(OPEN_FAILED, ERROR_HEADING);
       return;
     case SAVEGAME_OUT_OF_MEMORY:

@@ -15,6 +15,8 @@ enum SavegameStatus {
   SAVEGAME_OPEN_FAILED,    // the file could not be opened, or is not a regular file
   SAVEGAME_DAMAGED,        // the file is truncated or its layout does not fit in it
   SAVEGAME_OUT_OF_MEMORY,  // the pickup table or the lists could not be allocated
+  SAVEGAME_BUSY,           // another program has the file open for writing (Windows): not read,
+                           // worth trying again shortly
 };
 
 // Marker lists read from one save, not yet in viewerState. Both lists come
@@ -36,7 +38,10 @@ SavegameStatus parseSavegame(const unsigned char *bytes, size_t size, SavegameMa
 // Reads the named savegame's markers, in file order (the first 100 packages
 // and 35 rampages; any beyond are dropped), into fresh lists in *markers.
 // Shows no box and touches no state; on any status but SAVEGAME_READ nothing
-// is allocated and *markers is untouched.
+// is allocated and *markers is untouched. The file is open only while its
+// bytes are copied (parsing comes after it is closed), and where the platform
+// can keep writers out (Windows) no one writes it meanwhile: a file that
+// another program is writing is not read at all (SAVEGAME_BUSY).
 SavegameStatus readSavegameMarkers(const char *path, SavegameMarkers *markers);
 
 // Replaces viewerState's lists and counts, together, with *markers (whose

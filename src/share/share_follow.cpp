@@ -86,7 +86,7 @@ ShareFollowStep followShareSave(ShareFollower *follower, std::shared_ptr<const s
   follower->pending = true;
   auto read = std::make_shared<std::string>();
   const SteadyReadStatus status = readSteadySavegame(follower->current.c_str(), before, nullptr, read.get());
-  if (status == STEADY_MOVED) return SHARE_FOLLOW_RETRY;
+  if (status == STEADY_MOVED || status == STEADY_BUSY) return SHARE_FOLLOW_RETRY;
   if (status != STEADY_READ) return SHARE_FOLLOW_IDLE;
   follower->pending = false;
   *bytes = std::move(read);

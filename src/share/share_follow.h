@@ -22,7 +22,7 @@ struct ShareFollower {
 enum ShareFollowStep {
   SHARE_FOLLOW_IDLE,   // nothing new
   SHARE_FOLLOW_NEW,    // *bytes holds a new, cleanly read version
-  SHARE_FOLLOW_RETRY,  // a write overtook the read: look again soon
+  SHARE_FOLLOW_RETRY,  // a write overtook the read, or holds the save: look again soon
 };
 
 // Starts following `asked`, a save or a folder. Returns false with a one-line

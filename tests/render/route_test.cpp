@@ -7,6 +7,7 @@
 #include "app/collecting_route.h"
 #include "render/marker_palette.h"
 #include "render/render_fixture.h"
+#include "route/route_planner.h"
 
 namespace {
 
@@ -61,10 +62,8 @@ TEST_F(RenderTest, RouteIsAnEdgedLineWithAStartRingAndArrowheads) {
   const Frame plain = drawFrame();
   EXPECT_FALSE(findPixels(plain, 0, 0, 799, 479, isRouteColour).found);
 
-  viewerState.showRoute = 1;
-  viewerState.routeStartX = -1600.0;
-  viewerState.routeStartY = 0.0;
-  routeAfterOpen();
+  const RoutePoint from{-1600.0, 0.0};
+  showRouteFrom(&from);
   ASSERT_EQ(viewerState.routeStopCount, 3);
   const Frame frame = drawFrame();
 
@@ -143,10 +142,8 @@ TEST_F(RenderTest, NextFiveStopsAreNumberedBesideTheirMarkers) {
   setPackages({{-1250.0f, 0.0f, 12.0f}, {-750.0f, 0.0f, 12.0f}, {-250.0f, 0.0f, 12.0f}, {250.0f, 0.0f, 12.0f},
                {750.0f, 0.0f, 12.0f}, {1250.0f, 0.0f, 12.0f}});
   const Frame plain = drawFrame();
-  viewerState.showRoute = 1;
-  viewerState.routeStartX = -1800.0;
-  viewerState.routeStartY = 0.0;
-  routeAfterOpen();
+  const RoutePoint from{-1800.0, 0.0};
+  showRouteFrom(&from);
   ASSERT_EQ(viewerState.routeStopCount, 6);
   const Frame frame = drawFrame();
   for (int32_t i = 0; i < 6; ++i) {

@@ -59,7 +59,8 @@ TEST(Win32FileView, RefusesMissingFilesEmptyFilesAndFolders) {
 // the folder of the .exe; found nowhere, the bare name goes to the loader.
 // The watch of the save's folder signals its handle for a write of the save
 // and for a file moved onto its name from elsewhere, and ends with an empty
-// name. (The limit only ends a test whose watch is broken.)
+// name; a write of another file of the folder is no change of the save. (The
+// limit only ends a test whose watch is broken.)
 TEST(Win32FileWatch, WritesAndMovesOntoTheSaveSignal) {
   const std::string folder = temporaryPath("watched");
   const std::string elsewhere = temporaryPath("elsewhere");
@@ -79,11 +80,19 @@ TEST(Win32FileWatch, WritesAndMovesOntoTheSaveSignal) {
   EXPECT_FALSE(win32TakeFileChange());
   // What the write still had to tell, until the folder is quiet.
   while (WaitForSingleObject(watch, 300) == WAIT_OBJECT_0) win32NoteFileWatchSignalled();
+  win32TakeFileChange();
+
+  writeBytes(folder + "/other.b", {7});
+  ASSERT_EQ(WaitForSingleObject(watch, 10000), WAIT_OBJECT_0);
+  while (WaitForSingleObject(watch, 300) == WAIT_OBJECT_0) win32NoteFileWatchSignalled();
+  EXPECT_FALSE(win32TakeFileChange()) << "another file's write counted as the save's";
 
   const std::string fresh = elsewhere + "/fresh.b";
   writeBytes(fresh, {4, 5, 6});
   ASSERT_TRUE(MoveFileExA(fresh.c_str(), save.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED));
   EXPECT_EQ(WaitForSingleObject(watch, 10000), WAIT_OBJECT_0);
+  while (WaitForSingleObject(watch, 300) == WAIT_OBJECT_0) win32NoteFileWatchSignalled();
+  EXPECT_TRUE(win32TakeFileChange());
 
   EXPECT_TRUE(win32WatchFile(""));
   EXPECT_EQ(win32FileWatchHandle(), nullptr);

@@ -40,6 +40,8 @@ int loadToolSavegame(const char *command, const char *path) {
       return fileFailure(path, "the savegame is truncated or damaged");
     case SAVEGAME_OUT_OF_MEMORY:
       return fileFailure(path, "not enough memory for the savegame's pickup table");
+    case SAVEGAME_BUSY:
+      return fileFailure(path, "another program is writing it: try again in a moment");
   }
   noteDroppedMarkers(command, markers);
   adoptSavegameMarkers(markers);

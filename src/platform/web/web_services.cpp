@@ -20,7 +20,10 @@ bool platformMapFile(const char *, FileView *) { return false; }
 
 void platformUnmapFile(FileView *) {}
 
-FILE *platformOpenRegularFile(const char *, int64_t *) { return nullptr; }
+FILE *platformOpenRegularFile(const char *, int64_t *, bool *busy) {
+  if (busy) *busy = false;
+  return nullptr;
+}
 
 bool platformSeekFile(FILE *, int64_t) { return false; }
 

@@ -1,5 +1,5 @@
-// The Windows watch of the followed save: a change notification on its
-// folder, which the message loop waits on beside its messages.
+// The Windows watch of the followed save: the changes of its folder, whose
+// event the message loop waits on beside its messages.
 #pragma once
 
 #include <windows.h>
@@ -8,11 +8,12 @@
 bool win32WatchFile(const char *name);
 bool win32TakeFileChange();
 
-// The change notification handle of the watched folder, or null while
-// nothing is watched. Signalled when a file in the folder was written,
-// created, renamed or deleted.
+// The event of the watched folder, or null while nothing is watched.
+// Signalled when a file in the folder was written, created, renamed or
+// deleted.
 HANDLE win32FileWatchHandle();
 
 // Called by the message loop when the handle was signalled: notes the change
-// for platformTakeFileChange and arms the handle for the next one.
+// for platformTakeFileChange when one of the changes was the save's, and arms
+// the handle for the next ones.
 void win32NoteFileWatchSignalled();

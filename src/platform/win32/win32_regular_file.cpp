@@ -1,23 +1,43 @@
-// Opening a savegame on Windows: only files on disk. fopen also opens
-// devices such as NUL or CON (whose reads would wait for the console) and
-// named pipes, so the type of the open handle is checked before any read.
+// Opening a savegame on Windows: only files on disk, and only when no one is
+// writing them. fopen also opens devices such as NUL or CON (whose reads
+// would wait for the console) and named pipes, so the type of the open handle
+// is checked before any read. fopen also shares writing, so a game that holds
+// its save open between the parts of a write would let a read see half of
+// each version: the file is opened sharing reads only, which fails while a
+// writer has it open, and keeps writers out until it is closed.
 #include <windows.h>
+#include <fcntl.h>
 #include <io.h>
 
 #include "platform/platform.h"
 
-FILE *platformOpenRegularFile(const char *name, int64_t *size) {
-  FILE *file = fopen(name, "rb");
-  if (!file) return nullptr;
-  HANDLE handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)));
+FILE *platformOpenRegularFile(const char *name, int64_t *size, bool *busy) {
+  if (busy) *busy = false;
+  HANDLE handle = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    // Someone holds the file for writing (or shares it with no one): it is
+    // being written, and is read once it has been let go.
+    if (busy) *busy = GetLastError() == ERROR_SHARING_VIOLATION;
+    return nullptr;
+  }
   BY_HANDLE_FILE_INFORMATION information;
   LARGE_INTEGER length;
-  bool regular = handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK &&
-                 GetFileInformationByHandle(handle, &information) &&
-                 !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-                 GetFileSizeEx(handle, &length);
+  bool regular = GetFileType(handle) == FILE_TYPE_DISK && GetFileInformationByHandle(handle, &information) &&
+                 !(information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && GetFileSizeEx(handle, &length);
   if (!regular) {
-    fclose(file);
+    CloseHandle(handle);
+    return nullptr;
+  }
+  // The stream takes over the handle: fclose closes it.
+  const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+  if (descriptor == -1) {
+    CloseHandle(handle);
+    return nullptr;
+  }
+  FILE *file = _fdopen(descriptor, "rb");
+  if (!file) {
+    _close(descriptor);
     return nullptr;
   }
   *size = length.QuadPart;
