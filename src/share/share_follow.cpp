@@ -24,6 +24,7 @@ void follow(ShareFollower *follower, const std::string &save) {
   follower->current = save;
   follower->stamp = FileStamp{};
   follower->pending = true;
+  follower->fresh = true;
   if (follower->watch && !save.empty()) follower->watch(save.c_str());
 }
 
@@ -73,7 +74,7 @@ bool startShareFollower(ShareFollower *follower, const std::string &asked, std::
   return true;
 }
 
-ShareFollowStep followShareSave(ShareFollower *follower, std::shared_ptr<const std::string> *bytes) {
+ShareFollowStep followShareSave(ShareFollower *follower, std::shared_ptr<const std::string> *bytes, bool *fresh) {
   if (follower->folder) {
     const std::string newest = newestSaveIn(follower->asked);
     // Another slot written: it is opened afresh, nothing of the last one kept.
@@ -89,6 +90,8 @@ ShareFollowStep followShareSave(ShareFollower *follower, std::shared_ptr<const s
   if (status == STEADY_MOVED || status == STEADY_BUSY) return SHARE_FOLLOW_RETRY;
   if (status != STEADY_READ) return SHARE_FOLLOW_IDLE;
   follower->pending = false;
+  *fresh = follower->fresh;
+  follower->fresh = false;
   *bytes = std::move(read);
   return SHARE_FOLLOW_NEW;
 }

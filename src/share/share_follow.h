@@ -14,6 +14,7 @@ struct ShareFollower {
   std::string current;  // the save followed now; empty while a folder has none
   FileStamp stamp{};    // the version of current last read cleanly
   bool pending = true;  // current has a version not yet read cleanly
+  bool fresh = true;    // no version of current was handed out yet
   // Told the name of each save followed from now on (the platform's watch).
   bool (*watch)(const char *name) = nullptr;
 };
@@ -32,8 +33,10 @@ bool startShareFollower(ShareFollower *follower, const std::string &asked, std::
 
 // Looks at the followed save (in a folder, first at which save is newest: a
 // newer slot is followed from now on, read afresh) and reads a version whose
-// stamp is not the one last read, or one not yet read cleanly.
-ShareFollowStep followShareSave(ShareFollower *follower, std::shared_ptr<const std::string> *bytes);
+// stamp is not the one last read, or one not yet read cleanly. With
+// SHARE_FOLLOW_NEW, *fresh says whether the version is the first of its save
+// (a slot newly followed), to be opened afresh.
+ShareFollowStep followShareSave(ShareFollower *follower, std::shared_ptr<const std::string> *bytes, bool *fresh);
 
 // The newest regular file whose name ends in ".b" (any case) in `folder`, by
 // modification time; empty when there is none.

@@ -43,6 +43,7 @@ struct ShareServer {
   ShareTable table;
   std::shared_ptr<const std::string> save;  // null until a save was read
   uint64_t saveVersion = 0;
+  uint64_t openings = 0;  // saves opened afresh (another slot followed)
   std::set<Session *> streams;
   int connections = 0;
   bool accepting = false;
@@ -55,6 +56,9 @@ struct ShareServer {
   void accept();
   void ping();
   void tellStreams();
+  std::string event() const {
+    return "data: " + std::to_string(saveVersion) + " " + std::to_string(openings) + "\n\n";
+  }
 };
 
 namespace {
@@ -210,7 +214,7 @@ class Session : public std::enable_shared_from_this<Session> {
       self->watchClosing();
     });
     std::string first = "retry: 2000\n\n";
-    if (server_.save) first += "data: " + std::to_string(server_.saveVersion) + "\n\n";
+    if (server_.save) first += server_.event();
     queueEvent(first);
   }
 
@@ -277,8 +281,8 @@ void ShareServer::ping() {
 }
 
 void ShareServer::tellStreams() {
-  const std::string event = "data: " + std::to_string(saveVersion) + "\n\n";
-  for (Session *stream : streams) stream->queueEvent(event);
+  const std::string text = event();
+  for (Session *stream : streams) stream->queueEvent(text);
 }
 
 ShareServer *startShareServer(ShareTable table, bool everyInterface, uint16_t port, std::string *error) {
@@ -313,10 +317,11 @@ uint16_t shareServerPort(const ShareServer *server) {
   return server->acceptor.local_endpoint(ignored).port();
 }
 
-void publishShareSave(ShareServer *server, std::shared_ptr<const std::string> bytes) {
-  asio::post(server->io, [server, bytes = std::move(bytes)]() mutable {
+void publishShareSave(ShareServer *server, std::shared_ptr<const std::string> bytes, bool fresh) {
+  asio::post(server->io, [server, bytes = std::move(bytes), fresh]() mutable {
     server->save = std::move(bytes);
     ++server->saveVersion;
+    if (fresh) ++server->openings;
     server->tellStreams();
   });
 }

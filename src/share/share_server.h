@@ -32,8 +32,11 @@ ShareServer *startShareServer(ShareTable table, bool everyInterface, uint16_t po
 uint16_t shareServerPort(const ShareServer *server);
 
 // Makes `bytes` (a whole, cleanly read save) what `save` answers from now on
-// and tells every open event stream. Any thread.
-void publishShareSave(ShareServer *server, std::shared_ptr<const std::string> bytes);
+// and tells every open event stream: each event is "data: VERSION OPENINGS",
+// VERSION counting the saves published and OPENINGS those that are `fresh`,
+// another save to be opened afresh rather than a new version of the last
+// (a page keeps what was collected only across versions). Any thread.
+void publishShareSave(ShareServer *server, std::shared_ptr<const std::string> bytes, bool fresh);
 
 // Closes every connection, ends the thread and frees the server.
 void stopShareServer(ShareServer *server);

@@ -90,9 +90,9 @@ class Events:
             if not chunk:
                 return
             pending += chunk
-            for line in re.findall(rb"^data: (\d+)$", pending, re.M)[len(self.data):]:
+            for version, openings in re.findall(rb"^data: (\d+) (\d+)$", pending, re.M)[len(self.data):]:
                 with self.changed:
-                    self.data.append(int(line))
+                    self.data.append((int(version), int(openings)))
                     self.arrived.append(time.monotonic())
                     self.changed.notify_all()
 
@@ -170,6 +170,9 @@ def test_folder():
     os.utime(second, (later, later))
     check(events.wait_for(2), "event when another slot becomes the newest")
     check(server.get("save")[1] == open(second, "rb").read(), "the newest slot is followed")
+    check(events.data[-1][1] == events.data[0][1] + 1, "another slot is opened afresh")
+    make_save(second, "127:3,3,3")
+    check(events.wait_for(3) and events.data[-1][1] == events.data[1][1], "a slot's next version is no fresh open")
     server.stop()
 
 

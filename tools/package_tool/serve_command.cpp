@@ -67,8 +67,9 @@ bool parsePort(const char *text, uint16_t *port) {
 // until the next look.
 int lookAtSave(ShareFollower *follower, ShareServer *server, int checkMs) {
   std::shared_ptr<const std::string> bytes;
-  const ShareFollowStep step = followShareSave(follower, &bytes);
-  if (step == SHARE_FOLLOW_NEW) publishShareSave(server, std::move(bytes));
+  bool fresh = false;
+  const ShareFollowStep step = followShareSave(follower, &bytes, &fresh);
+  if (step == SHARE_FOLLOW_NEW) publishShareSave(server, std::move(bytes), fresh);
   return step == SHARE_FOLLOW_RETRY ? static_cast<int>(RELOAD_RETRY_MS) : checkMs;
 }
 
