@@ -297,8 +297,25 @@ def test_load_and_streams():
     make_save(save, "154:9,9,9")
     check(all(stream.wait_for(2) for stream in streams), "50 event streams all told of one change")
     for stream in streams:
+        # Shut down first: a close alone waits for the reading thread's recv.
+        stream.socket.shutdown(socket.SHUT_RDWR)
         stream.socket.close()
     check(wait_until(lambda: server.get("save")[0].status == 200), "streams let go")
+
+    # At most 64 connections at once: the next waits, unanswered, until one goes.
+    idle = [socket.create_connection(("127.0.0.1", server.port)) for _ in range(64)]
+    waiting = socket.create_connection(("127.0.0.1", server.port), timeout=1)
+    waiting.sendall(("GET %spage.css HTTP/1.1\r\nHost: x\r\n\r\n" % server.base).encode())
+    try:
+        early = waiting.recv(100)
+    except socket.timeout:
+        early = None
+    check(early is None, "a 65th connection is not served while 64 are open")
+    idle[0].close()
+    waiting.settimeout(20)
+    check(waiting.recv(100).startswith(b"HTTP/1.1 200"), "the 65th is served once one goes")
+    for connection in idle[1:] + [waiting]:
+        connection.close()
 
     times, errors, lock = [], [], threading.Lock()
 
