@@ -26,6 +26,14 @@ bool hasPage(const std::string &folder) {
   return static_cast<bool>(page);
 }
 
+// The page learns that a save is served beside it from a mark in its head,
+// so that the same page on a plain web host asks for nothing that is not
+// there.
+void markSharedPage(std::string *page) {
+  const size_t head = page->find("<head>");
+  if (head != std::string::npos) page->insert(head + 6, "\n<meta name=\"shared-save\" content=\"save events\">");
+}
+
 }  // namespace
 
 const char *const SHARE_SITE_MISSING = "no web page to serve: scripts/web builds it (or name its folder with --site)";
@@ -58,6 +66,7 @@ bool readShareSite(const std::string &folder, const std::string &mapPicture, Sha
       *error = "cannot read " + folder + "/index.html";
       return false;
     }
+    if (name == std::string("index.html")) markSharedPage(bytes.get());
     table->files.push_back({name, shareContentType(name), bytes});
     if (name == std::string("index.html")) table->files.push_back({"", shareContentType(name), bytes});
   }

@@ -17,7 +17,8 @@ std::string findShareSite(const std::string &asked, const std::string &programFo
 extern const char *const SHARE_SITE_MISSING;
 
 // Reads the site's files of the fixed list from `folder` into table->files
-// (index.html also as the page's own name ""), taking the map picture from
+// (index.html also as the page's own name "", with <meta name="shared-save">
+// added to its head, which makes the page follow the served save), taking the map picture from
 // `mapPicture` instead when that names a readable file (the player's own).
 // Returns false with a one-line reason when index.html cannot be read.
 bool readShareSite(const std::string &folder, const std::string &mapPicture, ShareTable *table,

@@ -10,7 +10,7 @@ import http.client
 
 TOOL, MAKE_SAVE = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 work = tempfile.mkdtemp(prefix="serve-test-")
-SITE = {"index.html": b"<!doctype html><title>page</title>", "page.css": b"body{}",
+SITE = {"index.html": b"<!doctype html><head><title>page</title>", "page.css": b"body{}",
         "package-viewer.js": b"// program\n" * 200000, "font.bmp": b"BMfont", "THmap.bmp": b"BMmap"}
 SECRET = b"outside-the-list-0451"
 # The player's own map picture, in the working directory, where the viewer
@@ -117,9 +117,11 @@ def test_serves_and_follows():
         response, body = server.get(name)
         if name == "THmap.bmp":
             data = OWN_MAP
+        if name == "index.html":
+            data = data.replace(b"<head>", b'<head>\n<meta name="shared-save" content="save events">')
         check(response.status == 200 and body == data, "site file %s served" % name)
     response, body = server.get("")
-    check(body == SITE["index.html"], "the base path serves the page")
+    check(body == server.get("index.html")[1], "the base path serves the page")
     response, body = server.get("save")
     check(body == open(save, "rb").read(), "save is the file's bytes")
     check(response.getheader("Cache-Control") == "no-store", "save is not to be kept")

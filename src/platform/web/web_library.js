@@ -117,13 +117,10 @@ mergeInto(LibraryManager.library, {
       return source;
     },
 
-    // Follows the shared save when the page was served with one: the server
-    // answers 'events' as an event stream (a plain web server does not).
+    // Follows the shared save when the page was served with one: the share
+    // server marks its copy of the page with <meta name="shared-save">.
     followServed: function() {
-      fetch('events', {method: 'HEAD', cache: 'no-store'}).then(function(response) {
-        var type = response.headers.get('Content-Type') || '';
-        if (response.ok && type.indexOf('text/event-stream') === 0) webPage.connectServed(webPage.servedSource());
-      }, function() {});
+      if (document.querySelector('meta[name="shared-save"]')) webPage.connectServed(webPage.servedSource());
     },
 
     connectServed: function(source) {
