@@ -52,6 +52,7 @@ inline constexpr KeyHelp VIEWER_KEYS[] = {
     {"P", "  'P' : colours  ", "colours that colour-blind players can tell apart, on and off", EVERYWHERE},
     {"C", "  'C' : collected", "outlines of what was just collected, hidden and shown", EVERYWHERE},
     {"F12", "  F12 : picture  ", "save the picture shown as a PNG beside the save", ON_DESKTOP},
+    {"Q", "  'Q' : phone    ", "share the save with a phone: its address as a QR code, on and off", IN_LINUX},
     {"H", nullptr, "help page on and off", EVERYWHERE},
     {"Esc", nullptr, "quit", ON_DESKTOP},
 };

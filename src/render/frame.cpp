@@ -22,6 +22,7 @@
 #include "render/marker_palette.h"
 #include "render/route_drawing.h"
 #include "render/screenshot.h"
+#include "render/share_drawing.h"
 
 namespace {
 
@@ -426,6 +427,7 @@ void renderFrame() {
   // says where it went.
   saveScreenshotIfWanted();
   drawStatusLine(info);
+  drawShareOverlay();
   leaveOverlay();
 
   platformSwapBuffers();
