@@ -13,11 +13,6 @@
 
 namespace {
 
-bool sameStamp(const FileStamp &a, const FileStamp &b) {
-  return a.exists == b.exists && a.size == b.size && a.modified == b.modified && a.changed == b.changed &&
-         a.volume == b.volume && a.fileIndex == b.fileIndex;
-}
-
 // Milliseconds from `now` to the next check on the wrapping clock, or 0 when
 // it is due. A check further off than one interval was scheduled so long ago
 // that the clock has wrapped past it: it is due too.
@@ -51,6 +46,11 @@ void adoptReloadedMarkers(const SavegameMarkers &markers) {
 
 }  // namespace
 
+bool sameFileStamp(const FileStamp &a, const FileStamp &b) {
+  return a.exists == b.exists && a.size == b.size && a.modified == b.modified && a.changed == b.changed &&
+         a.volume == b.volume && a.fileIndex == b.fileIndex;
+}
+
 void watchSavegame(const FileStamp &stamp) {
   viewerState.saveStamp = stamp;
   viewerState.reloadPending = 0;
@@ -70,7 +70,7 @@ bool reloadSavegameIfChanged(uint32_t now) {
   // A notification is read even when the stamp stands still: a rewrite in
   // place that keeps the size and puts the write time back leaves a Windows
   // stamp as it was, and only the read shows whether anything changed.
-  const bool onlyNotified = !state.reloadPending && sameStamp(before, state.saveStamp);
+  const bool onlyNotified = !state.reloadPending && sameFileStamp(before, state.saveStamp);
   if (onlyNotified && !notified) return false;
   state.saveStamp = before;
   state.reloadPending = 1;
@@ -139,7 +139,7 @@ SteadyReadStatus readSteadySavegame(const char *path, const FileStamp &before, S
   // A write that landed during the read may have left half of one version and
   // half of the next in what was read, even when it parsed: only a file that
   // stood still counts.
-  if (!sameStamp(platformFileStamp(path), before)) {
+  if (!sameFileStamp(platformFileStamp(path), before)) {
     discardMarkers(read);
     return STEADY_MOVED;
   }

@@ -62,6 +62,9 @@ uint32_t millisecondsUntilReloadCheck(uint32_t now);
 // lists exactly as they were, and the platform tries again at its next look.
 bool reloadSavegameBytes(const unsigned char *bytes, size_t size);
 
+// Whether two stamps tell the same version of a file.
+bool sameFileStamp(const FileStamp &a, const FileStamp &b);
+
 // What a steady read of a save came to.
 enum SteadyReadStatus {
   STEADY_READ,    // the save read cleanly while its stamp stood still

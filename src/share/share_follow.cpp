@@ -10,11 +10,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool sameStamp(const FileStamp &a, const FileStamp &b) {
-  return a.exists == b.exists && a.size == b.size && a.modified == b.modified && a.changed == b.changed &&
-         a.volume == b.volume && a.fileIndex == b.fileIndex;
-}
-
 bool isSaveName(const fs::path &path) {
   const std::string name = path.filename().string();
   return name.size() > 2 && name[name.size() - 2] == '.' && (name.back() == 'b' || name.back() == 'B');
@@ -82,7 +77,7 @@ ShareFollowStep followShareSave(ShareFollower *follower, std::shared_ptr<const s
   }
   if (follower->current.empty()) return SHARE_FOLLOW_IDLE;
   const FileStamp before = platformFileStamp(follower->current.c_str());
-  if (!follower->pending && sameStamp(before, follower->stamp)) return SHARE_FOLLOW_IDLE;
+  if (!follower->pending && sameFileStamp(before, follower->stamp)) return SHARE_FOLLOW_IDLE;
   follower->stamp = before;
   follower->pending = true;
   auto read = std::make_shared<std::string>();
