@@ -529,6 +529,22 @@ class WebPageTest(unittest.TestCase):
                   % ((took[9] + took[10]) / 2, took[-1]), file=sys.stderr)
             # It ends on the first version: what the second held is collected.
             self.assert_shows(first, collected=True)
+
+            # The PC goes away: the page says so; back on the same address,
+            # the page follows it again by itself.
+            status = lambda: self.driver.find_element(By.ID, 'share-status').text
+            serve.terminate()
+            serve.wait()
+            serve.stdout.close()
+            wait_for(lambda: status().startswith('Lost the PC'), 'the lost PC said')
+            port = address.split(':')[2].split('/')[0]
+            serve = subprocess.Popen([PACKAGE_TOOL, 'serve', first, '--port', port, '--site', SITE],
+                                     stdout=subprocess.PIPE, cwd=SITE)
+            serve.stdout.readline()
+            wait_for(lambda: status() == 'live', 'live again')
+            with open(first, 'wb') as file:
+                file.write(data2)
+            self.assert_shows(first)
         finally:
             serve.terminate()
             serve.wait()
