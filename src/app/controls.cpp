@@ -1,5 +1,5 @@
 // The per-frame controls. Held keys act every pass; the zoom keys, 'O', 'H',
-// 'I', 'P', 'C', F12, 'R' and 'K' act once per key-down (a fresh event: keyDown and keyEvent both set)
+// 'I', 'P', 'C', F12, 'R', 'K' and 'Q' act once per key-down (a fresh event: keyDown and keyEvent both set)
 // and consume the event; escape acts while held. A key that went down since
 // the previous pass counts as down in this one even when it is already up
 // again, so a quick tap is never lost.
@@ -7,6 +7,7 @@
 
 #include "app/collecting_route.h"
 #include "app/gestures.h"
+#include "app/share_overlay.h"
 #include "app/view.h"
 #include "app/viewer_state.h"
 #include "save/open_dialog.h"
@@ -24,6 +25,7 @@ constexpr uint32_t KEY_K = 'K';
 constexpr uint32_t KEY_O = 'O';
 constexpr uint32_t KEY_R = 'R';
 constexpr uint32_t KEY_P = 'P';
+constexpr uint32_t KEY_Q = 'Q';
 constexpr uint32_t KEY_S = 'S';
 constexpr uint32_t KEY_W = 'W';
 
@@ -128,6 +130,11 @@ void applyControls() {
   if (freshEvent(KEY_K)) {
     state.keyEvent[KEY_K] = 0;
     cycleShownKinds();
+  }
+  // 'Q' shares the save and shows its address; the program says how.
+  if (freshEvent(KEY_Q)) {
+    state.keyEvent[KEY_Q] = 0;
+    toggleShareOverlay();
   }
 
   // Escape acts on the held state and is checked last: the other controls of

@@ -24,6 +24,7 @@
 #include "render/marker_palette.h"
 #include "render/route_drawing.h"
 #include "render/screenshot.h"
+#include "render/share_drawing.h"
 
 namespace {
 
@@ -448,6 +449,7 @@ void renderFrame() {
   // says where it went.
   saveScreenshotIfWanted();
   drawStatusLine(info);
+  drawShareOverlay();
   leaveOverlay();
 
   platformSwapBuffers();

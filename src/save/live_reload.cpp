@@ -2,6 +2,7 @@
 #include "save/live_reload.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -11,11 +12,6 @@
 #include "save/savegame.h"
 
 namespace {
-
-bool sameStamp(const FileStamp &a, const FileStamp &b) {
-  return a.exists == b.exists && a.size == b.size && a.modified == b.modified && a.changed == b.changed &&
-         a.volume == b.volume && a.fileIndex == b.fileIndex;
-}
 
 // Milliseconds from `now` to the next check on the wrapping clock, or 0 when
 // it is due. A check further off than one interval was scheduled so long ago
@@ -50,6 +46,11 @@ void adoptReloadedMarkers(const SavegameMarkers &markers) {
 
 }  // namespace
 
+bool sameFileStamp(const FileStamp &a, const FileStamp &b) {
+  return a.exists == b.exists && a.size == b.size && a.modified == b.modified && a.changed == b.changed &&
+         a.volume == b.volume && a.fileIndex == b.fileIndex;
+}
+
 void watchSavegame(const FileStamp &stamp) {
   viewerState.saveStamp = stamp;
   viewerState.reloadPending = 0;
@@ -69,31 +70,24 @@ bool reloadSavegameIfChanged(uint32_t now) {
   // A notification is read even when the stamp stands still: a rewrite in
   // place that keeps the size and puts the write time back leaves a Windows
   // stamp as it was, and only the read shows whether anything changed.
-  const bool onlyNotified = !state.reloadPending && sameStamp(before, state.saveStamp);
+  const bool onlyNotified = !state.reloadPending && sameFileStamp(before, state.saveStamp);
   if (onlyNotified && !notified) return false;
   state.saveStamp = before;
   state.reloadPending = 1;
 
   SavegameMarkers markers;
-  const SavegameStatus status = readSavegameMarkers(state.saveFileName, &markers);
+  const SteadyReadStatus status = readSteadySavegame(state.saveFileName, before, &markers, nullptr);
   // The game has the file open for writing: it is read soon after it is let
   // go, not a whole check later.
-  if (status == SAVEGAME_BUSY) {
+  if (status == STEADY_BUSY) {
     state.reloadBusyWait = state.reloadBusyWait == 0 ? RELOAD_BUSY_FIRST_MS
                                                      : std::min(2 * state.reloadBusyWait, RELOAD_RETRY_MS);
     state.nextReloadCheck = now + state.reloadBusyWait;
     return false;
   }
   state.reloadBusyWait = 0;
-  if (status != SAVEGAME_READ) return false;
-  // A write that landed during the read may have left half of one version and
-  // half of the next in what was read, even when it parsed: only a file that
-  // stood still is shown.
-  if (!sameStamp(platformFileStamp(state.saveFileName), before)) {
-    discardMarkers(markers);
-    state.nextReloadCheck = now + RELOAD_RETRY_MS;
-    return false;
-  }
+  if (status == STEADY_MOVED) state.nextReloadCheck = now + RELOAD_RETRY_MS;
+  if (status != STEADY_READ) return false;
 
   state.reloadPending = 0;
   if (onlyNotified && showsMarkers(markers)) {
@@ -114,4 +108,45 @@ bool reloadSavegameBytes(const unsigned char *bytes, size_t size) {
   if (parseSavegame(bytes, size, &markers) != SAVEGAME_READ) return false;
   adoptReloadedMarkers(markers);
   return true;
+}
+
+SteadyReadStatus readSteadySavegame(const char *path, const FileStamp &before, SavegameMarkers *markers,
+                                    std::string *bytes) {
+  SavegameMarkers read;
+  SavegameStatus status = SAVEGAME_OPEN_FAILED;
+  if (!bytes) {
+    status = readSavegameMarkers(path, &read);
+  } else {
+    int64_t size = 0;
+    bool busy = false;
+    FILE *file = platformOpenRegularFile(path, &size, &busy);
+    if (busy) return STEADY_BUSY;
+    // No save comes near this size; a file that does is not one to hold.
+    constexpr int64_t MOST_SAVE_BYTES = 64 << 20;
+    if (file && size > MOST_SAVE_BYTES) {
+      std::fclose(file);
+      status = SAVEGAME_DAMAGED;
+    } else if (file) {
+      bytes->resize(static_cast<size_t>(size));
+      const bool whole = std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
+      std::fclose(file);
+      status = whole ? parseSavegame(reinterpret_cast<const unsigned char *>(bytes->data()), bytes->size(), &read)
+                     : SAVEGAME_DAMAGED;
+    }
+  }
+  if (status == SAVEGAME_BUSY) return STEADY_BUSY;
+  if (status != SAVEGAME_READ) return STEADY_FAILED;
+  // A write that landed during the read may have left half of one version and
+  // half of the next in what was read, even when it parsed: only a file that
+  // stood still counts.
+  if (!sameFileStamp(platformFileStamp(path), before)) {
+    discardMarkers(read);
+    return STEADY_MOVED;
+  }
+  if (markers) {
+    *markers = read;
+  } else {
+    discardMarkers(read);
+  }
+  return STEADY_READ;
 }

@@ -9,8 +9,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "platform/platform.h"
+
+struct SavegameMarkers;
 
 // Milliseconds between two looks at the save.
 constexpr uint32_t RELOAD_CHECK_INTERVAL_MS = 1000;
@@ -58,3 +61,23 @@ uint32_t millisecondsUntilReloadCheck(uint32_t now);
 // (returns true, a frame is due); a failed one shows no box and keeps the
 // lists exactly as they were, and the platform tries again at its next look.
 bool reloadSavegameBytes(const unsigned char *bytes, size_t size);
+
+// Whether two stamps tell the same version of a file.
+bool sameFileStamp(const FileStamp &a, const FileStamp &b);
+
+// What a steady read of a save came to.
+enum SteadyReadStatus {
+  STEADY_READ,    // the save read cleanly while its stamp stood still
+  STEADY_FAILED,  // it could not be read or did not parse (the game may still be writing)
+  STEADY_MOVED,   // its stamp moved during the read: what was read may be torn
+  STEADY_BUSY,    // another program holds it open for writing (Windows): not read
+};
+
+// The never-torn read of every follower of a save: reads the save at `path`,
+// whose stamp `before` was taken just before, and keeps what was read only
+// when it parses and the stamp afterwards is still `before`. On STEADY_READ
+// the markers are in *markers (when not null, the caller's to adopt or free)
+// and the file's bytes in *bytes (when not null); on any other status
+// nothing is kept.
+SteadyReadStatus readSteadySavegame(const char *path, const FileStamp &before, SavegameMarkers *markers,
+                                    std::string *bytes);

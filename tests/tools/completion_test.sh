@@ -43,7 +43,7 @@ expect() {
   [ "$got" = "$want" ] || fail "'$*': got '$got', want '$want'"
 }
 
-expect '--help --version bmp list map render route' package-tool ''
+expect '--help --version bmp list map render route serve' package-tool ''
 expect 'map' package-tool m
 expect 'saves slot1.b' package-tool list ''
 expect 'csv json' package-tool list slot1.b --format ''

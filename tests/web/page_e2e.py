@@ -541,6 +541,52 @@ class WebPageTest(unittest.TestCase):
         self.assert_shows(second)
         self.assertEqual(self.driver.execute_script('return window.failedReloads'), 1)
 
+    def test_a_page_served_by_package_tool_shows_and_follows_the_save(self):
+        first, data1 = self.save('served.b', PICKUPS[:3])
+        _, data2 = self.save('served-next.b', PICKUPS)
+        serve = subprocess.Popen([PACKAGE_TOOL, 'serve', first, '--port', '0', '--site', SITE],
+                                 stdout=subprocess.PIPE, cwd=SITE)
+        try:
+            address = serve.stdout.readline().decode().strip()
+            self.driver.get(address)
+            # The save shows without any action, and the page says it follows.
+            self.assert_shows(first)
+            self.assertEqual(self.driver.find_element(By.ID, 'share-status').text, 'live')
+            # Each rewrite reaches the page's picture.
+            took = []
+            for round in range(20):
+                frames = self.frames()
+                written = time.monotonic()
+                with open(first, 'wb') as file:
+                    file.write(data2 if round % 2 == 0 else data1)
+                self.wait_frames(frames + 1)
+                took.append((time.monotonic() - written) * 1000)
+            took.sort()
+            print('figure: write to the served page\'s new frame, median %.0f ms, worst %.0f ms of 20'
+                  % ((took[9] + took[10]) / 2, took[-1]), file=sys.stderr)
+            # It ends on the first version: what the second held is collected.
+            self.assert_shows(first, collected=True)
+
+            # The PC goes away: the page says so; back on the same address,
+            # the page follows it again by itself.
+            status = lambda: self.driver.find_element(By.ID, 'share-status').text
+            serve.terminate()
+            serve.wait()
+            serve.stdout.close()
+            wait_for(lambda: status().startswith('Lost the PC'), 'the lost PC said')
+            port = address.split(':')[2].split('/')[0]
+            serve = subprocess.Popen([PACKAGE_TOOL, 'serve', first, '--port', port, '--site', SITE],
+                                     stdout=subprocess.PIPE, cwd=SITE)
+            serve.stdout.readline()
+            wait_for(lambda: status() == 'live', 'live again')
+            with open(first, 'wb') as file:
+                file.write(data2)
+            self.assert_shows(first)
+        finally:
+            serve.terminate()
+            serve.wait()
+            serve.stdout.close()
+
     def assert_shows(self, save, collected=False):
         linux = self.reference(save)
         wait_for(lambda: same_text(self.canvas(), linux), 'the counts of ' + os.path.basename(save))

@@ -10,6 +10,7 @@ int runRouteCommand(int argc, char **argv);
 int runBmpCommand(int argc, char **argv);
 int runMapCommand(int argc, char **argv);
 int runRenderCommand(int argc, char **argv);
+int runServeCommand(int argc, char **argv);
 
 // Whether NAME ends in EXTENSION (".png"), in any case.
 bool hasExtension(const char *name, const char *extension);

@@ -55,7 +55,8 @@ int main(int argc, char **argv) {
                   {"route", runRouteCommand},
                   {"bmp", runBmpCommand},
                   {"map", runMapCommand},
-                  {"render", runRenderCommand}};
+                  {"render", runRenderCommand},
+                  {"serve", runServeCommand}};
   for (const auto &entry : commands) {
     if (std::strcmp(command, entry.name) != 0) continue;
     ToolArguments arguments;

@@ -9,7 +9,7 @@ _package_tool() {
   _init_completion || return
 
   if ((cword == 1)); then
-    mapfile -t COMPREPLY < <(compgen -W 'list bmp map render route --help --version' -- "$cur")
+    mapfile -t COMPREPLY < <(compgen -W 'list bmp map render route serve --help --version' -- "$cur")
     return
   fi
 
@@ -22,6 +22,8 @@ _package_tool() {
     render:--palette) mapfile -t COMPREPLY < <(compgen -W 'standard safe' -- "$cur"); return ;;
     map:--size) mapfile -t COMPREPLY < <(compgen -W '256 512 1024 2048 4096' -- "$cur"); return ;;
     render:--map | render:--font) _filedir bmp; return ;;
+    serve:--site) _filedir -d; return ;;
+    serve:--port) return ;;
     map:--world | render:--size | render:--zoom | render:--camera | route:--from | render:--from) return ;;
   esac
 
@@ -32,6 +34,7 @@ _package_tool() {
     map) options='--size --world' ;;
     render) options='--size --zoom --camera --help-page --map --font --route --from --kinds --palette' ;;
     route) options='--from --kinds --format' ;;
+    serve) options='--port --lan --site' ;;
     *) return ;;
   esac
   if [[ $cur == -* ]]; then
@@ -43,7 +46,7 @@ _package_tool() {
   local i files=0
   for ((i = 2; i < cword; i++)); do
     case ${words[i]} in
-      --help-page | --route | --*=*) ;;
+      --help-page | --route | --lan | --*=*) ;;
       -*) ((i++)) ;;
       *) ((files++)) ;;
     esac
@@ -56,5 +59,6 @@ _package_tool() {
     map:1) _filedir bmp ;;
     render:0) _filedir '@(b|png)' ;;
     render:1) _filedir png ;;
+    serve:0) _filedir b ;;
   esac
 } && complete -F _package_tool package-tool

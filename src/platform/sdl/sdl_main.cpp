@@ -8,11 +8,13 @@
 #include <cstring>
 
 #include <cstdint>
+#include <string>
 
 #include "app/controls.h"
 #include "app/frame_schedule.h"
 #include "app/input.h"
 #include "app/key_help.h"
+#include "app/share_overlay.h"
 #include "app/status_line.h"
 #include "render/resize.h"
 #include "app/viewer_state.h"
@@ -26,6 +28,10 @@
 #include "render/resources.h"
 #include "save/live_reload.h"
 #include "save/open_dialog.h"
+#include "save/savegame.h"
+#include "share/share_qr.h"
+#include "share/share_session.h"
+#include "share/share_site.h"
 
 namespace {
 
@@ -36,7 +42,8 @@ constexpr int START_FAILURE_STATUS = 3;
 // Depth buffers asked for, best first: the closest one the display offers wins.
 constexpr int DEPTH_SIZES[] = {32, 24, 16, 0};
 
-constexpr char USAGE[] = "Usage: package-viewer [--palette safe] [SAVEGAME | --help | --version]";
+constexpr char USAGE[] =
+    "Usage: package-viewer [--palette safe] [--share] [--site DIR] [SAVEGAME | --help | --version]";
 
 void printHelp() {
   std::printf(
@@ -46,6 +53,8 @@ void printHelp() {
       "savegame over a picture of the game's map. A SAVEGAME given here (or dropped on the\n"
       "window) is opened at once; a loaded save is read again whenever the game rewrites it.\n"
       "--palette safe starts with colours that colour-blind players can tell apart.\n"
+      "--share shares the save with a phone on the local network at once, as 'Q' does;\n"
+      "--site DIR names the folder of the web page it serves.\n"
       "\n"
       "The pictures font.bmp and THmap.bmp come from the folder it is started in when they\n"
       "are there, otherwise from its data folder, share/package-viewer beside its bin/.\n"
@@ -74,13 +83,62 @@ bool takePaletteOption(int *argc, char **argv) {
   return true;
 }
 
+// What --share and --site asked for.
+bool shareAtStart = false;
+std::string shareSite;
+
+// Takes "--share" and "--site DIR" out of the arguments, wherever they
+// stand. False, after saying why, for a --site without its folder.
+bool takeShareOptions(int *argc, char **argv) {
+  for (int i = 1; i < *argc; ++i) {
+    int taken = 0;
+    if (std::strcmp(argv[i], "--share") == 0) {
+      shareAtStart = true;
+      taken = 1;
+    } else if (std::strcmp(argv[i], "--site") == 0) {
+      if (i + 1 >= *argc) {
+        std::fprintf(stderr, "package-viewer: --site needs a folder\n%s\n", USAGE);
+        return false;
+      }
+      shareSite = argv[i + 1];
+      taken = 2;
+    }
+    if (taken == 0) continue;
+    for (int j = i; j + taken <= *argc; ++j) argv[j] = argv[j + taken];
+    *argc -= taken;
+    --i;
+  }
+  return true;
+}
+
+// 'Q' and --share: serves the page and the shown save on the local network
+// and puts the address, and its QR code, in shareOverlay; the address goes to
+// stdout too, for whoever started the viewer from a terminal.
+bool startSharing() {
+  std::string address;
+  std::string error;
+  if (!startViewerShare(findShareSite(shareSite, runningProgramFolder()), findPicture(MAP_PICTURE), &address,
+                        &error)) {
+    showErrorBox(error.c_str(), "Cannot share");
+    return false;
+  }
+  const ShareQr qr = encodeShareQr(address);
+  shareOverlay.size = qr.size;
+  shareOverlay.dark = qr.dark;
+  std::snprintf(shareOverlay.address, sizeof shareOverlay.address, "%s", address.c_str());
+  shareViewerSave(viewerState.saveFileName);
+  std::printf("%s\n", address.c_str());
+  std::fflush(stdout);
+  return true;
+}
+
 // Reads the command line: nothing, one savegame to open, --help or --version,
-// with --palette NAME anywhere. Returns true when the viewer is to start (with
+// with --palette NAME, --share and --site DIR anywhere. Returns true when the viewer is to start (with
 // *savePath set, or null); otherwise the program ends with *status (0 for the
 // answers, 2 for wrong usage).
 bool readCommandLine(int argc, char **argv, const char **savePath, int *status) {
   *savePath = nullptr;
-  if (!takePaletteOption(&argc, argv)) {
+  if (!takePaletteOption(&argc, argv) || !takeShareOptions(&argc, argv)) {
     *status = 2;
     return false;
   }
@@ -181,7 +239,12 @@ void runMainLoop(SDL_Window *window) {
       }
     }
     if (gotEvent) schedule.frameDue = true;
-    if (reloadSavegameIfChanged(SDL_GetTicks())) schedule.frameDue = true;
+    if (reloadSavegameIfChanged(SDL_GetTicks())) {
+      schedule.frameDue = true;
+      if (shareOverlay.size) noteViewerSaveChanged();
+    }
+    // The shared save is the one shown, whichever way it was opened.
+    if (shareOverlay.size) shareViewerSave(viewerState.saveFileName);
     if (updateStatusLine(SDL_GetTicks())) schedule.frameDue = true;
 
     if (frameWanted(&schedule)) {
@@ -271,9 +334,12 @@ int main(int argc, char **argv) {
   // A save named on the command line opens once the first frame is up, as if
   // chosen in the dialog.
   if (savePath) openSavegameFile(savePath);
+  startShareHook = startSharing;
+  if (shareAtStart) toggleShareOverlay();
 
   runMainLoop(window);
   platformWatchFile("");
+  stopViewerShare();
 
   SDL_GL_MakeCurrent(window, nullptr);
   SDL_GL_DeleteContext(context);

@@ -97,6 +97,76 @@ mergeInto(LibraryManager.library, {
       };
     },
 
+    // The save a desktop shares with this page (package-tool serve, the
+    // viewer's 'Q'): fetched from beside the page, never from a cache, and
+    // followed through the server's event stream, whose every event says
+    // that a new version can be fetched. An event's second number counts the
+    // saves opened afresh (another slot of a folder became the newest).
+    servedSource: function() {
+      var source = {
+        name: 'save',
+        stale: true,
+        read: function() {
+          source.stale = false;
+          return fetch('save', {cache: 'no-store'}).then(function(response) {
+            return response.ok ? response.arrayBuffer() : null;
+          }).then(function(buffer) { return buffer ? new Uint8Array(buffer) : null; }, function() { return null; });
+        },
+        changed: function() { return Promise.resolve(source.stale); }
+      };
+      return source;
+    },
+
+    // Follows the shared save when the page was served with one: the share
+    // server marks its copy of the page with <meta name="shared-save">.
+    followServed: function() {
+      if (document.querySelector('meta[name="shared-save"]')) webPage.connectServed(webPage.servedSource());
+    },
+
+    connectServed: function(source) {
+      var status = webPage.element('share-status');
+      var say = function(text) {
+        status.textContent = text;
+        status.hidden = false;
+      };
+      var opening = null;
+      say('Waiting for the game\'s first save on the PC');
+      var connect = function() {
+        var events = new EventSource('events');
+        events.onopen = function() { say('live'); };
+        events.onmessage = function(event) {
+          var counts = event.data.split(' ');
+          source.stale = true;
+          say('live');
+          if (webPage.followed && webPage.followed.source === source && counts[1] === opening) {
+            webPage.look();
+            return;
+          }
+          opening = counts[1];
+          webPage.openSource(source);
+        };
+        events.onerror = function() {
+          // The browser tries again by itself while the PC is away (asleep,
+          // restarting); a refusal ends the stream, and a restarted server
+          // shared on the network has a new address.
+          if (events.readyState !== EventSource.CLOSED) {
+            say('Lost the PC: trying again');
+            return;
+          }
+          say('Lost the PC: if it shares again, scan the new code on its screen');
+          events.close();
+          setTimeout(connect, 5000);
+        };
+      };
+      connect();
+      // A hidden page may have been suspended and missed events.
+      document.addEventListener('visibilitychange', function() {
+        if (document.visibilityState !== 'visible') return;
+        source.stale = true;
+        webPage.look();
+      });
+    },
+
     // Opens a save the user chose. Only a save that opened is followed from
     // then on; a failed open leaves the followed save as it was.
     openSource: function(source) {
@@ -288,6 +358,7 @@ mergeInto(LibraryManager.library, {
     document.addEventListener('drop', webPage.onDrop);
     setInterval(webPage.look, reloadIntervalMs);
     webPage.installToolbar();
+    webPage.followServed();
   },
 
   webFetchPictures__deps: ['$webPage', 'malloc', 'free'],

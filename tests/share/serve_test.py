@@ -1,0 +1,381 @@
+#!/usr/bin/python3
+"""package-tool serve on 127.0.0.1: what it serves, what it follows, what it
+refuses, and how it holds up under load and hostile clients. Prints the
+figures it measured; asserts only what arrives, never a time.
+
+usage: serve_test.py PACKAGE_TOOL MAKE_TEST_SAVE
+"""
+import os, re, signal, socket, statistics, subprocess, sys, tempfile, threading, time
+import http.client
+
+TOOL, MAKE_SAVE = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+work = tempfile.mkdtemp(prefix="serve-test-")
+SITE = {"index.html": b"<!doctype html><head><title>page</title>", "page.css": b"body{}",
+        "package-viewer.js": b"// program\n" * 200000, "font.bmp": b"BMfont", "THmap.bmp": b"BMmap"}
+SECRET = b"outside-the-list-0451"
+# The player's own map picture, in the working directory, where the viewer
+# would take it from.
+OWN_MAP = b"BMown"
+failures = []
+
+
+def check(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL:", what)
+
+
+def make_save(path, *pickups):
+    subprocess.run([MAKE_SAVE, path, *pickups], check=True)
+
+
+def site_folder():
+    site = os.path.join(work, "site")
+    os.makedirs(site, exist_ok=True)
+    for name, data in SITE.items():
+        open(os.path.join(site, name), "wb").write(data)
+    # Beside the site and in it, under names no request may reach.
+    open(os.path.join(work, "secret.txt"), "wb").write(SECRET)
+    open(os.path.join(site, "notes.txt"), "wb").write(SECRET)
+    open(os.path.join(work, "THmap.bmp"), "wb").write(OWN_MAP)
+    return site
+
+
+class Server:
+    def __init__(self, target, *options):
+        self.process = subprocess.Popen([TOOL, "serve", target, "--port", "0", "--site", site_folder(), *options],
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE, cwd=work)
+        self.address = self.process.stdout.readline().decode().strip()
+        match = re.fullmatch(r"http://[0-9.]+:(\d+)(/[0-9a-f]*/?)", self.address)
+        assert match, "first line is no address: %r" % self.address
+        self.port, self.base = int(match.group(1)), match.group(2)
+
+    def get(self, name, method="GET", base=None):
+        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=20)
+        connection.request(method, (self.base if base is None else base) + name)
+        response = connection.getresponse()
+        body = response.read()
+        connection.close()
+        return response, body
+
+    def rss_kib(self, field="VmRSS"):
+        for line in open("/proc/%d/status" % self.process.pid):
+            if line.startswith(field + ":"):
+                return int(line.split()[1])
+
+    def stop(self):
+        self.process.send_signal(signal.SIGTERM)
+        status = self.process.wait(timeout=30)
+        self.process.stdout.close()
+        self.process.stderr.close()
+        return status
+
+
+class Events:
+    """One event stream, its data lines collected by a thread."""
+
+    def __init__(self, server):
+        self.socket = socket.create_connection(("127.0.0.1", server.port), timeout=30)
+        self.socket.sendall(("GET %sevents HTTP/1.1\r\nHost: x\r\n\r\n" % server.base).encode())
+        self.data, self.arrived, self.changed = [], [], threading.Condition()
+        threading.Thread(target=self.read, daemon=True).start()
+
+    def read(self):
+        pending = b""
+        while True:
+            try:
+                chunk = self.socket.recv(4096)
+            except OSError:
+                return
+            if not chunk:
+                return
+            pending += chunk
+            for version, openings in re.findall(rb"^data: (\d+) (\d+)$", pending, re.M)[len(self.data):]:
+                with self.changed:
+                    self.data.append((int(version), int(openings)))
+                    self.arrived.append(time.monotonic())
+                    self.changed.notify_all()
+
+    def wait_for(self, count):
+        with self.changed:
+            return self.changed.wait_for(lambda: len(self.data) >= count, timeout=20)
+
+
+def wait_until(condition, tries=400):
+    for _ in range(tries):
+        if condition():
+            return True
+        time.sleep(0.025)
+    return False
+
+
+def test_serves_and_follows():
+    save = os.path.join(work, "one.b")
+    make_save(save, "154:1,2,3", "127:4,5,6")
+    server = Server(save)
+    for name, data in SITE.items():
+        response, body = server.get(name)
+        if name == "THmap.bmp":
+            data = OWN_MAP
+        if name == "index.html":
+            data = data.replace(b"<head>", b'<head>\n<meta name="shared-save" content="save events">')
+        check(response.status == 200 and body == data, "site file %s served" % name)
+    response, body = server.get("")
+    check(body == server.get("index.html")[1], "the base path serves the page")
+    response, body = server.get("save")
+    check(body == open(save, "rb").read(), "save is the file's bytes")
+    check(response.getheader("Cache-Control") == "no-store", "save is not to be kept")
+    head, head_body = server.get("save", "HEAD")
+    check(head.status == 200 and head_body == b"" and head.getheader("Content-Length") == str(len(body)),
+          "HEAD of save: the head alone")
+
+    events = Events(server)
+    check(events.wait_for(1), "a new stream hears of the save at once")
+    latencies = []
+    for round in range(20):
+        written = time.monotonic()
+        make_save(save, "154:%d,2,3" % (round + 10))  # rewritten in place
+        check(events.wait_for(2 + round), "event after a rewrite in place")
+        latencies.append((events.arrived[-1] - written) * 1000)
+    print("figure: write to event, median %.1f ms, worst %.1f ms of 20" % (statistics.median(latencies),
+                                                                           max(latencies)))
+    check(server.get("save")[1] == open(save, "rb").read(), "save follows the rewrites")
+
+    # A new version renamed onto the name, as editors and some games write.
+    make_save(save + ".new", "154:7,7,7")
+    os.rename(save + ".new", save)
+    check(events.wait_for(22), "event after a rename onto the save")
+    good = open(save, "rb").read()
+    check(server.get("save")[1] == good, "save is the renamed version")
+
+    # A damaged (half-written) version is never sent and raises no event.
+    open(save, "wb").write(good[: len(good) // 2])
+    torn = [server.get("save")[1] for _ in range(60) if not time.sleep(0.025)]
+    check(all(body == good for body in torn) and len(events.data) == 22, "a torn save is never sent")
+    check(server.stop() == 0, "SIGTERM ends serve with status 0")
+
+
+def test_folder():
+    folder = os.path.join(work, "saves")
+    os.makedirs(folder)
+    server = Server(folder)
+    response, _ = server.get("save")
+    check(response.status == 404, "save is 404 before the game's first save")
+    events = Events(server)
+    first = os.path.join(folder, "GTASAsf1.b")
+    make_save(first, "154:1,1,1")
+    check(events.wait_for(1), "event for a folder's first save")
+    check(server.get("save")[1] == open(first, "rb").read(), "a folder's first save served")
+    second = os.path.join(folder, "GTASAsf2.b")
+    make_save(second, "127:2,2,2")
+    later = time.time() + 5
+    os.utime(second, (later, later))
+    check(events.wait_for(2), "event when another slot becomes the newest")
+    check(server.get("save")[1] == open(second, "rb").read(), "the newest slot is followed")
+    check(events.data[-1][1] == events.data[0][1] + 1, "another slot is opened afresh")
+    make_save(second, "127:3,3,3")
+    check(events.wait_for(3) and events.data[-1][1] == events.data[1][1], "a slot's next version is no fresh open")
+    server.stop()
+
+
+def test_lan_token():
+    save = os.path.join(work, "lan.b")
+    make_save(save, "154:1,2,3")
+    server = Server(save, "--lan")
+    token = server.base.strip("/")
+    check(re.fullmatch(r"[0-9a-f]{32}", token) is not None, "--lan: a 128-bit token as the first segment")
+    check(server.get("save")[0].status == 200, "--lan: the save under the token")
+    for path, method in [("/", "GET"), ("/save", "GET"), ("/" + token[:-1] + ("1" if token[-1] == "0" else "0") + "/save", "GET"),
+                         ("/" + token + "x/save", "GET"), ("/" + token.upper() + "/", "GET"),
+                         ("/x/" + token + "/save", "GET"), ("/save", "POST"), ("/", "DELETE")]:
+        check(server.get("", method, path)[0].status == 403, "wrong token %s %s: 403" % (method, path))
+    check(server.get("save", "PUT")[0].status == 405, "right token, bad method: 405")
+    response, _ = server.get("", "GET", "/" + token)
+    check(response.status == 301 and response.getheader("Location") == "/" + token + "/", "/TOKEN redirects")
+    # The printed code reads back as the address.
+    lines = []
+    while len(lines) < 3 or lines[-1].strip():
+        lines.append(server.process.stdout.readline().decode().rstrip("\n"))
+    rows = [line for line in lines if line.strip()]
+    pixels = []
+    for line in rows:
+        top = "".join("1" if c in "\u2588\u2580" else "0" for c in line)
+        bottom = "".join("1" if c in "\u2588\u2584" else "0" for c in line)
+        pixels += [top, bottom]
+    # Blocks are light; a dark module is a space. Scaled up 4 times as a PBM.
+    pbm = os.path.join(work, "code.pbm")
+    with open(pbm, "w") as out:
+        width = len(pixels[0]) * 4
+        out.write("P1\n%d %d\n" % (width, len(pixels) * 4))
+        for row in pixels:
+            text = "".join(("0" if c == "1" else "1") * 4 for c in row.ljust(len(pixels[0]), "0")) + "\n"
+            out.write(text * 4)
+    decoded = subprocess.run(["zbarimg", "--raw", "-q", pbm], capture_output=True, text=True).stdout.strip()
+    check(decoded == server.address, "the terminal's QR code reads %r, printed %r" % (decoded, server.address))
+    server.stop()
+
+
+def raw_exchange(port, data, close_early=False):
+    with socket.create_connection(("127.0.0.1", port), timeout=20) as connection:
+        connection.sendall(data)
+        if close_early:
+            return b""
+        # Nothing more will come: the server answers, then hangs up.
+        connection.shutdown(socket.SHUT_WR)
+        received = b""
+        while True:
+            chunk = connection.recv(65536)
+            if not chunk:
+                return received
+            received += chunk
+
+
+def test_hostile():
+    save = os.path.join(work, "hostile.b")
+    make_save(save, "154:1,2,3")
+    server = Server(save, "--lan")
+    token = server.base
+    paths = ["../secret.txt", "..%2fsecret.txt", "..%2Fsecret.txt", "%2e%2e/secret.txt", "%2e%2e%2fsecret.txt",
+             "..%252fsecret.txt", "..\\secret.txt", "..%5csecret.txt", "%c0%ae%c0%ae/secret.txt",
+             "notes.txt", "./notes.txt", "/notes.txt", "%6eotes.txt", "index.html/../notes.txt",
+             "save/../../secret.txt", "..;/secret.txt", "events/..", work + "/secret.txt"]
+    requests = []
+    for path in paths:
+        requests += [("GET %s%s HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n" % (token, path)).encode(),
+                     ("GET %s HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n" % path).encode()]
+    requests += [("GET http://127.0.0.1%s../secret.txt HTTP/1.1\r\nHost: x\r\n\r\n" % token).encode(),
+                 ("GET %s HTTP/1.1\r\nHost: x\r\nX: %s\r\n\r\n" % (token, "a" * 9000)).encode(),
+                 ("TRACE %s HTTP/1.1\r\nHost: x\r\n\r\n" % token).encode(),
+                 ("POST %ssave HTTP/1.1\r\nHost: x\r\nContent-Length: 5\r\n\r\nhello" % token).encode(),
+                 b"GARBAGE\r\n\r\n", b"\x00\xff\r\n\r\n", b"GET / HTTP/9.9\r\n\r\n",
+                 ("GET %spackage-viewer.js HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\nzz\r\n" % token).encode()]
+    baseline = None
+    statuses = {}
+    lock = threading.Lock()
+
+    def worker(start):
+        for i in range(start, 10000, 8):
+            request = requests[i % len(requests)]
+            try:
+                reply = raw_exchange(server.port, request, close_early=i % 7 == 0 or b"viewer.js" in request)
+            except OSError:
+                continue
+            check(SECRET not in reply, "no file outside the list: %r" % request[:80])
+            status = reply[9:12].decode(errors="replace")
+            with lock:
+                statuses[status] = statuses.get(status, 0) + 1
+
+    # Clients that vanish mid-response: a big answer asked for and never read.
+    requests += [("GET %spackage-viewer.js HTTP/1.1\r\nHost: x\r\n\r\n" % token).encode()] * 4
+    server.get("package-viewer.js")
+    baseline = server.rss_kib()
+    threads = [threading.Thread(target=worker, args=(n,)) for n in range(8)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    check(raw_exchange(server.port, ("GET %s HTTP/1.1\r\nHost: x\r\nX: %s\r\n\r\n" % (token, "a" * 9000)).encode())
+          .startswith(b"HTTP/1.1 431"), "a head over 8 KiB: 431")
+    after = server.rss_kib()
+    print("figure: hostile run, statuses %s, RSS %d KiB before, %d KiB after" % (statuses, baseline, after))
+    check(after - baseline < 5 * 1024, "memory flat after 10,000 hostile requests")
+
+    # A slow sender is cut once its time for the head is up.
+    slow = socket.create_connection(("127.0.0.1", server.port), timeout=30)
+    slow.sendall(("GET %s HTTP/1.1\r\n" % token).encode())
+    started = time.monotonic()
+    check(slow.recv(100) == b"", "a client that never ends its head is cut")
+    print("figure: slow sender cut after %.1f s" % (time.monotonic() - started))
+    check(server.get("save")[0].status == 200, "still serving after the hostile run")
+    check(server.stop() == 0, "no crash in the hostile run")
+
+
+def test_load_and_streams():
+    save = os.path.join(work, "load.b")
+    make_save(save, "154:1,2,3")
+    server = Server(save)
+    streams = [Events(server) for _ in range(50)]
+    check(all(stream.wait_for(1) for stream in streams), "50 streams answered")
+    make_save(save, "154:9,9,9")
+    check(all(stream.wait_for(2) for stream in streams), "50 event streams all told of one change")
+    for stream in streams:
+        # Shut down first: a close alone waits for the reading thread's recv.
+        stream.socket.shutdown(socket.SHUT_RDWR)
+        stream.socket.close()
+    check(wait_until(lambda: server.get("save")[0].status == 200), "streams let go")
+
+    # At most 64 connections at once: the next waits, unanswered, until one goes.
+    idle = [socket.create_connection(("127.0.0.1", server.port)) for _ in range(64)]
+    waiting = socket.create_connection(("127.0.0.1", server.port), timeout=1)
+    waiting.sendall(("GET %spage.css HTTP/1.1\r\nHost: x\r\n\r\n" % server.base).encode())
+    try:
+        early = waiting.recv(100)
+    except socket.timeout:
+        early = None
+    check(early is None, "a 65th connection is not served while 64 are open")
+    idle[0].close()
+    waiting.settimeout(20)
+    check(waiting.recv(100).startswith(b"HTTP/1.1 200"), "the 65th is served once one goes")
+    for connection in idle[1:] + [waiting]:
+        connection.close()
+
+    times, errors, lock = [], [], threading.Lock()
+
+    def client():
+        connection = http.client.HTTPConnection("127.0.0.1", server.port, timeout=60)
+        mine = []
+        for i in range(100):
+            started = time.monotonic()
+            try:
+                connection.request("GET", server.base + ("save" if i % 2 else "page.css"))
+                response = connection.getresponse()
+                response.read()
+                if response.status != 200:
+                    raise OSError("status %d" % response.status)
+            except (OSError, http.client.HTTPException) as error:
+                with lock:
+                    errors.append(repr(error))
+                connection.close()
+                connection = http.client.HTTPConnection("127.0.0.1", server.port, timeout=60)
+                continue
+            mine.append(time.monotonic() - started)
+        with lock:
+            times.extend(mine)
+
+    threads = [threading.Thread(target=client) for _ in range(100)]
+    for thread in threads:
+        thread.start()
+    for thread in threads:
+        thread.join()
+    check(not errors, "100 clients x 100 requests without error: %s" % errors[:3])
+    times.sort()
+    if times:
+        print("figure: load p50 %.2f ms, p99 %.2f ms, peak RSS %d KiB" % (
+            times[len(times) // 2] * 1000, times[int(len(times) * 0.99)] * 1000, server.rss_kib("VmHWM")))
+    server.stop()
+
+
+def test_refusals():
+    save = os.path.join(work, "busy.b")
+    make_save(save, "154:1,2,3")
+    server = Server(save)
+    second = subprocess.run([TOOL, "serve", save, "--port", str(server.port), "--site", site_folder()],
+                            capture_output=True, text=True, timeout=30)
+    check(second.returncode == 1 and second.stdout == "" and len(second.stderr.splitlines()) == 1
+          and "in use" in second.stderr, "a port in use: one line, status 1: %r" % second.stderr)
+    server.stop()
+    missing = subprocess.run([TOOL, "serve", os.path.join(work, "none.b"), "--port", "0", "--site", site_folder()],
+                             capture_output=True, text=True, timeout=30)
+    check(missing.returncode == 1 and len(missing.stderr.splitlines()) == 1, "a save that cannot be opened")
+    nosite = subprocess.run([TOOL, "serve", save, "--port", "0", "--site", os.path.join(work, "nowhere")],
+                            capture_output=True, text=True, timeout=30)
+    check(nosite.returncode == 1 and "scripts/web" in nosite.stderr and len(nosite.stderr.splitlines()) == 1,
+          "no site: says scripts/web builds it")
+
+
+for test in [test_serves_and_follows, test_folder, test_lan_token, test_refusals, test_load_and_streams,
+             test_hostile]:
+    print("--", test.__name__, flush=True)
+    test()
+print("%d failures" % len(failures))
+sys.exit(1 if failures else 0)

@@ -1,0 +1,149 @@
+// package-tool serve: hands the page and a followed save to browsers (see
+// src/share/). The first line on stdout is the page's address; it runs until
+// SIGINT or SIGTERM and then ends with status 0.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "package_tool/commands.h"
+#include "package_tool/tool_arguments.h"
+#include "platform/posix/file_watch_inotify.h"
+#include "platform/posix/picture_path.h"
+#include "save/live_reload.h"
+#include "share/share_follow.h"
+#include "share/share_qr.h"
+#include "share/share_server.h"
+#include "share/share_site.h"
+
+namespace {
+
+// Milliseconds between looks at which save of a folder is newest: another
+// slot written has no watch of its own.
+constexpr int FOLDER_CHECK_MS = 250;
+
+// Written by the signal handler ('s') and by the watch's thread ('w'); the
+// main loop sleeps in poll on its other end.
+int wakePipe[2] = {-1, -1};
+
+void sendWake(char byte) {
+  const ssize_t written = write(wakePipe[1], &byte, 1);
+  (void)written;  // a full pipe already holds a wake
+}
+
+void onStopSignal(int) { sendWake('s'); }
+void onSaveWritten() { sendWake('w'); }
+bool watchSave(const char *name) { return inotifyWatchFile(name, onSaveWritten); }
+
+// Waits up to `milliseconds` for a wake; returns whether a stop was asked.
+bool waitForWake(int milliseconds) {
+  pollfd descriptor = {wakePipe[0], POLLIN, 0};
+  if (poll(&descriptor, 1, milliseconds) <= 0) return false;
+  char bytes[64];
+  bool stop = false;
+  ssize_t count;
+  while ((count = read(wakePipe[0], bytes, sizeof bytes)) > 0) {
+    if (std::memchr(bytes, 's', static_cast<size_t>(count))) stop = true;
+  }
+  return stop;
+}
+
+bool parsePort(const char *text, uint16_t *port) {
+  char *end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text, &end, 10);
+  if (errno || end == text || *end != '\0' || value < 0 || value > 65535) return false;
+  *port = static_cast<uint16_t>(value);
+  return true;
+}
+
+// Hands a new version of the save to the server; returns the milliseconds
+// until the next look.
+int lookAtSave(ShareFollower *follower, ShareServer *server, int checkMs) {
+  std::shared_ptr<const std::string> bytes;
+  bool fresh = false;
+  const ShareFollowStep step = followShareSave(follower, &bytes, &fresh);
+  if (step == SHARE_FOLLOW_NEW) publishShareSave(server, std::move(bytes), fresh);
+  return step == SHARE_FOLLOW_RETRY ? static_cast<int>(RELOAD_RETRY_MS) : checkMs;
+}
+
+int serveFailure(const std::string &message) {
+  std::fprintf(stderr, "package-tool serve: %s\n", message.c_str());
+  return 1;
+}
+
+}  // namespace
+
+int runServeCommand(int argc, char **argv) {
+  const char *asked = nullptr;
+  std::string siteAsked;
+  uint16_t port = SHARE_DEFAULT_PORT;
+  bool lan = false;
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--port") == 0) {
+      if (!parsePort(argv[++i], &port)) return usageError("serve", "--port takes 0 to 65535, not '%s'", argv[i]);
+    } else if (std::strcmp(argv[i], "--site") == 0) {
+      siteAsked = argv[++i];
+    } else if (std::strcmp(argv[i], "--lan") == 0) {
+      lan = true;
+    } else if (asked) {
+      return usageError("serve", "one SAVE or FOLDER only: '%s'", argv[i]);
+    } else {
+      asked = argv[i];
+    }
+  }
+  if (!asked) {
+    printCommandUsage("serve", stderr);
+    return 2;
+  }
+
+  const std::string site = findShareSite(siteAsked, runningProgramFolder());
+  if (site.empty()) return serveFailure(SHARE_SITE_MISSING);
+  ShareTable table;
+  std::string error;
+  if (!readShareSite(site, findPicture("THmap.bmp"), &table, &error)) return serveFailure(error);
+
+  if (pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) return serveFailure(std::strerror(errno));
+  ShareFollower follower;
+  follower.watch = watchSave;
+  if (!startShareFollower(&follower, asked, &error)) return serveFailure(error);
+
+  if (lan) {
+    table.token = randomShareToken();
+    if (table.token.empty()) return serveFailure("no secure random numbers for the address's token");
+  }
+  ShareServer *server = startShareServer(table, lan, port, &error);
+  if (!server) {
+    inotifyWatchFile("", nullptr);
+    return serveFailure(error);
+  }
+
+  struct sigaction action = {};
+  action.sa_handler = onStopSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+
+  // One look at the save before the address is given out, so that a browser
+  // opening it at once finds the save.
+  const int checkMs = follower.folder ? FOLDER_CHECK_MS : static_cast<int>(RELOAD_CHECK_INTERVAL_MS);
+  int waitMs = lookAtSave(&follower, server, checkMs);
+  const std::string address = "http://" + (lan ? localNetworkAddress() : std::string("127.0.0.1")) + ":" +
+                              std::to_string(shareServerPort(server)) + "/" +
+                              (table.token.empty() ? "" : table.token + "/");
+  std::printf("%s\n", address.c_str());
+  if (lan) std::printf("%s\n", shareQrTerminalText(encodeShareQr(address)).c_str());
+  if (follower.current.empty()) std::printf("Waiting for the first save in %s\n", asked);
+  std::fflush(stdout);
+  while (!waitForWake(waitMs)) waitMs = lookAtSave(&follower, server, checkMs);
+
+  stopShareServer(server);
+  inotifyWatchFile("", nullptr);
+  return 0;
+}
