@@ -8,10 +8,9 @@
 namespace {
 
 // Every name the server may hand out from the site. Nothing else in the
-// folder is ever read, and no request names a path of its own.
-// The page's files as scripts/web builds them: the bundled pictures go
-// gzipped (the page inflates them), and a plain font.bmp or THmap.bmp, the
-// player's own, wins over them where there is one.
+// folder is ever read, and no request names a path of its own. The bundled
+// pictures come gzipped (the page inflates them); a plain font.bmp or
+// THmap.bmp, the player's own, wins over them where there is one.
 const char *const SITE_FILES[] = {"index.html",  "page.css",          "package-viewer.js", "package-viewer.wasm",
                                   "font.bmp",    "THmap.bmp",         "font.bmp.gz",       "THmap.bmp.gz",
                                   "icon.svg",    "icon-192.png",      "icon-512.png",      "manifest.webmanifest",
