@@ -13,11 +13,6 @@
 
 namespace {
 
-double tanHalfField() { return std::tan(FIELD_OF_VIEW_DEGREES / 2.0 * 3.14159265358979323846 / 180.0); }
-
-// Scene units per client pixel in the plane of the map at the given zoom.
-double scenePerPixel(double zoom) { return 2.0 * tanHalfField() * zoom / viewerState.windowHeight; }
-
 float clampCamera(double value) {
   if (value > CAMERA_LIMIT) return CAMERA_LIMIT;
   if (value < -CAMERA_LIMIT) return -CAMERA_LIMIT;
@@ -88,7 +83,7 @@ int32_t layoutHeight() { return viewerState.windowHeight / (viewerState.pixelSca
 float farthestZoom() {
   if (!compactLayout()) return ZOOM_FARTHEST;
   const double aspect = static_cast<double>(viewerState.windowWidth) / viewerState.windowHeight;
-  const float fillsWidth = static_cast<float>(1.0 / (tanHalfField() * aspect));
+  const float fillsWidth = static_cast<float>(1.0 / (halfHeightPerDistance() * aspect));
   return fillsWidth > ZOOM_FARTHEST ? fillsWidth : ZOOM_FARTHEST;
 }
 

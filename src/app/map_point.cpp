@@ -11,11 +11,6 @@
 
 namespace {
 
-// The scene's half-height at distance 1 from the eye: tan(15 degrees).
-double halfHeightPerDistance() {
-  return std::tan(FIELD_OF_VIEW_DEGREES / 2.0 * 3.14159265358979323846 / 180.0);
-}
-
 double aspectRatio() {
   return static_cast<double>(viewerState.windowWidth) / static_cast<double>(viewerState.windowHeight);
 }
@@ -54,6 +49,10 @@ void findNearest(const char *kind, int32_t kindCode, const PickupMarker *markers
 }
 
 }  // namespace
+
+double halfHeightPerDistance() { return std::tan(FIELD_OF_VIEW_DEGREES / 2.0 * 3.14159265358979323846 / 180.0); }
+
+double scenePerPixel(double zoom) { return 2.0 * halfHeightPerDistance() * zoom / viewerState.windowHeight; }
 
 void pixelOfSavegamePoint(double x, double y, double *pixelX, double *pixelY) {
   const ViewerState &state = viewerState;

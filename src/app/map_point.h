@@ -7,6 +7,13 @@
 
 #include "app/view.h"
 
+// The scene's half-height at distance 1 from the eye: tan of half the field
+// of view.
+double halfHeightPerDistance();
+
+// Scene units per client pixel in the plane of the map at the given zoom.
+double scenePerPixel(double zoom);
+
 // Client pixels (x to the right, y downward, (0, 0) the top-left pixel's
 // corner) of the savegame position (x, y) in the plane of the map, for the
 // camera, zoom and window size in viewerState.

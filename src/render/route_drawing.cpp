@@ -37,12 +37,6 @@ struct Point {
   float y;
 };
 
-// Scene units per pixel in the plane of the map.
-float scenePerPixel() {
-  const double halfHeight = std::tan(FIELD_OF_VIEW_DEGREES / 2.0 * 3.14159265358979323846 / 180.0) * viewerState.zoom;
-  return static_cast<float>(2.0 * halfHeight / viewerState.windowHeight);
-}
-
 void vertex(Point p) { glVertex3f(p.x, p.y, -viewerState.zoom); }
 
 void triangle(Point a, Point b, Point c) {
@@ -146,7 +140,7 @@ void drawRouteShapes(float pixel, float grow) {
 void drawRouteLine() {
   glDisable(GL_TEXTURE_2D);
   // The line keeps its width in layout pixels, whole device pixels each.
-  const float pixel = scenePerPixel() * static_cast<float>(viewerState.pixelScale);
+  const float pixel = static_cast<float>(scenePerPixel(viewerState.zoom)) * static_cast<float>(viewerState.pixelScale);
   glColor3fv(EDGE_COLOUR);
   drawRouteShapes(pixel, EDGE_WIDTH);
   glColor3fv(markerColours(viewerState.markerPalette).routeLine);
