@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <cstring>
+#include <string>
 
 #include "app/controls.h"
 #include "app/status_line.h"
@@ -12,6 +12,7 @@
 #include "app/view.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
+#include "platform/win32/win32_command_line.h"
 #include "platform/win32/win32_file_watch.h"
 #include "platform/win32/win32_resources.h"
 #include "platform/win32/win32_window.h"
@@ -26,6 +27,8 @@ constexpr DWORD WINDOW_EX_STYLE = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
 constexpr DWORD WINDOW_STYLE = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 constexpr LONG CLIENT_WIDTH = START_WINDOW_WIDTH;
 constexpr LONG CLIENT_HEIGHT = START_WINDOW_HEIGHT;
+
+constexpr char USAGE[] = "Usage: package-viewer.exe [--palette safe] [--share] [--site DIR] [SAVEGAME]";
 
 // The program's icon at the size Windows asks for (the task bar's and
 // Alt+Tab's, or the title bar's small one), Windows' generic program icon
@@ -107,51 +110,6 @@ void runMessageLoop() {
   platformWatchFile("");
 }
 
-// "--palette safe" or "--palette standard" at the start of the command line:
-// sets the marker palette and returns the rest of the line; otherwise returns
-// the line as it is.
-const char *takePaletteOption(const char *commandLine) {
-  constexpr char OPTION[] = "--palette";
-  if (!commandLine) return commandLine;
-  const char *at = commandLine;
-  while (*at == ' ' || *at == '\t') ++at;
-  if (std::strncmp(at, OPTION, sizeof OPTION - 1) != 0) return commandLine;
-  at += sizeof OPTION - 1;
-  if (*at != ' ' && *at != '\t') return commandLine;
-  while (*at == ' ' || *at == '\t') ++at;
-  char name[16] = {};
-  size_t length = 0;
-  while (at[length] != '\0' && at[length] != ' ' && at[length] != '\t' && length < sizeof name - 1) {
-    name[length] = at[length];
-    ++length;
-  }
-  const char *rest = at + length;
-  if ((*rest != '\0' && *rest != ' ' && *rest != '\t') || !markerPaletteNamed(name, &viewerState.markerPalette)) {
-    return commandLine;
-  }
-  return rest;
-}
-
-// The savegame named on the command line, as Explorer passes a file dropped
-// on the program's icon: the whole line, without the quotes around a name
-// with spaces and without surrounding blanks. Empty when there is none.
-void savePathFromCommandLine(const char *commandLine, char *path, size_t size) {
-  path[0] = '\0';
-  if (!commandLine) return;
-  while (*commandLine == ' ' || *commandLine == '\t') ++commandLine;
-  size_t length = std::strlen(commandLine);
-  while (length > 0 && (commandLine[length - 1] == ' ' || commandLine[length - 1] == '\t')) --length;
-  if (length >= 2 && commandLine[0] == '"' && commandLine[length - 1] == '"') {
-    ++commandLine;
-    length -= 2;
-  }
-  // Longer than any path the savegame name can hold: keep one byte too many,
-  // so that the opener tells the user so.
-  if (length >= size) length = size - 1;
-  std::memcpy(path, commandLine, length);
-  path[length] = '\0';
-}
-
 void releaseSurface() {
   wglMakeCurrent(nullptr, nullptr);
   if (viewerState.glContext) wglDeleteContext(static_cast<HGLRC>(viewerState.glContext));
@@ -165,6 +123,13 @@ void releaseSurface() {
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCommand) {
+  const WindowsCommandLine arguments = readWindowsCommandLine(commandLine);
+  if (!arguments.error.empty()) {
+    const std::string text = arguments.error + "\n\n" + USAGE;
+    MessageBoxA(nullptr, text.c_str(), WINDOW_TITLE, MB_OK | MB_ICONERROR);
+    return 2;
+  }
+  if (arguments.paletteGiven) viewerState.markerPalette = arguments.palette;
   viewerState.instance = instance;
   viewerState.windowWidth = CLIENT_WIDTH;
   viewerState.windowHeight = CLIENT_HEIGHT;
@@ -186,9 +151,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   UpdateWindow(window);
   // A save named on the command line opens once the first frame is up, as if
   // chosen in the dialog.
-  char savePath[SAVE_PATH_SIZE + 1];
-  savePathFromCommandLine(takePaletteOption(commandLine), savePath, sizeof savePath);
-  if (savePath[0] != '\0') openSavegameFile(savePath);
+  if (!arguments.path.empty()) openSavegameFile(arguments.path.c_str());
 
   runMessageLoop();
   releaseSurface();
