@@ -53,7 +53,7 @@ inline constexpr KeyHelp VIEWER_KEYS[] = {
     {"C", "  'C' : collected", "outlines of what was just collected, hidden and shown", EVERYWHERE},
     {"L", "  'L' : list     ", "the list of what is left, on and off", IN_PAGE},
     {"F12", "  F12 : picture  ", "save the picture shown as a PNG beside the save", ON_DESKTOP},
-    {"Q", "  'Q' : phone    ", "share the save with a phone: its address as a QR code, on and off", IN_LINUX},
+    {"Q", "  'Q' : phone    ", "share the save with a phone: its address as a QR code, on and off", ON_DESKTOP},
     {"H", nullptr, "help page on and off", EVERYWHERE},
     {"Esc", nullptr, "quit", ON_DESKTOP},
 };

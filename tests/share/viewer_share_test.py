@@ -1,29 +1,42 @@
 #!/usr/bin/python3
-"""The Linux viewer's sharing under Xvfb: --share draws a QR code that reads
-back (zbarimg) as the address the viewer prints, and that address serves the
-page and the shown save; 'Q' hides the code and shows it again. Every wait is
-for what the screen or the server shows.
+"""The viewer's sharing under Xvfb, the Linux program or the Windows one under
+wine: --share draws a QR code that reads back (zbarimg) as the page's address
+(the one the Linux viewer prints), and that address serves the page and the
+shown save, the save again once the game has rewritten it; 'Q' hides the code
+and shows it again. The site and the save lie in folders with spaces in their
+names. Every wait is for what the screen or the server shows.
 
-usage: viewer_share_test.py PACKAGE_VIEWER MAKE_TEST_SAVE
+usage: viewer_share_test.py PACKAGE_VIEWER MAKE_TEST_SAVE [WINE_RUN WINE_PREFIX]
 """
-import os, re, shutil, signal, subprocess, sys, tempfile, time, urllib.request
+import os, re, shutil, signal, subprocess, sys, tempfile, time, urllib.error, urllib.request
 
 VIEWER, MAKE_SAVE = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
-for tool in ("Xvfb", "xdotool", "import", "zbarimg"):
+WINE = [os.path.abspath(sys.argv[3]), os.path.abspath(sys.argv[4])] if len(sys.argv) > 4 else []
+for tool in ("Xvfb", "xdotool", "import", "zbarimg") + (("wine", "wineserver") if WINE else ()):
     if not shutil.which(tool):
         print("SKIPPED: %s is not installed (scripts/install-deps test installs it)" % tool)
         sys.exit(77)
 work = tempfile.mkdtemp(prefix="viewer-share-")
-site = os.path.join(work, "site")
+
+
+def program_path(path):
+    """A path as the program takes it: wine's drive Z: is the root."""
+    return "Z:" + path.replace("/", "\\") if WINE else path
+
+
+site = os.path.join(work, "web site")
 os.makedirs(site)
 PAGE = b"<!doctype html><head><title>shared page</title>"
 open(os.path.join(site, "index.html"), "wb").write(PAGE)
-save = os.path.join(work, "slot1.b")
-subprocess.run([MAKE_SAVE, save, "154:100,200,5", "127:-300,400,0"], check=True)
+saves = os.path.join(work, "My Saves")
+os.makedirs(saves)
+save = os.path.join(saves, "slot 1.b")
+rewritten = os.path.join(work, "rewritten.b")
 
 display_file = os.path.join(work, "display")
 with open(display_file, "w") as out:
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+                             "-noreset"],
                             stdout=out, stderr=subprocess.DEVNULL)
 
 
@@ -38,33 +51,57 @@ def wait_for(condition, what, tries=600):
 
 display = wait_for(lambda: open(display_file).read().strip(), "X display")
 environment = dict(os.environ, DISPLAY=":" + display)
-viewer = subprocess.Popen([VIEWER, "--share", "--site", site, save], stdout=subprocess.PIPE, env=environment,
-                          cwd=work)
 failures = []
+ADDRESS = r"http://[0-9.]+:(\d+)(/[0-9a-f]{32}/)"
+viewer = None
 try:
-    address = viewer.stdout.readline().decode().strip()
-    match = re.fullmatch(r"http://[0-9.]+:(\d+)(/[0-9a-f]{32}/)", address)
-    if not match:
-        raise SystemExit("FAIL: the viewer printed no address: %r" % address)
+    # On the display too: wine's programs of one prefix share one session,
+    # which takes the display of the first.
+    for path, markers in ((save, ["154:100,200,5", "127:-300,400,0"]), (rewritten, ["154:100,200,5"])):
+        subprocess.run(WINE + [MAKE_SAVE, program_path(path)] + markers, check=True, stdout=subprocess.DEVNULL,
+                       env=environment)
+    viewer = subprocess.Popen(WINE + [VIEWER, "--share", "--site", program_path(site), program_path(save)],
+                              stdout=subprocess.DEVNULL if WINE else subprocess.PIPE, env=environment, cwd=work)
 
     def code_on_screen():
         shot = os.path.join(work, "screen.png")
         subprocess.run(["import", "-window", "root", shot], env=environment, check=True)
         return subprocess.run(["zbarimg", "--raw", "-q", shot], capture_output=True, text=True).stdout.strip()
 
-    decoded = wait_for(code_on_screen, "QR code on the screen", tries=200)
+    # The Windows program has no terminal to print to: its address is the
+    # one its code reads as.
+    address = "" if WINE else viewer.stdout.readline().decode().strip()
+    decoded = wait_for(code_on_screen, "QR code on the screen", tries=600 if WINE else 200)
+    address = address or decoded
+    match = re.fullmatch(ADDRESS, address)
+    if not match:
+        raise SystemExit("FAIL: the viewer shared no address: %r" % address)
     if decoded != address:
         failures.append("the code reads %r, the viewer printed %r" % (decoded, address))
     local = "http://127.0.0.1:%s%s" % match.groups()
     page = urllib.request.urlopen(local, timeout=20).read()
     if b"shared page" not in page:
         failures.append("the address serves no page")
-    shared = wait_for(lambda: urllib.request.urlopen(local + "save", timeout=20).read(), "save served")
-    if shared != open(save, "rb").read():
-        failures.append("the save served is not the file")
 
-    window = wait_for(lambda: subprocess.run(["xdotool", "search", "--name", "Package Viewer"], env=environment,
-                                             capture_output=True, text=True).stdout.split(), "window")[0]
+    def served():
+        """The save served; None while there is none yet (404)."""
+        try:
+            return urllib.request.urlopen(local + "save", timeout=20).read()
+        except urllib.error.HTTPError as error:
+            if error.code != 404:
+                raise
+            return None
+
+    if wait_for(served, "save served") != open(save, "rb").read():
+        failures.append("the save served is not the file")
+    # The game's rewrite: a new file moved onto the save's name.
+    expected = open(rewritten, "rb").read()
+    os.replace(rewritten, save)
+    wait_for(lambda: served() == expected, "rewritten save served", tries=400)
+
+    window = wait_for(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Package Viewer"],
+                                             env=environment, capture_output=True, text=True).stdout.split(),
+                      "window")[0]
     # Without a window manager the window takes the keys once it has the focus.
     subprocess.run(["xdotool", "windowfocus", "--sync", window], env=environment, check=True)
     subprocess.run(["xdotool", "key", "q"], env=environment, check=True)
@@ -73,9 +110,22 @@ try:
     if wait_for(code_on_screen, "code shown again after 'Q'", tries=200) != address:
         failures.append("the code shown again reads another address")
     print("served at", address)
+    if WINE:
+        # Escape ends the program, the sharing with it.
+        subprocess.run(["xdotool", "key", "Escape"], env=environment, check=True)
+        try:
+            viewer.wait(timeout=60)
+        except subprocess.TimeoutExpired:
+            failures.append("the viewer did not end on Escape while sharing")
 finally:
-    viewer.send_signal(signal.SIGTERM)
-    viewer.wait(timeout=30)
+    if viewer and viewer.poll() is None:
+        viewer.send_signal(signal.SIGTERM)
+    if WINE:
+        # Every program of the test's own prefix, before its display goes:
+        # wine-run's shell does not pass the signal on.
+        subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=WINE[1]))
+    if viewer:
+        viewer.wait(timeout=30)
     xvfb.terminate()
     xvfb.wait()
 for failure in failures:

@@ -19,6 +19,7 @@
 #include "render/resize.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
+#include "platform/desktop_share.h"
 #include "platform/platform.h"
 #include "platform/posix/picture_path.h"
 #include "platform/sdl/sdl_pacing.h"
@@ -29,9 +30,7 @@
 #include "save/live_reload.h"
 #include "save/open_dialog.h"
 #include "save/savegame.h"
-#include "share/share_qr.h"
 #include "share/share_session.h"
-#include "share/share_site.h"
 
 namespace {
 
@@ -115,18 +114,8 @@ bool takeShareOptions(int *argc, char **argv) {
 // and puts the address, and its QR code, in shareOverlay; the address goes to
 // stdout too, for whoever started the viewer from a terminal.
 bool startSharing() {
-  std::string address;
-  std::string error;
-  if (!startViewerShare(findShareSite(shareSite, runningProgramFolder()), findPicture(MAP_PICTURE), &address,
-                        &error)) {
-    showErrorBox(error.c_str(), "Cannot share");
-    return false;
-  }
-  const ShareQr qr = encodeShareQr(address);
-  shareOverlay.size = qr.size;
-  shareOverlay.dark = qr.dark;
-  std::snprintf(shareOverlay.address, sizeof shareOverlay.address, "%s", address.c_str());
-  shareViewerSave(viewerState.saveFileName);
+  const std::string address = startDesktopShare(shareSite, runningProgramFolder(), findPicture(MAP_PICTURE));
+  if (address.empty()) return false;
   std::printf("%s\n", address.c_str());
   std::fflush(stdout);
   return true;

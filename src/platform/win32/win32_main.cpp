@@ -7,19 +7,24 @@
 #include <string>
 
 #include "app/controls.h"
+#include "app/share_overlay.h"
 #include "app/status_line.h"
 #include "app/frame_schedule.h"
 #include "app/view.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
+#include "platform/desktop_share.h"
 #include "platform/win32/win32_command_line.h"
 #include "platform/win32/win32_file_watch.h"
+#include "platform/win32/win32_picture_path.h"
 #include "platform/win32/win32_resources.h"
 #include "platform/win32/win32_window.h"
 #include "render/frame.h"
 #include "render/marker_palette.h"
+#include "render/resources.h"
 #include "save/live_reload.h"
 #include "save/open_dialog.h"
+#include "share/share_session.h"
 
 namespace {
 
@@ -74,6 +79,15 @@ void restUntilMessage(uint32_t milliseconds) {
   if (handles == 1 && woken == WAIT_OBJECT_0) win32NoteFileWatchSignalled();
 }
 
+// The folder of the web page --site named; empty for the one found beside
+// the program.
+std::string shareSite;
+
+// 'Q' and --share.
+bool startSharing() {
+  return !startDesktopShare(shareSite, runningProgramFolder(), findPicture(MAP_PICTURE)).empty();
+}
+
 // Takes at most one message a pass; a pass that finds the queue empty looks at
 // the loaded save when that is due or its folder changed (reading it again
 // when the game has rewritten it) and, when something can have changed,
@@ -97,7 +111,12 @@ void runMessageLoop() {
     // is looked for here too.
     HANDLE watch = win32FileWatchHandle();
     if (watch && WaitForSingleObject(watch, 0) == WAIT_OBJECT_0) win32NoteFileWatchSignalled();
-    if (reloadSavegameIfChanged(GetTickCount())) schedule.frameDue = true;
+    if (reloadSavegameIfChanged(GetTickCount())) {
+      schedule.frameDue = true;
+      if (shareOverlay.size) noteViewerSaveChanged();
+    }
+    // The shared save is the one shown, whichever way it was opened.
+    if (shareOverlay.size) shareViewerSave(viewerState.saveFileName);
     if (updateStatusLine(GetTickCount())) schedule.frameDue = true;
     if (frameWanted(&schedule)) {
       applyControls();
@@ -152,8 +171,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   // A save named on the command line opens once the first frame is up, as if
   // chosen in the dialog.
   if (!arguments.path.empty()) openSavegameFile(arguments.path.c_str());
+  shareSite = arguments.site;
+  startShareHook = startSharing;
+  if (arguments.share) toggleShareOverlay();
 
   runMessageLoop();
+  stopViewerShare();
   releaseSurface();
   return 1;
 }
