@@ -1,12 +1,14 @@
 #!/usr/bin/python3
 """The Linux viewer's sharing under Xvfb: --share draws a QR code that reads
 back (zbarimg) as the address the viewer prints, and that address serves the
-page and the shown save; 'Q' hides the code and shows it again. Every wait is
-for what the screen or the server shows.
+page and the shown save: the viewer follows a folder, empty at first, so the
+save it shares is one that comes later, and then another slot the game
+writes. 'Q' hides the code and shows it again. Every wait is for what the
+screen or the server shows.
 
 usage: viewer_share_test.py PACKAGE_VIEWER MAKE_TEST_SAVE
 """
-import os, re, shutil, signal, subprocess, sys, tempfile, time, urllib.request
+import os, re, shutil, signal, subprocess, sys, tempfile, time, urllib.error, urllib.request
 
 VIEWER, MAKE_SAVE = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 for tool in ("Xvfb", "xdotool", "import", "zbarimg"):
@@ -18,8 +20,8 @@ site = os.path.join(work, "site")
 os.makedirs(site)
 PAGE = b"<!doctype html><head><title>shared page</title>"
 open(os.path.join(site, "index.html"), "wb").write(PAGE)
-save = os.path.join(work, "slot1.b")
-subprocess.run([MAKE_SAVE, save, "154:100,200,5", "127:-300,400,0"], check=True)
+saves = os.path.join(work, "saves")
+os.makedirs(saves)
 
 display_file = os.path.join(work, "display")
 with open(display_file, "w") as out:
@@ -38,7 +40,7 @@ def wait_for(condition, what, tries=600):
 
 display = wait_for(lambda: open(display_file).read().strip(), "X display")
 environment = dict(os.environ, DISPLAY=":" + display)
-viewer = subprocess.Popen([VIEWER, "--share", "--site", site, save], stdout=subprocess.PIPE, env=environment,
+viewer = subprocess.Popen([VIEWER, "--share", "--site", site, saves], stdout=subprocess.PIPE, env=environment,
                           cwd=work)
 failures = []
 try:
@@ -59,9 +61,24 @@ try:
     page = urllib.request.urlopen(local, timeout=20).read()
     if b"shared page" not in page:
         failures.append("the address serves no page")
-    shared = wait_for(lambda: urllib.request.urlopen(local + "save", timeout=20).read(), "save served")
-    if shared != open(save, "rb").read():
-        failures.append("the save served is not the file")
+
+    def served():
+        try:
+            return urllib.request.urlopen(local + "save", timeout=20).read()
+        except urllib.error.HTTPError as error:
+            return error.code
+
+    if served() != 404:
+        failures.append("an empty folder's save is not 404")
+    # The game's first save, then another slot: each is shared in turn.
+    for name, pickups, seconds_ago in [("slot1.b", ["154:100,200,5", "127:-300,400,0"], 10),
+                                       ("slot2.b", ["154:10,20,5"], 0)]:
+        save = os.path.join(saves, name)
+        subprocess.run([MAKE_SAVE, save + ".tmp"] + pickups, check=True)
+        os.utime(save + ".tmp", (time.time() - seconds_ago,) * 2)
+        os.rename(save + ".tmp", save)
+        wanted = open(save, "rb").read()
+        wait_for(lambda: served() == wanted, "%s served" % name)
 
     window = wait_for(lambda: subprocess.run(["xdotool", "search", "--name", "Package Viewer"], env=environment,
                                              capture_output=True, text=True).stdout.split(), "window")[0]
