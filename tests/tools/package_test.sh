@@ -44,8 +44,9 @@ done
 # The web page: every file of the site this build installs, and only those.
 site=$(sed -n 's/^VIEWER_WEB_SITE_DIR:PATH=//p' "$build/CMakeCache.txt")
 web_files=$(sed -n 's|^\./usr/share/package-viewer/web/\(.\)|\1|p' <<<"$files" | sort)
-[ -n "$web_files" ] && [ "$web_files" = "$(ls -A "$site" | sort)" ] ||
-  fail "the package's web page holds [$web_files], $site holds [$(ls -A "$site")]"
+site_files=$(find "$site" -mindepth 1 -printf '%P\n' | sort)
+[ -n "$web_files" ] || fail "the package holds no web page"
+[ "$web_files" = "$site_files" ] || fail "the package's web page holds [$web_files], $site holds [$site_files]"
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, fields and files as expected"
 
 if command -v lintian >/dev/null; then

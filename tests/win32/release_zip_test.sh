@@ -21,10 +21,10 @@ zip=$work/package-viewer-$version-win32.zip
 site=$source_dir/build/web/site
 diff -r "$site" "$work/windows/web" >&2 || fail "the release's web folder is not $site"
 listed=$(unzip -Z1 "$zip" | grep -v '/$' | sort)
-top=$(sed 's|/.*||' <<<"$listed" | sort -u | tr '\n' ' ')
+top=$(cut -d / -f 1 <<<"$listed" | sort -u | tr '\n' ' ')
 [ "$top" = "LICENSE-DejaVu.txt README.txt THmap.bmp font.bmp package-tool.exe package-viewer.exe web " ] ||
   fail "the zip holds: $top"
-[ "$(sed -n 's|^web/||p' <<<"$listed")" = "$(ls -A "$site" | sort)" ] ||
+[ "$(sed -n 's|^web/||p' <<<"$listed")" = "$(find "$site" -mindepth 1 -printf '%P\n' | sort)" ] ||
   fail "the zip's web folder holds: $(sed -n 's|^web/||p' <<<"$listed" | tr '\n' ' ')"
 while read -r file; do
   unzip -p "$zip" "$file" | cmp -s - "$work/windows/$file" || fail "$file in the zip differs from the folder's"
