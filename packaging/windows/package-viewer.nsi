@@ -2,8 +2,9 @@
 ; scripts/release-windows with NSIS (makensis):
 ;   makensis -DVERSION_NSH=BUILD/generated/win32/version.nsh
 ;            -DRELEASE_DIR=FOLDER -DOUTFILE=SETUP.exe package-viewer.nsi
-; FOLDER holds the release's six files (the zip's). version.nsh, written by
-; the build's configuration, defines VIEWER_VERSION and VIEWER_FILE_VERSION.
+; FOLDER holds the release's six files and its web folder (the zip's).
+; version.nsh, written by the build's configuration, defines VIEWER_VERSION
+; and VIEWER_FILE_VERSION.
 ;
 ; It installs for the current user, without administrator rights, into the
 ; user's local programs folder, or for all users into Program Files when
@@ -237,6 +238,10 @@ Section "Install"
   File "${RELEASE_DIR}/package-tool.exe"
   File "${RELEASE_DIR}/README.txt"
   File "${RELEASE_DIR}/LICENSE-DejaVu.txt"
+  ; The web page as this version builds it, none of an earlier one's files
+  ; left among it.
+  RMDir /r "$INSTDIR\web"
+  File /r "${RELEASE_DIR}/web"
   !insertmacro INSTALL_PICTURE "font.bmp"
   !insertmacro INSTALL_PICTURE "THmap.bmp"
   WriteUninstaller "$INSTDIR\uninstall.exe"
@@ -319,6 +324,7 @@ Section "Uninstall"
   Delete "$INSTDIR\package-tool.exe"
   Delete "$INSTDIR\README.txt"
   Delete "$INSTDIR\LICENSE-DejaVu.txt"
+  RMDir /r "$INSTDIR\web"
   !insertmacro REMOVE_PICTURE "font.bmp"
   !insertmacro REMOVE_PICTURE "THmap.bmp"
   Delete "$INSTDIR\uninstall.exe"

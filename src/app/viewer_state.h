@@ -81,6 +81,10 @@ struct ViewerState {
   // whenever its count is above 0; the lists come from malloc and are
   // replaced whole by each successful load.
   char saveFileName[SAVE_PATH_SIZE] = {};
+  // A folder of saves followed (a folder named instead of a save): its newest
+  // save is the one in saveFileName, and another slot written later takes its
+  // place. Empty when a save was named.
+  char saveFolder[SAVE_PATH_SIZE] = {};
   PickupMarker *packages = nullptr;
   int32_t packageCount = 0;
   PickupMarker *rampages = nullptr;

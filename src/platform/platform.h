@@ -142,10 +142,23 @@ FileStamp platformFileStamp(const char *name);
 // platformTakeFileChange returns true. A notification only says "look now":
 // it may come for a change that leaves the save as it was, and a change may
 // come without one (a network folder, a watch that could not be set up), so
-// the caller still compares stamps and still looks now and then. Returns
-// false when the folder cannot be watched. Main thread only.
+// the caller still compares stamps and still looks now and then. A name whose
+// last part is SAVE_FOLDER_PATTERN ("*.b") watches every save of its folder:
+// any file whose name ends in ".b", any case. Returns false when the folder
+// cannot be watched. Main thread only.
+constexpr char SAVE_FOLDER_PATTERN[] = "*.b";
 bool platformWatchFile(const char *name);
 
 // Whether a change of the watched file was noticed since the last call;
 // clears the note. Main thread only.
 bool platformTakeFileChange();
+
+// Whether `path` names a folder (through links).
+bool platformIsFolder(const char *path);
+
+// The newest save in `folder`: of its regular files whose names end in ".b"
+// (any case), the one written last, a tie going to the name first in byte
+// order. Its path (the folder, a separator, the name) goes into path, `size`
+// bytes, zero-filled behind. False when the folder holds none, cannot be read
+// or the path would not fit.
+bool platformNewestSave(const char *folder, char *path, size_t size);

@@ -9,6 +9,7 @@
 #include "app/collected.h"
 #include "app/collecting_route.h"
 #include "app/viewer_state.h"
+#include "save/open_dialog.h"
 #include "save/savegame.h"
 
 namespace {
@@ -56,15 +57,43 @@ void watchSavegame(const FileStamp &stamp) {
   viewerState.reloadPending = 0;
   viewerState.reloadBusyWait = 0;
   // Without a watch the periodic look still finds every change.
-  platformWatchFile(viewerState.saveFileName);
+  if (viewerState.saveFolder[0] != '\0') {
+    watchSaveFolder();
+  } else {
+    platformWatchFile(viewerState.saveFileName);
+  }
+}
+
+void watchSaveFolder() {
+  const std::string pattern = std::string(viewerState.saveFolder) + "/" + SAVE_FOLDER_PATTERN;
+  platformWatchFile(pattern.c_str());
+}
+
+bool followNewestSave() {
+  ViewerState &state = viewerState;
+  char newest[SAVE_PATH_SIZE];
+  if (!platformNewestSave(state.saveFolder, newest, sizeof newest) || std::strcmp(newest, state.saveFileName) == 0) {
+    return false;
+  }
+  // The game may be writing the slot right now: only a clean, steady read
+  // counts, and a failed one is made again at the next look.
+  const FileStamp stamp = platformFileStamp(newest);
+  SavegameMarkers markers;
+  if (readSteadySavegame(newest, stamp, &markers, nullptr) != STEADY_READ) return false;
+  std::memcpy(state.saveFileName, newest, SAVE_PATH_SIZE);
+  showOpenedSave(markers, stamp);
+  return true;
 }
 
 bool reloadSavegameIfChanged(uint32_t now) {
   ViewerState &state = viewerState;
-  if (state.saveFileName[0] == '\0') return false;
+  if (state.saveFileName[0] == '\0' && state.saveFolder[0] == '\0') return false;
   const bool notified = platformTakeFileChange();
   if (!notified && untilNextCheck(now) > 0) return false;
   state.nextReloadCheck = now + RELOAD_CHECK_INTERVAL_MS;
+  // In a followed folder another slot written takes the shown one's place.
+  if (state.saveFolder[0] != '\0' && followNewestSave()) return true;
+  if (state.saveFileName[0] == '\0') return false;
 
   const FileStamp before = platformFileStamp(state.saveFileName);
   // A notification is read even when the stamp stands still: a rewrite in
@@ -99,7 +128,7 @@ bool reloadSavegameIfChanged(uint32_t now) {
 }
 
 uint32_t millisecondsUntilReloadCheck(uint32_t now) {
-  if (viewerState.saveFileName[0] == '\0') return UINT32_MAX;
+  if (viewerState.saveFileName[0] == '\0' && viewerState.saveFolder[0] == '\0') return UINT32_MAX;
   return untilNextCheck(now);
 }
 

@@ -48,7 +48,18 @@ void watchSavegame(const FileStamp &stamp);
 // the stamp moved is thrown away, even when it parsed, and made again
 // RELOAD_RETRY_MS later or at the next notification. Without a save nothing
 // is looked at.
+// In a followed folder (viewerState.saveFolder), each look first asks which
+// save is the newest: another slot than the one shown is read quietly and
+// opened afresh (true, a frame is due); a read that fails is made again at
+// the next look.
 bool reloadSavegameIfChanged(uint32_t now);
+
+// The newest save of the followed folder, when it is not the one shown and
+// reads cleanly, opened afresh in its place. Returns whether it was.
+bool followNewestSave();
+
+// Watches every save of the followed folder.
+void watchSaveFolder();
 
 // Milliseconds from `now` until reloadSavegameIfChanged has something to do
 // without a notification: 0 when a check is due, UINT32_MAX when no save is

@@ -2,12 +2,14 @@
 // is what happens around it.
 #include "save/open_dialog.h"
 
+#include <cstdio>
 #include <cstring>
 
 #include "app/collected.h"
 #include "app/collecting_route.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
+#include "app/status_line.h"
 #include "save/live_reload.h"
 #include "save/savegame.h"
 
@@ -28,10 +30,9 @@ bool openSave(const char *path, char *destination) {
     return false;
   }
   std::memcpy(destination, path, SAVE_PATH_SIZE);
-  forgetCollectedMarkers();  // opened afresh: the dialog, the command line or a drop
-  adoptSavegameMarkers(markers);
-  routeAfterOpen();
-  watchSavegame(stamp);
+  // A save named by the player ends the following of a folder.
+  std::memset(viewerState.saveFolder, 0, SAVE_PATH_SIZE);
+  showOpenedSave(markers, stamp);
   return true;
 }
 
@@ -62,9 +63,17 @@ size_t savePathLength(const char *path) {
 
 }  // namespace
 
+void showOpenedSave(const SavegameMarkers &markers, const FileStamp &stamp) {
+  forgetCollectedMarkers();  // opened afresh: the dialog, the command line, a drop or another slot
+  adoptSavegameMarkers(markers);
+  routeAfterOpen();
+  watchSavegame(stamp);
+}
+
 bool openSavegameFile(const char *path) {
   const size_t length = savePathLength(path);
   if (length == 0) return false;
+  if (platformIsFolder(path)) return openSaveFolder(path);
   char name[SAVE_PATH_SIZE];
   std::memset(name, 0, sizeof name);
   std::memcpy(name, path, length);
@@ -88,4 +97,22 @@ bool openSavegameBytes(const char *name, const unsigned char *bytes, size_t size
   std::memset(viewerState.saveFileName, 0, SAVE_PATH_SIZE);
   std::memcpy(viewerState.saveFileName, name, length);
   return true;
+}
+
+bool openSaveFolder(const char *folder) {
+  const size_t length = savePathLength(folder);
+  if (length == 0) return false;
+  std::memset(viewerState.saveFolder, 0, SAVE_PATH_SIZE);
+  std::memcpy(viewerState.saveFolder, folder, length);
+  if (followNewestSave()) return true;
+  // Until the folder has a save, its saves are watched for the first one;
+  // whatever was shown stays, and is followed, until then.
+  watchSaveFolder();
+  char newest[SAVE_PATH_SIZE];
+  if (!platformNewestSave(folder, newest, sizeof newest)) {
+    char line[SAVE_PATH_SIZE + 64];
+    std::snprintf(line, sizeof line, "%s%s", WAITING_FOR_FIRST_SAVE, folder);
+    showStatusLine(line);
+  }
+  return false;
 }

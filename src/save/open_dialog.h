@@ -3,6 +3,10 @@
 
 #include <cstddef>
 
+#include "platform/platform.h"
+
+struct SavegameMarkers;
+
 // Shows the platform's open-file chooser (title "Open a File", one filter
 // "KZR TH Savegames" for "*.b", an empty name every time). When the user
 // confirms a file whose path fits in 259 bytes, the save is read at once, as
@@ -24,7 +28,25 @@ constexpr char PATH_TOO_LONG[] = "The path of the chosen file is too long !";
 // longer than 259 bytes gets a box and changes nothing; an empty one changes
 // nothing. Returns whether the lists were replaced. Used for a save named on
 // the command line or dropped on the window.
+// A path that names a folder follows that folder's saves (openSaveFolder).
 bool openSavegameFile(const char *path);
+
+// Follows the saves in `folder` (a path that fits in 259 bytes, else a box
+// and nothing changes): its newest save (*.b) is read at once, quietly, and
+// shown as a save opened afresh; whenever another of its saves becomes the
+// newest (the game wrote another slot), that one is opened afresh in turn (see
+// reloadSavegameIfChanged). A folder without a save yet says so on the status
+// line, and what was shown stays until its first save. Returns whether the
+// lists were replaced.
+bool openSaveFolder(const char *folder);
+
+// The status line of a folder that has no save yet, the folder's path behind.
+constexpr char WAITING_FOR_FIRST_SAVE[] = "Waiting for the game's first save in ";
+
+// Shows `markers`, just read from the save in saveFileName in its version
+// `stamp`, as a save opened afresh: nothing collected is kept, the route is
+// planned anew where one was shown, and the save is followed from now on.
+void showOpenedSave(const SavegameMarkers &markers, const FileStamp &stamp);
 
 // openSavegameFile for a save whose bytes the platform read itself (the
 // browser's file picker or a drop): name is the file's name, the bytes are

@@ -10,11 +10,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-bool isSaveName(const fs::path &path) {
-  const std::string name = path.filename().string();
-  return name.size() > 2 && name[name.size() - 2] == '.' && (name.back() == 'b' || name.back() == 'B');
-}
-
 void follow(ShareFollower *follower, const std::string &save) {
   follower->current = save;
   follower->stamp = FileStamp{};
@@ -26,29 +21,15 @@ void follow(ShareFollower *follower, const std::string &save) {
 }  // namespace
 
 std::string newestSaveIn(const std::string &folder) {
-  std::error_code error;
-  fs::directory_iterator entries(folder, error);
-  std::string newest;
-  fs::file_time_type newestTime{};
-  for (; !error && entries != fs::directory_iterator(); entries.increment(error)) {
-    std::error_code entryError;
-    if (!isSaveName(entries->path()) || !entries->is_regular_file(entryError)) continue;
-    const fs::file_time_type time = entries->last_write_time(entryError);
-    if (entryError) continue;
-    // Ties go to the name first in order, so the choice does not flicker.
-    const std::string name = entries->path().string();
-    if (newest.empty() || time > newestTime || (time == newestTime && name < newest)) {
-      newest = name;
-      newestTime = time;
-    }
-  }
-  return newest;
+  // Longer than any path a save is opened by.
+  char newest[4096];
+  return platformNewestSave(folder.c_str(), newest, sizeof newest) ? std::string(newest) : std::string();
 }
 
 bool startShareFollower(ShareFollower *follower, const std::string &asked, std::string *error) {
   std::error_code failure;
   follower->asked = asked;
-  follower->folder = fs::is_directory(asked, failure);
+  follower->folder = platformIsFolder(asked.c_str());
   if (follower->folder) {
     fs::directory_iterator entries(asked, failure);
     if (failure) {

@@ -3,6 +3,7 @@
 // save the game rewrites, and the map position and marker under the pointer.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -152,6 +153,73 @@ TEST_F(CompanionTest, ReloadFollowsTheSaveQuietlyAndRetriesUntilClean) {
   EXPECT_FALSE(reloadSavegameIfChanged(now));
   EXPECT_EQ(viewerState.rampageCount, 3);
   EXPECT_TRUE(headlessMessageBoxes().empty());
+}
+
+// A folder of saves: its newest save is shown (another file, a folder named
+// like a save and an older slot are passed over), a slot written later is
+// opened afresh in its place at the next look (what was collected in the
+// last one is not carried over), and a save opened by name ends the
+// following. An empty folder says that it waits, and shows its first save.
+TEST_F(CompanionTest, AFolderShowsItsNewestSaveAndEachSlotWrittenNext) {
+  namespace fs = std::filesystem;
+  const fs::path folder = temporaryPath("companion-slots");
+  fs::remove_all(folder);
+  ASSERT_TRUE(fs::create_directories(folder / "slot9.b"));
+  const auto written = [&](const char *name, int packages, int secondsAgo) {
+    const fs::path path = folder / name;
+    writeBytes(path.string(), packagesSave(packages));
+    fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::seconds(secondsAgo));
+    return path.string();
+  };
+  written("slot1.b", 2, 30);
+  const std::string slot2 = written("SLOT2.B", 3, 20);
+  written("notes.txt", 0, 0);
+
+  ASSERT_TRUE(openSavegameFile(folder.string().c_str()));
+  EXPECT_STREQ(viewerState.saveFileName, slot2.c_str());
+  EXPECT_STREQ(viewerState.saveFolder, folder.string().c_str());
+  EXPECT_EQ(viewerState.packageCount, 3);
+  EXPECT_EQ(headlessWatchedFile(), folder.string() + "/*.b");
+
+  // A rewrite of the shown slot is a reload: what it no longer holds was
+  // collected. Then the game writes another slot: opened afresh.
+  uint32_t now = 5000;
+  written("SLOT2.B", 2, 10);
+  headlessNoteFileChange();
+  EXPECT_TRUE(reloadSavegameIfChanged(now));
+  EXPECT_EQ(viewerState.collectedCount, 1);
+  const std::string slot3 = written("slot3.b", 5, 0);
+  headlessNoteFileChange();
+  EXPECT_TRUE(reloadSavegameIfChanged(now + 1));
+  EXPECT_STREQ(viewerState.saveFileName, slot3.c_str());
+  EXPECT_EQ(viewerState.packageCount, 5);
+  EXPECT_EQ(viewerState.collectedCount, 0);
+  EXPECT_EQ(headlessWatchedFile(), folder.string() + "/*.b");
+
+  // A save opened by name: a newer slot no longer takes its place.
+  ASSERT_TRUE(openSavegameFile(savePath.c_str()));
+  EXPECT_EQ(viewerState.saveFolder[0], '\0');
+  written("slot4.b", 6, -5);
+  headlessNoteFileChange();
+  EXPECT_FALSE(reloadSavegameIfChanged(now + 2));
+  EXPECT_STREQ(viewerState.saveFileName, savePath.c_str());
+
+  // An empty folder: the status line says so, the save shown stays, and the
+  // folder's first save is shown at the next look.
+  const fs::path empty = temporaryPath("companion-empty");
+  fs::remove_all(empty);
+  ASSERT_TRUE(fs::create_directories(empty));
+  EXPECT_FALSE(openSavegameFile(empty.string().c_str()));
+  EXPECT_EQ(std::string(viewerState.statusLine), std::string(WAITING_FOR_FIRST_SAVE) + empty.string());
+  EXPECT_STREQ(viewerState.saveFileName, savePath.c_str());
+  EXPECT_NE(millisecondsUntilReloadCheck(now), UINT32_MAX);
+  writeBytes((empty / "first.b").string(), packagesSave(4));
+  headlessNoteFileChange();
+  EXPECT_TRUE(reloadSavegameIfChanged(now + 3));
+  EXPECT_EQ(viewerState.packageCount, 4);
+  EXPECT_TRUE(headlessMessageBoxes().empty());
+  fs::remove_all(folder);
+  fs::remove_all(empty);
 }
 
 // The game writes again while the viewer reads: what was read parses, but the

@@ -1,6 +1,7 @@
 // The Linux watch of the followed save on real files: a finished write of the
 // save and a file renamed onto its name wake the loop and are noted; writes of
-// other files in the folder are not, and a new watch replaces the old one.
+// other files in the folder are not, a new watch replaces the old one, and
+// a watch of every save of a folder notes any of them.
 // And the Linux stamp, which the periodic look compares: each of its parts
 // alone tells a rewrite that the others miss.
 #include <gtest/gtest.h>
@@ -80,9 +81,26 @@ TEST(FileWatchTest, WritesAndRenamesOntoTheSaveAreNoticedAndNothingElse) {
   EXPECT_EQ(wakesSoFar(), before + 1);
   EXPECT_TRUE(inotifyTakeChange());
 
+  // Every save of the folder (a folder followed): any name ending in .b,
+  // any case, and nothing else.
+  const std::string folder = temporaryPath("watched-slots");
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  const std::string slot = folder + "/SLOT.B";
+  const std::string another = folder + "/another.b";
+  const std::string notes = folder + "/notes.txt";
+  ASSERT_TRUE(inotifyWatchFile((folder + "/*.b").c_str(), wake));
+  for (const std::string &written : {another, slot}) {
+    before = wakesSoFar();
+    writeBytes(notes, {1});
+    writeBytes(written, {2});
+    ASSERT_TRUE(wokeSince(before));
+    EXPECT_EQ(wakesSoFar(), before + 1) << written;
+    EXPECT_TRUE(inotifyTakeChange());
+  }
+
   EXPECT_TRUE(inotifyWatchFile("", wake));
   EXPECT_FALSE(inotifyWatchFile(temporaryPath("no_such_folder/x.b").c_str(), wake));
-  for (const std::string &path : {save, other}) std::remove(path.c_str());
+  for (const std::string &path : {save, other, another, slot, notes, folder}) std::remove(path.c_str());
 }
 
 // A save of four packages, the first at x = first.

@@ -2,9 +2,10 @@
 """The viewer's sharing under Xvfb, the Linux program or the Windows one under
 wine: --share draws a QR code that reads back (zbarimg) as the page's address
 (the one the Linux viewer prints), and that address serves the page and the
-shown save, the save again once the game has rewritten it; 'Q' hides the code
-and shows it again. The site and the save lie in folders with spaces in their
-names. Every wait is for what the screen or the server shows.
+shown save: the viewer follows a folder, empty at first, so the save it shares
+is one that comes later, and then another slot the game writes. 'Q' hides the
+code and shows it again. The site and the saves lie in folders with spaces in
+their names. Every wait is for what the screen or the server shows.
 
 usage: viewer_share_test.py PACKAGE_VIEWER MAKE_TEST_SAVE [WINE_RUN WINE_PREFIX]
 """
@@ -30,14 +31,13 @@ PAGE = b"<!doctype html><head><title>shared page</title>"
 open(os.path.join(site, "index.html"), "wb").write(PAGE)
 saves = os.path.join(work, "My Saves")
 os.makedirs(saves)
-save = os.path.join(saves, "slot 1.b")
-rewritten = os.path.join(work, "rewritten.b")
 
 display_file = os.path.join(work, "display")
 with open(display_file, "w") as out:
+    # -noreset: wine's programs come and go as X clients; a server that
+    # resets when the last one goes refuses the next meanwhile.
     xvfb = subprocess.Popen(["Xvfb", "-displayfd", "1", "-screen", "0", "1024x768x24", "-nolisten", "tcp",
-                             "-noreset"],
-                            stdout=out, stderr=subprocess.DEVNULL)
+                             "-noreset"], stdout=out, stderr=subprocess.DEVNULL)
 
 
 def wait_for(condition, what, tries=600):
@@ -50,19 +50,16 @@ def wait_for(condition, what, tries=600):
 
 
 display = wait_for(lambda: open(display_file).read().strip(), "X display")
+# The save writer runs on the display too: wine's programs of one prefix
+# share one session, which takes the display of the first.
 environment = dict(os.environ, DISPLAY=":" + display)
+if WINE:
+    # The prefix made, on first use, before the viewer's start is waited for.
+    subprocess.run(WINE + ["cmd", "/c", "exit"], env=environment, check=True)
+viewer = subprocess.Popen(WINE + [VIEWER, "--share", "--site", program_path(site), program_path(saves)],
+                          stdout=subprocess.DEVNULL if WINE else subprocess.PIPE, env=environment, cwd=work)
 failures = []
-ADDRESS = r"http://[0-9.]+:(\d+)(/[0-9a-f]{32}/)"
-viewer = None
 try:
-    # On the display too: wine's programs of one prefix share one session,
-    # which takes the display of the first.
-    for path, markers in ((save, ["154:100,200,5", "127:-300,400,0"]), (rewritten, ["154:100,200,5"])):
-        subprocess.run(WINE + [MAKE_SAVE, program_path(path)] + markers, check=True, stdout=subprocess.DEVNULL,
-                       env=environment)
-    viewer = subprocess.Popen(WINE + [VIEWER, "--share", "--site", program_path(site), program_path(save)],
-                              stdout=subprocess.DEVNULL if WINE else subprocess.PIPE, env=environment, cwd=work)
-
     def code_on_screen():
         shot = os.path.join(work, "screen.png")
         subprocess.run(["import", "-window", "root", shot], env=environment, check=True)
@@ -73,7 +70,7 @@ try:
     address = "" if WINE else viewer.stdout.readline().decode().strip()
     decoded = wait_for(code_on_screen, "QR code on the screen", tries=600 if WINE else 200)
     address = address or decoded
-    match = re.fullmatch(ADDRESS, address)
+    match = re.fullmatch(r"http://[0-9.]+:(\d+)(/[0-9a-f]{32}/)", address)
     if not match:
         raise SystemExit("FAIL: the viewer shared no address: %r" % address)
     if decoded != address:
@@ -84,20 +81,23 @@ try:
         failures.append("the address serves no page")
 
     def served():
-        """The save served; None while there is none yet (404)."""
         try:
             return urllib.request.urlopen(local + "save", timeout=20).read()
         except urllib.error.HTTPError as error:
-            if error.code != 404:
-                raise
-            return None
+            return error.code
 
-    if wait_for(served, "save served") != open(save, "rb").read():
-        failures.append("the save served is not the file")
-    # The game's rewrite: a new file moved onto the save's name.
-    expected = open(rewritten, "rb").read()
-    os.replace(rewritten, save)
-    wait_for(lambda: served() == expected, "rewritten save served", tries=400)
+    if served() != 404:
+        failures.append("an empty folder's save is not 404")
+    # The game's first save, then another slot: each is shared in turn.
+    for name, pickups, seconds_ago in [("slot 1.b", ["154:100,200,5", "127:-300,400,0"], 10),
+                                       ("slot2.b", ["154:10,20,5"], 0)]:
+        save = os.path.join(saves, name)
+        subprocess.run(WINE + [MAKE_SAVE, program_path(save + ".tmp")] + pickups, check=True,
+                       stdout=subprocess.DEVNULL, env=environment)
+        os.utime(save + ".tmp", (time.time() - seconds_ago,) * 2)
+        os.rename(save + ".tmp", save)
+        wanted = open(save, "rb").read()
+        wait_for(lambda: served() == wanted, "%s served" % name)
 
     window = wait_for(lambda: subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "Package Viewer"],
                                              env=environment, capture_output=True, text=True).stdout.split(),
@@ -118,14 +118,13 @@ try:
         except subprocess.TimeoutExpired:
             failures.append("the viewer did not end on Escape while sharing")
 finally:
-    if viewer and viewer.poll() is None:
+    if viewer.poll() is None:
         viewer.send_signal(signal.SIGTERM)
     if WINE:
         # Every program of the test's own prefix, before its display goes:
         # wine-run's shell does not pass the signal on.
         subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=WINE[1]))
-    if viewer:
-        viewer.wait(timeout=30)
+    viewer.wait(timeout=30)
     xvfb.terminate()
     xvfb.wait()
 for failure in failures:

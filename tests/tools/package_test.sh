@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
-# scripts/package on the test build: the .deb's name, fields and files, and
-# lintian's verdict (no error, no warning) where lintian is installed; then,
-# when the test runs as root (as CI does), the package installed for real with
-# apt-get, both programs, the pictures and the manual pages checked where it
-# put them, the savegame type and the menu entry found in the databases that
-# the triggers of shared-mime-info and desktop-file-utils update, and all of
-# it removed again without a trace.
-#   package_test.sh SOURCE_DIR BUILD_DIR VERSION WORK_DIR
+# scripts/package on the test build: the .deb's name, fields and files (the
+# web page's among them), and lintian's verdict (no error, no warning) where
+# lintian is installed; then, when the test runs as root (as CI does), the
+# package installed for real with apt-get, both programs, the pictures and the
+# manual pages checked where it put them, the savegame type and the menu entry
+# found in the databases that the triggers of shared-mime-info and
+# desktop-file-utils update, the installed package-tool serving the installed
+# page and a save, and all of it removed again without a trace.
+#   package_test.sh SOURCE_DIR BUILD_DIR VERSION MAKE_TEST_SAVE WORK_DIR
 # Exit status: 0 passed, 1 failed, 77 skipped (installing needs root).
 set -euo pipefail
 source_dir=$(realpath "$1")
 build=$(realpath "$2")
 version=$3
-work=$(realpath -m "$4")
+make_save=$(realpath "$4")
+work=$(realpath -m "$5")
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 rm -rf "$work"
@@ -39,6 +41,12 @@ for file in usr/bin/package-viewer usr/bin/package-tool usr/share/package-viewer
   usr/share/mime/packages/package-viewer.xml; do
   grep -qx "./$file" <<<"$files" || fail "the package lacks $file"
 done
+# The web page: every file of the site this build installs, and only those.
+site=$(sed -n 's/^VIEWER_WEB_SITE_DIR:PATH=//p' "$build/CMakeCache.txt")
+web_files=$(sed -n 's|^\./usr/share/package-viewer/web/\(.\)|\1|p' <<<"$files" | sort)
+site_files=$(find "$site" -mindepth 1 -printf '%P\n' | sort)
+[ -n "$web_files" ] || fail "the package holds no web page"
+[ "$web_files" = "$site_files" ] || fail "the package's web page holds [$web_files], $site holds [$site_files]"
 echo "$(basename "$deb"): $(stat -c %s "$deb") bytes, fields and files as expected"
 
 if command -v lintian >/dev/null; then
@@ -60,7 +68,11 @@ fi
 
 apt_get() { DEBIAN_FRONTEND=noninteractive apt-get -q -y -o DPkg::Lock::Timeout=120 "$@"; }
 installed=false
-cleanup() { if $installed; then apt_get purge package-viewer >/dev/null 2>&1 || true; fi; }
+server=
+cleanup() {
+  if [ -n "$server" ]; then kill "$server" 2>/dev/null || true; fi
+  if $installed; then apt_get purge package-viewer >/dev/null 2>&1 || true; fi
+}
 trap cleanup EXIT
 
 apt_get install "$deb" >"$work/install.log" 2>&1 || fail "apt-get install: $(cat "$work/install.log")"
@@ -88,6 +100,37 @@ fi
 (cd "$work" && /usr/bin/package-tool render "$work/render.png") >"$work/render.log" 2>&1 ||
   fail "installed package-tool render: $(cat "$work/render.log")"
 echo "installed: both programs answer $version, the pictures are in /usr/share/package-viewer"
+
+# The installed tool serves the installed page and a save on 127.0.0.1, and
+# ends with status 0 on SIGTERM.
+fetch() { /usr/bin/python3 -c 'import sys, urllib.request
+sys.stdout.buffer.write(urllib.request.urlopen(sys.argv[1], timeout=20).read())' "$1"; }
+web=/usr/share/package-viewer/web
+"$make_save" "$work/serve.b" 154:100,200,10 127:800,-900,0
+(cd "$work" && exec /usr/bin/package-tool serve "$work/serve.b" --port 0 >"$work/serve.out" 2>"$work/serve.err") &
+server=$!
+for _ in $(seq 200); do
+  [ "$(wc -l <"$work/serve.out")" -ge 1 ] && break
+  kill -0 "$server" 2>/dev/null || break
+  sleep 0.1
+done
+address=$(head -n 1 "$work/serve.out")
+[[ $address =~ ^http://127\.0\.0\.1:[0-9]+/$ ]] ||
+  fail "installed package-tool serve printed '$address': $(cat "$work/serve.err")"
+# The served page is the installed one, with the mark that a save is served
+# beside it.
+fetch "$address" >"$work/served.html" || fail "no page at $address"
+grep -q 'name="shared-save"' "$work/served.html" || fail "the served page lacks its mark: $(cat "$work/served.html")"
+diff <(grep -v 'name="shared-save"' "$work/served.html") "$web/index.html" >&2 ||
+  fail "the served page is not $web/index.html"
+fetch "${address}package-viewer.wasm" | cmp -s - "$web/package-viewer.wasm" || fail "the served program differs"
+fetch "${address}save" | cmp -s - "$work/serve.b" || fail "the served save differs"
+kill -TERM "$server"
+status=0
+wait "$server" || status=$?
+server=
+[ "$status" -eq 0 ] || fail "installed package-tool serve ended with status $status on SIGTERM"
+echo "installed: package-tool serve hands out $web and the save, and ends with 0 on SIGTERM"
 
 apt_get purge package-viewer >"$work/remove.log" 2>&1 || fail "apt-get purge: $(cat "$work/remove.log")"
 installed=false

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The README's install, exactly as written: `scripts/viewer` in a copy of the
 # source tree (here with --version, so that no window opens), then
-# `cmake --install build/viewer --prefix PREFIX`. Everything is installed;
-# then, under that prefix, `man` finds both manual pages through PATH alone,
+# `cmake --install build/viewer --prefix PREFIX`. Everything is installed but
+# the web page, which the install says scripts/web builds; once the page is
+# built (here copied from SOURCE_DIR's build/web/site, which must exist), the
+# same install adds it. Then, under that prefix, `man` finds both manual pages through PATH alone,
 # bash-completion finds package-tool's completion through XDG_DATA_DIRS, and the savegame type and
 # the menu entry that opens it go into the databases that file managers read.
 #   viewer_install_test.sh SOURCE_DIR VERSION WORK_DIR
@@ -41,6 +43,20 @@ for file in bin/package-viewer bin/package-tool share/package-viewer/font.bmp sh
 done
 [[ $("$prefix/bin/package-tool" --version) == "package-tool $version "* ]] || fail "installed package-tool --version"
 echo "scripts/viewer, then cmake --install build/viewer: everything installed"
+
+# The web page: not built in a fresh tree, which the install says; built
+# after the programs' build was configured, it is installed with them.
+grep -q "^Not installing the web page: .* (scripts/web builds it)$" "$work/install.log" ||
+  fail "the install without a web page does not say so: $(cat "$work/install.log")"
+[ ! -e "$prefix/share/package-viewer/web" ] || fail "a web folder was installed without a web page"
+site=$source_dir/build/web/site
+[ -f "$site/index.html" ] || fail "no web page in $site (scripts/web builds it)"
+mkdir -p "$work/source/build/web"
+cp -r "$site" "$work/source/build/web/site"
+(cd "$work/source" && cmake --install build/viewer --prefix "$prefix") >"$work/install-web.log" 2>&1 ||
+  fail "cmake --install build/viewer with the web page: $(cat "$work/install-web.log")"
+diff -r "$site" "$prefix/share/package-viewer/web" >&2 || fail "the installed web page is not $site"
+echo "the web page is installed once scripts/web has built it"
 
 # man-db looks beside each bin/ folder on PATH for ../share/man.
 export PATH=$prefix/bin:$PATH

@@ -10,6 +10,7 @@ import collections
 import http.server
 import math
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -17,6 +18,7 @@ import tempfile
 import threading
 import time
 import unittest
+import urllib.request
 
 from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
@@ -586,6 +588,55 @@ class WebPageTest(unittest.TestCase):
             serve.terminate()
             serve.wait()
             serve.stdout.close()
+
+    def test_a_shared_page_reads_again_when_shown_and_names_a_new_code(self):
+        """A phone suspends a hidden page, which misses the events sent
+        meanwhile: shown again, the page fetches the save anyway. A server
+        shared on the network and started again has a new token: the page
+        says that its code must be scanned again."""
+        first, data1 = self.save('shared.b', PICKUPS[:3])
+        _, data2 = self.save('shared-next.b', PICKUPS)
+        # The page's event streams, for the test to stop listening to one.
+        keeper = self.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': """
+            const Original = window.EventSource;
+            window.eventStreams = [];
+            window.EventSource = function(url) { const s = new Original(url); window.eventStreams.push(s); return s; };
+            Object.assign(window.EventSource, {CONNECTING: 0, OPEN: 1, CLOSED: 2});"""})
+        serve = None
+        start = lambda port: subprocess.Popen([PACKAGE_TOOL, 'serve', first, '--lan', '--port', port, '--site', SITE],
+                                              stdout=subprocess.PIPE, cwd=SITE)
+        try:
+            serve = start('0')
+            lan, port, token = re.fullmatch(r'http://([0-9.]+):(\d+)(/[0-9a-f]{32}/)',
+                                            serve.stdout.readline().decode().strip()).groups()
+            local = 'http://127.0.0.1:%s%s' % (port, token)
+            self.driver.get(local)
+            self.assert_shows(first)
+            # Hidden: the events are missed. The server has the new version...
+            self.driver.execute_script('const s = window.eventStreams[window.eventStreams.length - 1];'
+                                       'window.missed = s.onmessage; s.onmessage = null;')
+            with open(first, 'wb') as file:
+                file.write(data2)
+            wait_for(lambda: urllib.request.urlopen(local + 'save', timeout=WAIT_SECONDS).read() == data2,
+                     'the new version served')
+            # ...and the page, shown again, reads it.
+            self.driver.execute_script("document.dispatchEvent(new Event('visibilitychange'))")
+            self.assert_shows(first)
+
+            status = lambda: self.driver.find_element(By.ID, 'share-status').text
+            serve.terminate()
+            serve.wait()
+            serve.stdout.close()
+            wait_for(lambda: status().startswith('Lost the PC'), 'the lost PC said')
+            serve = start(port)
+            serve.stdout.readline()
+            wait_for(lambda: 'scan the new code' in status(), 'the new code asked for')
+        finally:
+            self.driver.execute_cdp_cmd('Page.removeScriptToEvaluateOnNewDocument', keeper)
+            if serve:
+                serve.terminate()
+                serve.wait()
+                serve.stdout.close()
 
     def assert_shows(self, save, collected=False):
         linux = self.reference(save)

@@ -2,19 +2,21 @@
 # The Windows installer as a player meets it, under wine in a fresh prefix
 # (its own HOME too, and winemenubuilder off, so that nothing reaches this
 # machine's menus or folders), with the viewer on its own Xvfb display:
-#   1. an older version installed silently, then the player's own save and map
-#      picture put in the program's folder;
+#   1. an older version installed silently (its web page with a file this
+#      version does not have), then the player's own save and map picture put
+#      in the program's folder;
 #   2. the viewer started from the Start menu entry: it starts in the Pictures
 #      folder (F12 saves there);
 #   3. this version installed silently over it while it runs: the viewer is
 #      asked to close, the files, shortcut, savegame type and uninstall entry
-#      are in place, the unchanged old picture replaced, the player's kept;
+#      are in place, the web folder this version's alone, the unchanged old
+#      picture replaced, the player's kept;
 #   4. the save opened as a double-click opens it (through its registered
 #      program) shows it loaded, with the program's icon on the window;
 #   5. a viewer that does not answer: the silent setup gives up with a
 #      non-zero status and has changed nothing;
-#   6. the silent uninstall leaves the registry as it was and no file of ours,
-#      but the player's save and picture.
+#   6. the silent uninstall leaves the registry as it was and no file or
+#      folder of ours, but the player's save and picture.
 #   installer_wine_test.sh SOURCE_DIR BUILD_DIR MAKE_SAVE.exe WORK_DIR
 # Exit status: 0 passed, 1 failed, 77 skipped (a tool is missing).
 set -euo pipefail
@@ -91,6 +93,7 @@ setup=$work/release/package-viewer-$version-setup.exe
 cp -r "$work/release/windows" "$work/old"
 printf 'old' >>"$work/old/font.bmp"
 printf 'old' >>"$work/old/THmap.bmp"
+printf 'old' >"$work/old/web/retired.js"
 printf '!define VIEWER_VERSION "0.1"\n!define VIEWER_FILE_VERSION "0.1.0.0"\n' >"$work/old.nsh"
 makensis -V1 -DVERSION_NSH="$work/old.nsh" -DRELEASE_DIR="$work/old" -DOUTFILE="$work/old-setup.exe" \
   "$source_dir/packaging/windows/package-viewer.nsi" || fail "the older setup was not made"
@@ -136,6 +139,7 @@ for file in package-viewer.exe package-tool.exe README.txt LICENSE-DejaVu.txt fo
   cmp -s "$work/release/windows/$file" "$instdir/$file" || fail "$file is not this version's"
 done
 cmp -s "$work/players-map.bmp" "$instdir/THmap.bmp" || fail "the player's map was replaced"
+diff -r "$work/release/windows/web" "$instdir/web" >&2 || fail "the web folder is not this version's"
 [ -f "$instdir/uninstall.exe" ] || fail "no uninstaller"
 for check in "DisplayName=KZR Tern Haven Package Viewer" "DisplayVersion=$version" \
   "Publisher=KZR Package Viewer team" "DisplayIcon=$folder\\package-viewer.exe,0" \
@@ -253,4 +257,5 @@ expected=$(printf '%s\n' "$map_path" "$save_path" | sort)
 [ "$left" = "$expected" ] || fail "files changed by install and uninstall:
 $left"
 cmp -s "$work/players-map.bmp" "$instdir/THmap.bmp" || fail "the player's map changed"
+[ ! -e "$instdir/web" ] || fail "the uninstall left the web folder"
 echo "PASSED"

@@ -15,6 +15,8 @@
 #include <string>
 #include <thread>
 
+#include "platform/platform.h"
+
 namespace {
 
 constexpr uint32_t WATCHED_EVENTS = IN_CLOSE_WRITE | IN_MOVED_TO;
@@ -52,6 +54,15 @@ struct Watch {
 Watch watch;
 
 // Handles every event in one read's worth of inotify records.
+// Whether an event's name is the save's or, when every save of the folder is
+// watched, that of any save.
+bool namesTheSave(const char *name, size_t length) {
+  if (watch.fileName == SAVE_FOLDER_PATTERN) {
+    return length > 2 && name[length - 2] == '.' && (name[length - 1] == 'b' || name[length - 1] == 'B');
+  }
+  return length == watch.fileName.size() && std::memcmp(name, watch.fileName.data(), length) == 0;
+}
+
 void noteEvents(const char *buffer, ssize_t length) {
   bool matched = false;
   {
@@ -64,8 +75,7 @@ void noteEvents(const char *buffer, ssize_t length) {
       if ((event.mask & IN_Q_OVERFLOW) != 0) matched = true;
       // The name is padded with NUL bytes up to len.
       if (event.wd == watch.folderWatch && (event.mask & WATCHED_EVENTS) != 0 &&
-          strnlen(name, event.len) == watch.fileName.size() &&
-          std::memcmp(name, watch.fileName.data(), watch.fileName.size()) == 0) {
+          namesTheSave(name, strnlen(name, event.len))) {
         matched = true;
       }
       offset += static_cast<ssize_t>(sizeof event + event.len);

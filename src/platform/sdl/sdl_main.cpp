@@ -42,7 +42,7 @@ constexpr int START_FAILURE_STATUS = 3;
 constexpr int DEPTH_SIZES[] = {32, 24, 16, 0};
 
 constexpr char USAGE[] =
-    "Usage: package-viewer [--palette safe] [--share] [--site DIR] [SAVEGAME | --help | --version]";
+    "Usage: package-viewer [--palette safe] [--share] [--site DIR] [SAVEGAME | FOLDER | --help | --version]";
 
 void printHelp() {
   std::printf(
@@ -51,6 +51,7 @@ void printHelp() {
       "Shows the hidden packages (red) and rampages (green) still left in a KZR Tern Haven\n"
       "savegame over a picture of the game's map. A SAVEGAME given here (or dropped on the\n"
       "window) is opened at once; a loaded save is read again whenever the game rewrites it.\n"
+      "A FOLDER of saves shows its newest save, and whichever slot the game writes next.\n"
       "--palette safe starts with colours that colour-blind players can tell apart.\n"
       "--share shares the save with a phone on the local network at once, as 'Q' does;\n"
       "--site DIR names the folder of the web page it serves.\n"

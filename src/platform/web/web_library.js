@@ -246,7 +246,7 @@ mergeInto(LibraryManager.library, {
         item.appendChild(button);
         rows.appendChild(item);
       });
-      webPage.element('list-count').textContent = rows.children.length + ' rows';
+      webPage.element('list-count').textContent = '(' + rows.children.length + ')';
     },
 
     toggleList: function() {

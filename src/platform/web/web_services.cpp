@@ -34,6 +34,11 @@ bool platformWatchFile(const char *) { return false; }
 
 bool platformTakeFileChange() { return false; }
 
+// A page is handed files, never folders.
+bool platformIsFolder(const char *) { return false; }
+
+bool platformNewestSave(const char *, char *, size_t) { return false; }
+
 DibConvertResult platformConvertDib(const DibSource &source, unsigned char *rgb) {
   return convertDibPortable(source, rgb);
 }

@@ -46,6 +46,16 @@ bool askForChanges() {
                                nullptr);
 }
 
+// Whether a change's name is the save's or, when every save of the folder is
+// watched, that of any save.
+bool namesTheSave(const WCHAR *name, size_t length) {
+  if (savedName == L"*.b") {
+    return length > 2 && name[length - 2] == L'.' && (name[length - 1] == L'b' || name[length - 1] == L'B');
+  }
+  return length == savedName.size() && CompareStringOrdinal(name, static_cast<int>(length), savedName.c_str(),
+                                                            static_cast<int>(length), TRUE) == CSTR_EQUAL;
+}
+
 // Whether the changes in the buffer (`size` bytes of it) name the save; a
 // buffer the system could not fill (too many changes at once) may have.
 bool changesNameTheSave(DWORD size) {
@@ -55,9 +65,7 @@ bool changesNameTheSave(DWORD size) {
     const auto *change = reinterpret_cast<const FILE_NOTIFY_INFORMATION *>(bytes + offset);
     const size_t length = change->FileNameLength / sizeof(WCHAR);
     if (offset + offsetof(FILE_NOTIFY_INFORMATION, FileName) + change->FileNameLength <= size &&
-        length == savedName.size() &&
-        CompareStringOrdinal(change->FileName, static_cast<int>(length), savedName.c_str(),
-                             static_cast<int>(length), TRUE) == CSTR_EQUAL) {
+        namesTheSave(change->FileName, length)) {
       return true;
     }
     if (change->NextEntryOffset == 0) break;
