@@ -7,9 +7,9 @@ namespace {
 
 bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// The folder of the running .exe, or an empty string when its name does not
-// fit or cannot be had.
-std::string programFolder() {
+}  // namespace
+
+std::string win32ProgramFolder() {
   char program[4096];
   const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
   if (length == 0 || length >= sizeof program) return std::string();  // a full buffer means cut short
@@ -17,8 +17,6 @@ std::string programFolder() {
   const size_t separator = path.find_last_of("\\/");
   return separator == std::string::npos ? std::string() : path.substr(0, separator);
 }
-
-}  // namespace
 
 std::string bundledPictureBeside(const char *name, const std::string &programFolder) {
   if (programFolder.empty()) return std::string();
@@ -32,6 +30,6 @@ std::string findPictureBeside(const char *name, const std::string &programFolder
   return bundled.empty() ? name : bundled;
 }
 
-std::string findPicture(const char *name) { return findPictureBeside(name, programFolder()); }
+std::string findPicture(const char *name) { return findPictureBeside(name, win32ProgramFolder()); }
 
-std::string findBundledPicture(const char *name) { return bundledPictureBeside(name, programFolder()); }
+std::string findBundledPicture(const char *name) { return bundledPictureBeside(name, win32ProgramFolder()); }

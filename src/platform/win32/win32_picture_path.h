@@ -19,3 +19,7 @@ std::string findPictureBeside(const char *name, const std::string &programFolder
 // own that the loader refuses.
 std::string findBundledPicture(const char *name);
 std::string bundledPictureBeside(const char *name, const std::string &programFolder);
+
+// The folder that holds the running .exe, or an empty string when its name
+// does not fit or cannot be had.
+std::string win32ProgramFolder();
