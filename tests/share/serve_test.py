@@ -188,8 +188,12 @@ def raw_exchange(port, data, close_early=False):
         connection.sendall(data)
         if close_early:
             return b""
-        # Nothing more will come: the server answers, then hangs up.
-        connection.shutdown(socket.SHUT_WR)
+        # Nothing more will come: the server answers, then hangs up (a head
+        # it refuses may have been answered and hung up on already).
+        try:
+            connection.shutdown(socket.SHUT_WR)
+        except OSError:
+            pass
         received = b""
         while True:
             chunk = connection.recv(65536)

@@ -41,10 +41,13 @@ def make_save(path, *pickups):
 class Server:
     """package-tool.exe serve, started by wine itself rather than through
     WINE_RUN, so that a SIGINT reaches wine, which hands it to the program as
-    Ctrl+C. WINE_RUN has made the prefix by then."""
+    Ctrl+C. WINE_RUN has made the prefix by then. Wine ends a program that
+    does not take Ctrl+C itself with status 0 as well, but says so on stderr
+    on its console channel, which is left on."""
 
     def __init__(self, *arguments):
-        environment = dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+        environment = dict(os.environ, WINEPREFIX=PREFIX, WINEDEBUG="-all,fixme+console",
+                           WINEDLLOVERRIDES="mscoree,mshtml=")
         self.process = subprocess.Popen(["wine", program, "serve", *arguments], cwd=WORK, env=environment,
                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.address = self.line()
