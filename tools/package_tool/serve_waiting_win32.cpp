@@ -4,7 +4,7 @@
 // the viewer's own).
 #include <windows.h>
 
-#include <cstdio>
+#include <string>
 
 #include "package_tool/serve_waiting.h"
 #include "platform/win32/win32_file_watch.h"
@@ -13,6 +13,9 @@
 namespace {
 
 HANDLE stopEvent = nullptr;
+// The console's output code page before serve set UTF-8, given back at the
+// end (the console outlives the program); 0 without a console.
+UINT consoleCodePage = 0;
 
 BOOL WINAPI onConsoleControl(DWORD kind) {
   if (kind != CTRL_C_EVENT && kind != CTRL_BREAK_EVENT) return FALSE;
@@ -26,7 +29,8 @@ bool startServeWaiting(std::string *error) {
   stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
   if (stopEvent) {
     // The QR code is drawn with UTF-8 block characters.
-    SetConsoleOutputCP(CP_UTF8);
+    consoleCodePage = GetConsoleOutputCP();
+    if (consoleCodePage) SetConsoleOutputCP(CP_UTF8);
     return true;
   }
   *error = "cannot make an event (error " + std::to_string(GetLastError()) + ")";
@@ -54,6 +58,7 @@ bool waitServe(int milliseconds) {
 void endServeWaiting() {
   win32WatchFile("");
   SetConsoleCtrlHandler(onConsoleControl, FALSE);
+  if (consoleCodePage) SetConsoleOutputCP(consoleCodePage);
 }
 
 std::string servedProgramFolder() { return win32ProgramFolder(); }
