@@ -2,7 +2,7 @@
 // conversion, so that pictures load as the Windows viewer loads them; the
 // viewer's file stamps and watch, through which serve follows a save; message
 // boxes are recorded and printed (recorded_message_box.cpp with the tool's
-// sink); nothing is drawn.
+// sink); nothing is drawn and no one is asked to choose a save.
 #include "platform/platform.h"
 #include "platform/win32/win32_file_stamp.h"
 #include "platform/win32/win32_file_watch.h"
@@ -19,3 +19,5 @@ bool platformWatchFile(const char *name) { return win32WatchFile(name); }
 bool platformTakeFileChange() { return win32TakeFileChange(); }
 
 void platformSwapBuffers() {}
+
+bool platformChooseSavegame(char *) { return false; }
