@@ -61,5 +61,5 @@ void endServeWaiting() {
   if (consoleCodePage) SetConsoleOutputCP(consoleCodePage);
 }
 
-std::string servedProgramFolder() { return win32ProgramFolder(); }
+std::string servedProgramFolder() { return runningProgramFolder(); }
 std::string servedMapPicture() { return findPicture("THmap.bmp"); }

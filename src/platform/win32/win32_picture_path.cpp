@@ -9,7 +9,7 @@ bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) !
 
 }  // namespace
 
-std::string win32ProgramFolder() {
+std::string runningProgramFolder() {
   char program[4096];
   const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
   if (length == 0 || length >= sizeof program) return std::string();  // a full buffer means cut short
@@ -30,6 +30,6 @@ std::string findPictureBeside(const char *name, const std::string &programFolder
   return bundled.empty() ? name : bundled;
 }
 
-std::string findPicture(const char *name) { return findPictureBeside(name, win32ProgramFolder()); }
+std::string findPicture(const char *name) { return findPictureBeside(name, runningProgramFolder()); }
 
-std::string findBundledPicture(const char *name) { return bundledPictureBeside(name, win32ProgramFolder()); }
+std::string findBundledPicture(const char *name) { return bundledPictureBeside(name, runningProgramFolder()); }

@@ -20,6 +20,6 @@ std::string findPictureBeside(const char *name, const std::string &programFolder
 std::string findBundledPicture(const char *name);
 std::string bundledPictureBeside(const char *name, const std::string &programFolder);
 
-// The folder that holds the running .exe, or an empty string when its name
-// does not fit or cannot be had.
-std::string win32ProgramFolder();
+// The folder of the running .exe, or an empty string when its name does not
+// fit or cannot be had.
+std::string runningProgramFolder();
