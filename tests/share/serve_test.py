@@ -8,6 +8,9 @@ usage: serve_test.py PACKAGE_TOOL MAKE_TEST_SAVE
 import os, re, signal, socket, statistics, subprocess, sys, tempfile, threading, time
 import http.client
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from share_client import Events, get
+
 TOOL, MAKE_SAVE = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
 work = tempfile.mkdtemp(prefix="serve-test-")
 SITE = {"index.html": b"<!doctype html><head><title>page</title>", "page.css": b"body{}",
@@ -51,12 +54,7 @@ class Server:
         self.port, self.base = int(match.group(1)), match.group(2)
 
     def get(self, name, method="GET", base=None):
-        connection = http.client.HTTPConnection("127.0.0.1", self.port, timeout=20)
-        connection.request(method, (self.base if base is None else base) + name)
-        response = connection.getresponse()
-        body = response.read()
-        connection.close()
-        return response, body
+        return get(self.port, (self.base if base is None else base) + name, method)
 
     def rss_kib(self, field="VmRSS"):
         for line in open("/proc/%d/status" % self.process.pid):
@@ -69,36 +67,6 @@ class Server:
         self.process.stdout.close()
         self.process.stderr.close()
         return status
-
-
-class Events:
-    """One event stream, its data lines collected by a thread."""
-
-    def __init__(self, server):
-        self.socket = socket.create_connection(("127.0.0.1", server.port), timeout=30)
-        self.socket.sendall(("GET %sevents HTTP/1.1\r\nHost: x\r\n\r\n" % server.base).encode())
-        self.data, self.arrived, self.changed = [], [], threading.Condition()
-        threading.Thread(target=self.read, daemon=True).start()
-
-    def read(self):
-        pending = b""
-        while True:
-            try:
-                chunk = self.socket.recv(4096)
-            except OSError:
-                return
-            if not chunk:
-                return
-            pending += chunk
-            for version, openings in re.findall(rb"^data: (\d+) (\d+)$", pending, re.M)[len(self.data):]:
-                with self.changed:
-                    self.data.append((int(version), int(openings)))
-                    self.arrived.append(time.monotonic())
-                    self.changed.notify_all()
-
-    def wait_for(self, count):
-        with self.changed:
-            return self.changed.wait_for(lambda: len(self.data) >= count, timeout=20)
 
 
 def wait_until(condition, tries=400):
@@ -129,7 +97,7 @@ def test_serves_and_follows():
     check(head.status == 200 and head_body == b"" and head.getheader("Content-Length") == str(len(body)),
           "HEAD of save: the head alone")
 
-    events = Events(server)
+    events = Events(server.port, server.base)
     check(events.wait_for(1), "a new stream hears of the save at once")
     latencies = []
     for round in range(20):
@@ -161,7 +129,7 @@ def test_folder():
     server = Server(folder)
     response, _ = server.get("save")
     check(response.status == 404, "save is 404 before the game's first save")
-    events = Events(server)
+    events = Events(server.port, server.base)
     first = os.path.join(folder, "GTASAsf1.b")
     make_save(first, "154:1,1,1")
     check(events.wait_for(1), "event for a folder's first save")
@@ -220,8 +188,12 @@ def raw_exchange(port, data, close_early=False):
         connection.sendall(data)
         if close_early:
             return b""
-        # Nothing more will come: the server answers, then hangs up.
-        connection.shutdown(socket.SHUT_WR)
+        # Nothing more will come: the server answers, then hangs up (a head
+        # it refuses may have been answered and hung up on already).
+        try:
+            connection.shutdown(socket.SHUT_WR)
+        except OSError:
+            pass
         received = b""
         while True:
             chunk = connection.recv(65536)
@@ -294,7 +266,7 @@ def test_load_and_streams():
     save = os.path.join(work, "load.b")
     make_save(save, "154:1,2,3")
     server = Server(save)
-    streams = [Events(server) for _ in range(50)]
+    streams = [Events(server.port, server.base) for _ in range(50)]
     check(all(stream.wait_for(1) for stream in streams), "50 streams answered")
     make_save(save, "154:9,9,9")
     check(all(stream.wait_for(2) for stream in streams), "50 event streams all told of one change")

@@ -1,11 +1,7 @@
 // package-tool serve: hands the page and a followed save to browsers (see
 // src/share/). The first line on stdout is the page's address; it runs until
-// SIGINT or SIGTERM and then ends with status 0.
-#include <fcntl.h>
-#include <poll.h>
-#include <signal.h>
-#include <unistd.h>
-
+// the user stops it (Ctrl+C; SIGTERM on Linux, Ctrl+Break on Windows) and
+// then ends with status 0. How it waits is the system's (serve_waiting.h).
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -13,9 +9,8 @@
 #include <string>
 
 #include "package_tool/commands.h"
+#include "package_tool/serve_waiting.h"
 #include "package_tool/tool_arguments.h"
-#include "platform/posix/file_watch_inotify.h"
-#include "platform/posix/picture_path.h"
 #include "save/live_reload.h"
 #include "share/share_follow.h"
 #include "share/share_qr.h"
@@ -27,32 +22,6 @@ namespace {
 // Milliseconds between looks at which save of a folder is newest: another
 // slot written has no watch of its own.
 constexpr int FOLDER_CHECK_MS = 250;
-
-// Written by the signal handler ('s') and by the watch's thread ('w'); the
-// main loop sleeps in poll on its other end.
-int wakePipe[2] = {-1, -1};
-
-void sendWake(char byte) {
-  const ssize_t written = write(wakePipe[1], &byte, 1);
-  (void)written;  // a full pipe already holds a wake
-}
-
-void onStopSignal(int) { sendWake('s'); }
-void onSaveWritten() { sendWake('w'); }
-bool watchSave(const char *name) { return inotifyWatchFile(name, onSaveWritten); }
-
-// Waits up to `milliseconds` for a wake; returns whether a stop was asked.
-bool waitForWake(int milliseconds) {
-  pollfd descriptor = {wakePipe[0], POLLIN, 0};
-  if (poll(&descriptor, 1, milliseconds) <= 0) return false;
-  char bytes[64];
-  bool stop = false;
-  ssize_t count;
-  while ((count = read(wakePipe[0], bytes, sizeof bytes)) > 0) {
-    if (std::memchr(bytes, 's', static_cast<size_t>(count))) stop = true;
-  }
-  return stop;
-}
 
 bool parsePort(const char *text, uint16_t *port) {
   char *end = nullptr;
@@ -103,32 +72,32 @@ int runServeCommand(int argc, char **argv) {
     return 2;
   }
 
-  const std::string site = findShareSite(siteAsked, runningProgramFolder());
+  const std::string site = findShareSite(siteAsked, servedProgramFolder());
   if (site.empty()) return serveFailure(SHARE_SITE_MISSING);
   ShareTable table;
   std::string error;
-  if (!readShareSite(site, findPicture("THmap.bmp"), &table, &error)) return serveFailure(error);
+  if (!readShareSite(site, servedMapPicture(), &table, &error)) return serveFailure(error);
 
-  if (pipe2(wakePipe, O_CLOEXEC | O_NONBLOCK) != 0) return serveFailure(std::strerror(errno));
+  if (!startServeWaiting(&error)) return serveFailure(error);
   ShareFollower follower;
-  follower.watch = watchSave;
-  if (!startShareFollower(&follower, asked, &error)) return serveFailure(error);
-
-  if (lan) {
-    table.token = randomShareToken();
-    if (table.token.empty()) return serveFailure("no secure random numbers for the address's token");
-  }
-  ShareServer *server = startShareServer(table, lan, port, &error);
-  if (!server) {
-    inotifyWatchFile("", nullptr);
+  follower.watch = watchServedSave;
+  if (!startShareFollower(&follower, asked, &error)) {
+    endServeWaiting();
     return serveFailure(error);
   }
 
-  struct sigaction action = {};
-  action.sa_handler = onStopSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  if (lan) table.token = randomShareToken();
+  ShareServer *server = nullptr;
+  if (lan && table.token.empty()) {
+    error = "no secure random numbers for the address's token";
+  } else {
+    server = startShareServer(table, lan, port, &error);
+  }
+  if (!server) {
+    endServeWaiting();
+    return serveFailure(error);
+  }
+  catchServeStop();
 
   // One look at the save before the address is given out, so that a browser
   // opening it at once finds the save.
@@ -141,9 +110,9 @@ int runServeCommand(int argc, char **argv) {
   if (lan) std::printf("%s\n", shareQrTerminalText(encodeShareQr(address)).c_str());
   if (follower.current.empty()) std::printf("Waiting for the first save in %s\n", asked);
   std::fflush(stdout);
-  while (!waitForWake(waitMs)) waitMs = lookAtSave(&follower, server, checkMs);
+  while (!waitServe(waitMs)) waitMs = lookAtSave(&follower, server, checkMs);
 
   stopShareServer(server);
-  inotifyWatchFile("", nullptr);
+  endServeWaiting();
   return 0;
 }

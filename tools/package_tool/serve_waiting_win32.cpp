@@ -1,0 +1,65 @@
+// package-tool serve's wait on Windows: Ctrl+C and Ctrl+Break set an event
+// (the console runs the handler on a thread of its own), and the main loop
+// waits on it beside the event of the save's watch (ReadDirectoryChangesW,
+// the viewer's own).
+#include <windows.h>
+
+#include <string>
+
+#include "package_tool/serve_waiting.h"
+#include "platform/win32/win32_file_watch.h"
+#include "platform/win32/win32_picture_path.h"
+
+namespace {
+
+HANDLE stopEvent = nullptr;
+// The console's output code page before serve set UTF-8, given back at the
+// end (the console outlives the program); 0 without a console.
+UINT consoleCodePage = 0;
+
+BOOL WINAPI onConsoleControl(DWORD kind) {
+  if (kind != CTRL_C_EVENT && kind != CTRL_BREAK_EVENT) return FALSE;
+  SetEvent(stopEvent);
+  return TRUE;
+}
+
+}  // namespace
+
+bool startServeWaiting(std::string *error) {
+  stopEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+  if (stopEvent) {
+    // The QR code is drawn with UTF-8 block characters.
+    consoleCodePage = GetConsoleOutputCP();
+    if (consoleCodePage) SetConsoleOutputCP(CP_UTF8);
+    return true;
+  }
+  *error = "cannot make an event (error " + std::to_string(GetLastError()) + ")";
+  return false;
+}
+
+bool watchServedSave(const char *name) { return win32WatchFile(name); }
+
+void catchServeStop() { SetConsoleCtrlHandler(onConsoleControl, TRUE); }
+
+bool waitServe(int milliseconds) {
+  const HANDLE handles[2] = {stopEvent, win32FileWatchHandle()};
+  const DWORD count = handles[1] ? 2 : 1;
+  const DWORD woken = WaitForMultipleObjects(count, handles, FALSE, static_cast<DWORD>(milliseconds));
+  if (woken == WAIT_OBJECT_0) return true;
+  if (woken == WAIT_OBJECT_0 + 1) {
+    // Whichever file of the folder changed, the look that follows only
+    // compares the save's stamp unless the save itself changed.
+    win32NoteFileWatchSignalled();
+    win32TakeFileChange();
+  }
+  return false;
+}
+
+void endServeWaiting() {
+  win32WatchFile("");
+  SetConsoleCtrlHandler(onConsoleControl, FALSE);
+  if (consoleCodePage) SetConsoleOutputCP(consoleCodePage);
+}
+
+std::string servedProgramFolder() { return runningProgramFolder(); }
+std::string servedMapPicture() { return findPicture("THmap.bmp"); }
