@@ -161,6 +161,9 @@ TEST_F(CompanionTest, ReloadFollowsTheSaveQuietlyAndRetriesUntilClean) {
 // last one is not carried over), and a save opened by name ends the
 // following. An empty folder says that it waits, and shows its first save.
 TEST_F(CompanionTest, AFolderShowsItsNewestSaveAndEachSlotWrittenNext) {
+#ifdef __EMSCRIPTEN__
+  GTEST_SKIP() << "a page is never handed a folder, and the file system under node sets no write time";
+#endif
   namespace fs = std::filesystem;
   const fs::path folder = temporaryPath("companion-slots");
   fs::remove_all(folder);
