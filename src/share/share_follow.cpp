@@ -15,6 +15,7 @@ void follow(ShareFollower *follower, const std::string &save) {
   follower->stamp = FileStamp{};
   follower->pending = true;
   follower->fresh = true;
+  follower->last.reset();
   if (follower->watch && !save.empty()) follower->watch(save.c_str());
 }
 
@@ -50,7 +51,8 @@ bool startShareFollower(ShareFollower *follower, const std::string &asked, std::
   return true;
 }
 
-ShareFollowStep followShareSave(ShareFollower *follower, std::shared_ptr<const std::string> *bytes, bool *fresh) {
+ShareFollowStep followShareSave(ShareFollower *follower, bool notified, std::shared_ptr<const std::string> *bytes,
+                                bool *fresh) {
   if (follower->folder) {
     const std::string newest = newestSaveIn(follower->asked);
     // Another slot written: it is opened afresh, nothing of the last one kept.
@@ -58,7 +60,8 @@ ShareFollowStep followShareSave(ShareFollower *follower, std::shared_ptr<const s
   }
   if (follower->current.empty()) return SHARE_FOLLOW_IDLE;
   const FileStamp before = platformFileStamp(follower->current.c_str());
-  if (!follower->pending && sameFileStamp(before, follower->stamp)) return SHARE_FOLLOW_IDLE;
+  const bool onlyNotified = !follower->pending && sameFileStamp(before, follower->stamp);
+  if (onlyNotified && !notified) return SHARE_FOLLOW_IDLE;
   follower->stamp = before;
   follower->pending = true;
   auto read = std::make_shared<std::string>();
@@ -66,8 +69,10 @@ ShareFollowStep followShareSave(ShareFollower *follower, std::shared_ptr<const s
   if (status == STEADY_MOVED || status == STEADY_BUSY) return SHARE_FOLLOW_RETRY;
   if (status != STEADY_READ) return SHARE_FOLLOW_IDLE;
   follower->pending = false;
+  if (onlyNotified && follower->last && *follower->last == *read) return SHARE_FOLLOW_IDLE;
   *fresh = follower->fresh;
   follower->fresh = false;
+  follower->last = read;
   *bytes = std::move(read);
   return SHARE_FOLLOW_NEW;
 }

@@ -15,6 +15,9 @@ struct ShareFollower {
   FileStamp stamp{};    // the version of current last read cleanly
   bool pending = true;  // current has a version not yet read cleanly
   bool fresh = true;    // no version of current was handed out yet
+  // The bytes handed out last, to tell whether a version read on a bare
+  // notification (its stamp unchanged) is another one.
+  std::shared_ptr<const std::string> last;
   // Told the name of each save followed from now on (the platform's watch).
   bool (*watch)(const char *name) = nullptr;
 };
@@ -33,10 +36,14 @@ bool startShareFollower(ShareFollower *follower, const std::string &asked, std::
 
 // Looks at the followed save (in a folder, first at which save is newest: a
 // newer slot is followed from now on, read afresh) and reads a version whose
-// stamp is not the one last read, or one not yet read cleanly. With
+// stamp is not the one last read, or one not yet read cleanly. `notified`
+// (the watch saw the save written) reads it even when its stamp stands still,
+// as the viewer does: a rewrite in place may keep the size and put the write
+// time back, and only the bytes then tell a new version from the last. With
 // SHARE_FOLLOW_NEW, *fresh says whether the version is the first of its save
 // (a slot newly followed), to be opened afresh.
-ShareFollowStep followShareSave(ShareFollower *follower, std::shared_ptr<const std::string> *bytes, bool *fresh);
+ShareFollowStep followShareSave(ShareFollower *follower, bool notified, std::shared_ptr<const std::string> *bytes,
+                                bool *fresh);
 
 // The newest regular file whose name ends in ".b" (any case) in `folder`, by
 // modification time; empty when there is none.

@@ -32,11 +32,15 @@ void followLoop() {
   std::string followed;
   for (;;) {
     std::string wanted;
+    bool notified = false;
     {
       std::unique_lock<std::mutex> guard(session.lock);
       session.wake.wait_for(guard, std::chrono::milliseconds(FOLLOW_LOOK_MS),
                             [] { return session.look || session.stop; });
       if (session.stop) return;
+      // The viewer read a new version, or shows another save: look now, at
+      // the bytes too.
+      notified = session.look;
       session.look = false;
       wanted = session.wanted;
     }
@@ -49,7 +53,7 @@ void followLoop() {
     if (follower.asked.empty()) continue;
     std::shared_ptr<const std::string> bytes;
     bool fresh = false;
-    if (followShareSave(&follower, &bytes, &fresh) == SHARE_FOLLOW_NEW) {
+    if (followShareSave(&follower, notified, &bytes, &fresh) == SHARE_FOLLOW_NEW) {
       publishShareSave(session.server, std::move(bytes), fresh);
     }
   }

@@ -34,10 +34,10 @@ bool parsePort(const char *text, uint16_t *port) {
 
 // Hands a new version of the save to the server; returns the milliseconds
 // until the next look.
-int lookAtSave(ShareFollower *follower, ShareServer *server, int checkMs) {
+int lookAtSave(ShareFollower *follower, ShareServer *server, int checkMs, bool written) {
   std::shared_ptr<const std::string> bytes;
   bool fresh = false;
-  const ShareFollowStep step = followShareSave(follower, &bytes, &fresh);
+  const ShareFollowStep step = followShareSave(follower, written, &bytes, &fresh);
   if (step == SHARE_FOLLOW_NEW) publishShareSave(server, std::move(bytes), fresh);
   return step == SHARE_FOLLOW_RETRY ? static_cast<int>(RELOAD_RETRY_MS) : checkMs;
 }
@@ -102,7 +102,7 @@ int runServeCommand(int argc, char **argv) {
   // One look at the save before the address is given out, so that a browser
   // opening it at once finds the save.
   const int checkMs = follower.folder ? FOLDER_CHECK_MS : static_cast<int>(RELOAD_CHECK_INTERVAL_MS);
-  int waitMs = lookAtSave(&follower, server, checkMs);
+  int waitMs = lookAtSave(&follower, server, checkMs, false);
   const std::string address = "http://" + (lan ? localNetworkAddress() : std::string("127.0.0.1")) + ":" +
                               std::to_string(shareServerPort(server)) + "/" +
                               (table.token.empty() ? "" : table.token + "/");
@@ -110,7 +110,8 @@ int runServeCommand(int argc, char **argv) {
   if (lan) std::printf("%s\n", shareQrTerminalText(encodeShareQr(address)).c_str());
   if (follower.current.empty()) std::printf("Waiting for the first save in %s\n", asked);
   std::fflush(stdout);
-  while (!waitServe(waitMs)) waitMs = lookAtSave(&follower, server, checkMs);
+  bool written = false;
+  while (!waitServe(waitMs, &written)) waitMs = lookAtSave(&follower, server, checkMs, written);
 
   stopShareServer(server);
   endServeWaiting();

@@ -17,8 +17,9 @@ bool watchServedSave(const char *name);
 // From now on a stop asked by the user ends the wait instead of the program.
 void catchServeStop();
 
-// Waits up to `milliseconds`; returns whether a stop was asked.
-bool waitServe(int milliseconds);
+// Waits up to `milliseconds`; returns whether a stop was asked. *saveWritten
+// tells whether the watch saw the followed save written meanwhile.
+bool waitServe(int milliseconds, bool *saveWritten);
 
 // Ends the watch and the wait.
 void endServeWaiting();

@@ -44,7 +44,8 @@ void catchServeStop() {
   sigaction(SIGTERM, &action, nullptr);
 }
 
-bool waitServe(int milliseconds) {
+bool waitServe(int milliseconds, bool *saveWritten) {
+  *saveWritten = false;
   pollfd descriptor = {wakePipe[0], POLLIN, 0};
   if (poll(&descriptor, 1, milliseconds) <= 0) return false;
   char bytes[64];
@@ -52,6 +53,7 @@ bool waitServe(int milliseconds) {
   ssize_t count;
   while ((count = read(wakePipe[0], bytes, sizeof bytes)) > 0) {
     if (std::memchr(bytes, 's', static_cast<size_t>(count))) stop = true;
+    if (std::memchr(bytes, 'w', static_cast<size_t>(count))) *saveWritten = true;
   }
   return stop;
 }

@@ -41,7 +41,8 @@ bool watchServedSave(const char *name) { return win32WatchFile(name); }
 
 void catchServeStop() { SetConsoleCtrlHandler(onConsoleControl, TRUE); }
 
-bool waitServe(int milliseconds) {
+bool waitServe(int milliseconds, bool *saveWritten) {
+  *saveWritten = false;
   const HANDLE handles[2] = {stopEvent, win32FileWatchHandle()};
   const DWORD count = handles[1] ? 2 : 1;
   const DWORD woken = WaitForMultipleObjects(count, handles, FALSE, static_cast<DWORD>(milliseconds));
@@ -50,7 +51,7 @@ bool waitServe(int milliseconds) {
     // Whichever file of the folder changed, the look that follows only
     // compares the save's stamp unless the save itself changed.
     win32NoteFileWatchSignalled();
-    win32TakeFileChange();
+    *saveWritten = win32TakeFileChange();
   }
   return false;
 }
