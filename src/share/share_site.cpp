@@ -5,6 +5,8 @@
 #include <iterator>
 #include <memory>
 
+#include "platform/platform.h"
+
 namespace {
 
 // Every name the server may hand out from the site. Nothing else in the
@@ -57,6 +59,13 @@ std::string findShareSite(const std::string &asked, const std::string &programFo
     if (hasPage(above + "/web/site")) return above + "/web/site";
   }
   return std::string();
+}
+
+std::string playersOwnMap(const std::string &found, const std::string &bundled) {
+  const FileStamp own = platformFileStamp(found.c_str());
+  const FileStamp program = platformFileStamp(bundled.c_str());
+  const bool same = own.exists && program.exists && own.volume == program.volume && own.fileIndex == program.fileIndex;
+  return own.exists && !same ? found : std::string();
 }
 
 bool readShareSite(const std::string &folder, const std::string &mapPicture, ShareTable *table,

@@ -16,6 +16,12 @@ std::string findShareSite(const std::string &asked, const std::string &programFo
 // The one line saying that no site was found and how to build one.
 extern const char *const SHARE_SITE_MISSING;
 
+// The map picture a shared page is to be handed instead of its own: `found`,
+// the picture the viewer would load, unless that is the program's bundled
+// copy (the same file as `bundled`), which the page already has, compressed.
+// Empty when the page's own is to be shown.
+std::string playersOwnMap(const std::string &found, const std::string &bundled);
+
 // Reads the site's files of the fixed list from `folder` into table->files
 // (index.html also as the page's own name "", with <meta name="shared-save">
 // added to its head, which makes the page follow the served save), taking the map picture from

@@ -45,9 +45,9 @@ def site_folder():
 
 
 class Server:
-    def __init__(self, target, *options):
+    def __init__(self, target, *options, cwd=None):
         self.process = subprocess.Popen([TOOL, "serve", target, "--port", "0", "--site", site_folder(), *options],
-                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE, cwd=work)
+                                        stdout=subprocess.PIPE, stderr=subprocess.PIPE, cwd=cwd or work)
         self.address = self.process.stdout.readline().decode().strip()
         match = re.fullmatch(r"http://[0-9.]+:(\d+)(/[0-9a-f]*/?)", self.address)
         assert match, "first line is no address: %r" % self.address
@@ -90,6 +90,13 @@ def test_serves_and_follows():
         check(response.status == 200 and body == data, "site file %s served" % name)
     response, body = server.get("")
     check(body == server.get("index.html")[1], "the base path serves the page")
+    # Started where the player has no map of their own, it hands out the
+    # site's (the program's bundled copy would be the same picture, 100 times
+    # the size of the page's compressed one).
+    os.makedirs(os.path.join(work, "elsewhere"), exist_ok=True)
+    elsewhere = Server(save, cwd=os.path.join(work, "elsewhere"))
+    check(elsewhere.get("THmap.bmp")[1] == SITE["THmap.bmp"], "the bundled map is not handed out as the player's")
+    elsewhere.stop()
     response, body = server.get("save")
     check(body == open(save, "rb").read(), "save is the file's bytes")
     check(response.getheader("Cache-Control") == "no-store", "save is not to be kept")

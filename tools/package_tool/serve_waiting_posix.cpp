@@ -12,6 +12,7 @@
 #include "package_tool/serve_waiting.h"
 #include "platform/posix/file_watch_inotify.h"
 #include "platform/posix/picture_path.h"
+#include "share/share_site.h"
 
 namespace {
 
@@ -61,4 +62,4 @@ bool waitServe(int milliseconds, bool *saveWritten) {
 void endServeWaiting() { inotifyWatchFile("", nullptr); }
 
 std::string servedProgramFolder() { return runningProgramFolder(); }
-std::string servedMapPicture() { return findPicture("THmap.bmp"); }
+std::string servedMapPicture() { return playersOwnMap(findPicture("THmap.bmp"), findBundledPicture("THmap.bmp")); }

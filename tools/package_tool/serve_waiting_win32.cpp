@@ -9,6 +9,7 @@
 #include "package_tool/serve_waiting.h"
 #include "platform/win32/win32_file_watch.h"
 #include "platform/win32/win32_picture_path.h"
+#include "share/share_site.h"
 
 namespace {
 
@@ -63,4 +64,4 @@ void endServeWaiting() {
 }
 
 std::string servedProgramFolder() { return runningProgramFolder(); }
-std::string servedMapPicture() { return findPicture("THmap.bmp"); }
+std::string servedMapPicture() { return playersOwnMap(findPicture("THmap.bmp"), findBundledPicture("THmap.bmp")); }

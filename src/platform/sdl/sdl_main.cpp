@@ -31,6 +31,7 @@
 #include "save/open_dialog.h"
 #include "save/savegame.h"
 #include "share/share_session.h"
+#include "share/share_site.h"
 
 namespace {
 
@@ -115,7 +116,8 @@ bool takeShareOptions(int *argc, char **argv) {
 // and puts the address, and its QR code, in shareOverlay; the address goes to
 // stdout too, for whoever started the viewer from a terminal.
 bool startSharing() {
-  const std::string address = startDesktopShare(shareSite, runningProgramFolder(), findPicture(MAP_PICTURE));
+  const std::string address = startDesktopShare(shareSite, runningProgramFolder(),
+                               playersOwnMap(findPicture(MAP_PICTURE), findBundledPicture(MAP_PICTURE)));
   if (address.empty()) return false;
   std::printf("%s\n", address.c_str());
   std::fflush(stdout);

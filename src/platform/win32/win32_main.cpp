@@ -25,6 +25,7 @@
 #include "save/live_reload.h"
 #include "save/open_dialog.h"
 #include "share/share_session.h"
+#include "share/share_site.h"
 
 namespace {
 
@@ -85,7 +86,8 @@ std::string shareSite;
 
 // 'Q' and --share.
 bool startSharing() {
-  return !startDesktopShare(shareSite, runningProgramFolder(), findPicture(MAP_PICTURE)).empty();
+  return !startDesktopShare(shareSite, runningProgramFolder(),
+                               playersOwnMap(findPicture(MAP_PICTURE), findBundledPicture(MAP_PICTURE))).empty();
 }
 
 // Takes at most one message a pass; a pass that finds the queue empty looks at
