@@ -147,6 +147,12 @@ FileStamp platformFileStamp(const char *name);
 // any file whose name ends in ".b", any case. Returns false when the folder
 // cannot be watched. Main thread only.
 constexpr char SAVE_FOLDER_PATTERN[] = "*.b";
+// Whether a file name of `length` characters (narrow or wide) is one that
+// SAVE_FOLDER_PATTERN matches: it ends in ".b", any case.
+template <class Char>
+bool isSaveFileName(const Char *name, size_t length) {
+  return length > 2 && name[length - 2] == '.' && (name[length - 1] == 'b' || name[length - 1] == 'B');
+}
 bool platformWatchFile(const char *name);
 
 // Whether a change of the watched file was noticed since the last call;

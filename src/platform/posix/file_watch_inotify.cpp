@@ -57,9 +57,7 @@ Watch watch;
 // Whether an event's name is the save's or, when every save of the folder is
 // watched, that of any save.
 bool namesTheSave(const char *name, size_t length) {
-  if (watch.fileName == SAVE_FOLDER_PATTERN) {
-    return length > 2 && name[length - 2] == '.' && (name[length - 1] == 'b' || name[length - 1] == 'B');
-  }
+  if (watch.fileName == SAVE_FOLDER_PATTERN) return isSaveFileName(name, length);
   return length == watch.fileName.size() && std::memcmp(name, watch.fileName.data(), length) == 0;
 }
 

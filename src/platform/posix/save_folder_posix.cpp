@@ -8,15 +8,6 @@
 
 #include "platform/platform.h"
 
-namespace {
-
-bool isSaveName(const char *name) {
-  const size_t length = std::strlen(name);
-  return length > 2 && name[length - 2] == '.' && (name[length - 1] == 'b' || name[length - 1] == 'B');
-}
-
-}  // namespace
-
 bool platformIsFolder(const char *path) {
   struct stat info;
   return stat(path, &info) == 0 && S_ISDIR(info.st_mode);
@@ -31,7 +22,7 @@ bool platformNewestSave(const char *folder, char *path, size_t size) {
   std::string newest;
   struct timespec newestTime {};
   while (const dirent *entry = readdir(entries)) {
-    if (!isSaveName(entry->d_name)) continue;
+    if (!isSaveFileName(entry->d_name, std::strlen(entry->d_name))) continue;
     const std::string candidate = prefix + entry->d_name;
     struct stat info;
     if (stat(candidate.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;

@@ -9,6 +9,8 @@
 #include <cstddef>
 #include <string>
 
+#include "platform/platform.h"
+
 namespace {
 
 // Writes (the last-write time and the size move) and names (a file created,
@@ -49,9 +51,7 @@ bool askForChanges() {
 // Whether a change's name is the save's or, when every save of the folder is
 // watched, that of any save.
 bool namesTheSave(const WCHAR *name, size_t length) {
-  if (savedName == L"*.b") {
-    return length > 2 && name[length - 2] == L'.' && (name[length - 1] == L'b' || name[length - 1] == L'B');
-  }
+  if (savedName == L"*.b") return isSaveFileName(name, length);
   return length == savedName.size() && CompareStringOrdinal(name, static_cast<int>(length), savedName.c_str(),
                                                             static_cast<int>(length), TRUE) == CSTR_EQUAL;
 }

@@ -9,11 +9,6 @@
 
 namespace {
 
-bool isSaveName(const char *name) {
-  const size_t length = std::strlen(name);
-  return length > 2 && name[length - 2] == '.' && (name[length - 1] == 'b' || name[length - 1] == 'B');
-}
-
 uint64_t ticks(const FILETIME &time) {
   return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
@@ -37,7 +32,7 @@ bool platformNewestSave(const char *folder, char *path, size_t size) {
   uint64_t newestTime = 0;
   do {
     if ((entry.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0) continue;
-    if (!isSaveName(entry.cFileName)) continue;
+    if (!isSaveFileName(entry.cFileName, std::strlen(entry.cFileName))) continue;
     const std::string candidate = prefix + entry.cFileName;
     const uint64_t time = ticks(entry.ftLastWriteTime);
     // Ties go to the name first in order, so that the choice does not
