@@ -375,6 +375,17 @@ class WebPageTest(unittest.TestCase):
         self.choose(path)
         self.assert_shows(path)
 
+    def test_the_toolbar_stands_over_the_map_on_a_desktop(self):
+        """On a wide window the toolbar floats at the top left, over the map:
+        each button is what a click at its centre reaches."""
+        self.load()
+        hidden = self.driver.execute_script('''
+            return [...document.querySelectorAll('#toolbar button')].filter(button => {
+              const box = button.getBoundingClientRect();
+              return !button.contains(document.elementFromPoint(box.x + box.width / 2, box.y + box.height / 2));
+            }).map(button => button.textContent);''')
+        self.assertEqual(hidden, [])
+
     def test_keys_wheel_help_and_information_act_as_on_the_desktop(self):
         self.load()
         self.tap('ArrowLeft', 'ArrowLeft', 10)
