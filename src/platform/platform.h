@@ -168,3 +168,46 @@ bool platformIsFolder(const char *path);
 // bytes, zero-filled behind. False when the folder holds none, cannot be read
 // or the path would not fit.
 bool platformNewestSave(const char *folder, char *path, size_t size);
+
+// The player's own folders, where a program keeps what it needs between runs
+// (never beside the program, which may not be writable):
+// - USER_DATA_FOLDER: what the player made, such as an aligned map of their
+//   own ($XDG_DATA_HOME/package-viewer, ~/.local/share/package-viewer when
+//   that is unset or not absolute);
+// - USER_CONFIG_FOLDER: settings, such as the sharing address
+//   ($XDG_CONFIG_HOME/package-viewer, ~/.config/package-viewer);
+// both "%APPDATA%\KZR Package Viewer" on Windows.
+enum UserFolder { USER_DATA_FOLDER, USER_CONFIG_FOLDER };
+
+// The path of one of the player's folders, without a separator at its end, in
+// path (`size` bytes, NUL-terminated). With create, the folder and its missing
+// parents are made (the folder itself readable by its owner alone). False when
+// the platform has no such folder (no home folder; the page, which keeps what
+// it needs in the browser), the path does not fit, or, with create, the
+// folder cannot be made.
+bool platformUserFolder(UserFolder which, bool create, char *path, size_t size);
+
+// Writes `size` bytes as the whole content of the file `path` in one step:
+// into a new file beside it, flushed to the disk, which then takes its name
+// and replaces what was there, so that a crash or a full disk never leaves a
+// half-written file under that name. ownerOnly makes the file readable and
+// writable by its owner alone (a secret); otherwise it gets the rights a new
+// file gets there. On failure, nothing under `path` has changed, no temporary
+// file is left, and `reason` (reasonSize bytes, when given) holds the
+// system's words for what went wrong.
+bool platformReplaceFile(const char *path, const void *bytes, size_t size, bool ownerOnly, char *reason,
+                         size_t reasonSize);
+
+// Shows the platform's open-file chooser for a picture of the game's map,
+// modal over the main window: title "Choose a Picture of the Map", one filter
+// "Pictures" for PNG, JPEG, GIF, TGA and BMP files (any case), starting where
+// the platform likes. path is a 260-byte buffer, all zero bytes on entry.
+// Returns true when the user confirmed a file whose full path fits in 259
+// bytes, with that path in path; false for a cancel, silently, and for a
+// chooser that failed, after telling the user. The page's picker answers later
+// by itself and returns false here.
+bool platformChoosePicture(char *path);
+
+// Asks the player a question in a modal box with Yes and No buttons (No the
+// default); true for Yes. A platform that cannot ask answers No.
+bool platformAskQuestion(const char *caption, const char *text);

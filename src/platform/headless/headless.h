@@ -31,6 +31,10 @@ struct HeadlessChooserAnswer {
 };
 void headlessScriptChooser(const std::vector<HeadlessChooserAnswer> &answers);
 
+// The picture chooser answers from the same script. Questions are answered
+// from a script of their own, in order; with it used up, the answer is No.
+void headlessScriptQuestions(const std::vector<bool> &answers);
+
 // One entry per chooser call since the last script: whether the path buffer
 // it was given held only zero bytes.
 const std::vector<bool> &headlessChooserCalls();

@@ -26,3 +26,21 @@ bool platformChooseSavegame(char *path) {
   if (!answer.confirmed) return false;
   return acceptChosenPath(answer.text.data(), answer.text.size(), path);
 }
+
+// The picture chooser takes its answers from the same script.
+bool platformChoosePicture(char *path) { return platformChooseSavegame(path); }
+
+namespace {
+std::deque<bool> pendingQuestionAnswers;
+}  // namespace
+
+void headlessScriptQuestions(const std::vector<bool> &answers) {
+  pendingQuestionAnswers.assign(answers.begin(), answers.end());
+}
+
+bool platformAskQuestion(const char *, const char *) {
+  if (pendingQuestionAnswers.empty()) return false;
+  const bool yes = pendingQuestionAnswers.front();
+  pendingQuestionAnswers.pop_front();
+  return yes;
+}

@@ -52,3 +52,11 @@ bool platformChooseSavegame(char *) {
   webChooseSavegame();
   return false;
 }
+
+// The page keeps what it needs in the browser's own storage, not in files.
+bool platformUserFolder(UserFolder, bool, char *, size_t) { return false; }
+
+bool platformReplaceFile(const char *, const void *, size_t, bool, char *reason, size_t reasonSize) {
+  if (reason && reasonSize > 0) std::snprintf(reason, reasonSize, "the page keeps no files");
+  return false;
+}

@@ -1,0 +1,82 @@
+// Putting the player's own picture of the game's map under the markers: the
+// align mode. The picture is drawn in place of the map, dimmed, under the
+// markers of the open save; the player moves and scales it by hand (a drag, the
+// wheel, plus and minus, a pinch, the arrow keys) or pins markers to their
+// places on it, and keeps it (Enter) or leaves the map as it was (Escape).
+// The camera still zooms and pans meanwhile (Ctrl with the wheel, plus and
+// minus, or a drag; W A S D), so that a pin can be placed closely.
+#pragma once
+
+#include <cstdint>
+
+#include "app/map_pins.h"
+#include "image/picture.h"
+
+// Pins held at once; a further pin replaces the oldest.
+constexpr int32_t ALIGNMENT_PIN_CAPACITY = 8;
+
+// The line at the bottom while aligning.
+constexpr char ALIGNMENT_HINT[] =
+    "Drag or pinch the picture until the markers sit on their places, or pin two markers; "
+    "Enter keeps it, Escape cancels";
+
+// A pin made by the player: the marker (its kind and index in its list, as
+// the list numbers them) and the picture point said to show it.
+struct AlignmentPin {
+  int32_t kind;
+  int32_t index;
+  double worldX;
+  double worldY;
+  double pictureX;
+  double pictureY;
+};
+
+struct MapAlignment {
+  bool active = false;
+  Picture picture;                  // what is being aligned
+  PicturePlacement placement = {};  // where it lies now
+  PicturePlacement before = {};     // where it lay when aligning began
+  char sourceName[260] = {};        // the original file (empty in the page)
+  // A marker picked for the next pin (kind -1: none).
+  int32_t pickedKind = -1;
+  int32_t pickedIndex = 0;
+  AlignmentPin pins[ALIGNMENT_PIN_CAPACITY] = {};
+  int32_t pinCount = 0;
+  double worstPinPixels = 0;        // the worst pin's error on screen, once solved by three or more
+  uint32_t pictureTexture = 0;      // the picture's OpenGL texture (the renderer's)
+  bool textureStale = false;        // the renderer uploads the picture before drawing it
+  // A picture kept by Enter is the player's own map from then on.
+  bool ownMapShown = false;
+  PicturePlacement ownPlacement = {};
+  int32_t ownWidth = 0;
+  int32_t ownHeight = 0;
+};
+
+// Whether the align mode is on.
+bool aligningMap();
+
+// Starts aligning `picture` (moved in), where `placement` puts it or, when
+// null, fitted to the map square; `sourceName` names the file it came from
+// (null in the page).
+void beginMapAlignment(Picture &&picture, const PicturePlacement *placement, const char *sourceName);
+
+// Enter: keeps the picture where it lies as the player's own map (the square
+// map made from it replaces the map texture, and the desktop programs keep it
+// in the player's folder). Escape: leaves the map exactly as it was.
+void keepMapAlignment();
+void cancelMapAlignment();
+
+// Backspace: takes back the last pin, or the marker picked for the next one.
+void takeBackPin();
+
+// The controls of the align mode, run by applyControls in place of its own
+// while aligning: Enter, Escape, Backspace, 'O', the arrow keys, plus and
+// minus, the drag and W A S D.
+void applyAlignmentControls();
+
+// What the pointer does while aligning (called by the input handlers and the
+// gestures): a click or tap at (x, y) picks a marker or sets a pin; a drag
+// moves the picture; a scale by `factor` about (x, y) (the wheel, a pinch).
+void alignmentClick(int32_t x, int32_t y);
+void alignmentDrag(double fromX, double fromY, double toX, double toY);
+void alignmentScaleAbout(double x, double y, double factor);
