@@ -1,4 +1,4 @@
-// The open-file chooser on Linux: zenity (or kdialog when zenity is missing)
+// The open-file choosers on Linux (and, last, the yes/no question in an SDL box): zenity (or kdialog when zenity is missing)
 // run as a child process. Its answer is read through a pipe without blocking,
 // so the viewer's window keeps being redrawn while the chooser is open.
 #include <SDL_syswm.h>
@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -269,3 +270,19 @@ bool chooseFile(const ChooserKind &kind, char *path) {
 bool platformChooseSavegame(char *path) { return chooseFile(SAVEGAME_CHOOSER, path); }
 
 bool platformChoosePicture(char *path) { return chooseFile(PICTURE_CHOOSER, path); }
+
+bool platformAskQuestion(const char *caption, const char *text) {
+  // No first: Return and Escape both answer it, so a key pressed in haste
+  // never says yes.
+  const SDL_MessageBoxButtonData buttons[] = {
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+      {0, 1, "Yes"},
+  };
+  const SDL_MessageBoxData box = {SDL_MESSAGEBOX_INFORMATION, sdlMainWindow(), caption, text, 2, buttons, nullptr};
+  const int queuedBefore = sdlQueuedEventCount();
+  int answer = 0;
+  const int shown = SDL_ShowMessageBox(&box, &answer);
+  sdlDropInputQueuedSince(queuedBefore);
+  if (shown != 0) std::fprintf(stderr, "%s: %s (no box could ask: taken as No)\n", caption, text);
+  return shown == 0 && answer == 1;
+}

@@ -23,22 +23,6 @@ void platformShowMessageBox(MessageBoxOwner owner, const char *caption, const ch
   }
 }
 
-bool platformAskQuestion(const char *caption, const char *text) {
-  // No first: Return and Escape both answer it, so a key pressed in haste
-  // never says yes.
-  const SDL_MessageBoxButtonData buttons[] = {
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
-      {0, 1, "Yes"},
-  };
-  const SDL_MessageBoxData box = {SDL_MESSAGEBOX_INFORMATION, sdlMainWindow(), caption, text, 2, buttons, nullptr};
-  const int queuedBefore = sdlQueuedEventCount();
-  int answer = 0;
-  const int shown = SDL_ShowMessageBox(&box, &answer);
-  sdlDropInputQueuedSince(queuedBefore);
-  if (shown != 0) std::fprintf(stderr, "%s: %s (no box could ask: taken as No)\n", caption, text);
-  return shown == 0 && answer == 1;
-}
-
 void platformSwapBuffers() {
   if (sdlMainWindow()) SDL_GL_SwapWindow(sdlMainWindow());
 }
