@@ -37,7 +37,6 @@ constexpr GLfloat BACKGROUND[4] = {0.05f, 0.05f, 0.1f, 1.0f};
 constexpr GLfloat LOW_HEIGHT = 10.0f;
 constexpr GLfloat HIGH_HEIGHT = 15.0f;
 
-constexpr int32_t PANEL_WIDTH = 168;
 constexpr int32_t PANEL_TEXT_INSET = 160;
 constexpr int32_t HELP_HALF_WIDTH = 280;
 constexpr int32_t HELP_TEXT_INSET = 256;

@@ -1,7 +1,13 @@
 // Drawing one complete frame: the map, the markers and the overlay.
 #pragma once
 
+#include <cstdint>
+
 struct PickupMarker;
+
+// The width of the desktop layout's panel of counts at the window's right
+// edge, which nothing drawn over the map may cover.
+constexpr int32_t PANEL_WIDTH = 168;
 
 // Draws the whole picture from viewerState into the back buffer and presents
 // it with platformSwapBuffers. Expects the projection and viewport of the last

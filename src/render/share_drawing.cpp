@@ -2,6 +2,7 @@
 #include "render/share_drawing.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "app/share_overlay.h"
@@ -9,6 +10,7 @@
 #include "app/viewer_state.h"
 #include "render/font.h"
 #include "render/font_cells.h"
+#include "render/frame.h"
 #include "render/gl.h"
 
 namespace {
@@ -16,6 +18,8 @@ namespace {
 // Light modules round the code, as readers want them.
 constexpr int32_t QUIET_MODULES = 4;
 constexpr int32_t ADDRESS_LINES = 3;
+// The line above the address that says what the code is for.
+constexpr char CAPTION[] = "Scan with the phone's camera";
 
 void square(int32_t left, int32_t top, int32_t side) {
   glVertex2f(static_cast<GLfloat>(left), static_cast<GLfloat>(top));
@@ -29,12 +33,15 @@ void square(int32_t left, int32_t top, int32_t side) {
 void drawShareOverlay() {
   const ShareOverlay &overlay = shareOverlay;
   if (!overlay.shown || overlay.size == 0) return;
-  const int32_t width = viewerState.windowWidth;
+  // The code and its lines stand over the map, left of the panel, whose
+  // counts stay in sight.
+  const int32_t width = std::max(viewerState.windowWidth - PANEL_WIDTH, GLYPH_SIZE * 2);
   const int32_t height = viewerState.windowHeight;
 
-  // The address, broken to the window's width, under the code.
-  char lines[ADDRESS_LINES][FITTED_LINE_SIZE];
-  const int32_t count = fitTextLines(overlay.address, width / GLYPH_SIZE - 1, lines, ADDRESS_LINES);
+  // The caption, then the address broken to that width, under the code.
+  char lines[ADDRESS_LINES + 1][FITTED_LINE_SIZE];
+  std::snprintf(lines[0], sizeof lines[0], "%s", CAPTION);
+  const int32_t count = 1 + fitTextLines(overlay.address, width / GLYPH_SIZE - 1, lines + 1, ADDRESS_LINES);
   const int32_t textHeight = count * GLYPH_SIZE;
 
   // Whole pixels per module, as many as the window allows: a phone reads

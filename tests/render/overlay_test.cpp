@@ -1,8 +1,10 @@
-// Pixel tests of the overlay: the counter panel, the help page and the
-// blending of their backgrounds.
+// Pixel tests of the overlay: the counter panel, the help page, the
+// blending of their backgrounds and the sharing code.
 #include <cmath>
+#include <cstdio>
 
 #include "app/key_help.h"
+#include "app/share_overlay.h"
 #include "render/render_fixture.h"
 
 namespace {
@@ -178,4 +180,32 @@ TEST_F(RenderTest, CompactLayoutPutsTheCountsInAStripAndFitsTheHelpPage) {
   // 23 characters to a line: the longer ones break at a space.
   expectText(frame, 8, 64, "One finger: move the", help);
   expectText(frame, 8, 80, "map", help);
+}
+
+// The sharing code at the smallest window: beside the panel, whose counts stay
+// readable, with its caption under it.
+TEST_F(RenderTest, ShareCodeLeavesThePanelAloneAndSaysWhatItIsFor) {
+  writePictures();
+  ASSERT_TRUE(startViewer(640, 480));
+  viewerState.cameraX = 10.0f;  // the map out of sight
+  shareOverlay.size = 33;
+  shareOverlay.dark.assign(33 * 33, false);
+  std::snprintf(shareOverlay.address, sizeof shareOverlay.address, "http://192.168.1.20:8765/%032d/", 0);
+  shareOverlay.shown = 1;
+  drawFrame();
+  const Frame frame = drawFrame();
+  shareOverlay = ShareOverlay{};
+
+  const PixelBox code = findPixels(frame, 0, 0, 639, 479, [](Rgb c) { return near(c, {255, 255, 255}, 1); });
+  ASSERT_TRUE(code.found);
+  EXPECT_LT(code.right, 640 - 168);
+  const Rgb panel = translucent(BACKGROUND_RGB, 0.2);
+  expectText(frame, 640 - 160, 14, "    0", panel);
+  expectText(frame, 640 - 160, 82, " rampages ", panel);
+  // The caption's top is the overlay row whose first pixel is the one under the code.
+  int32_t captionTop = code.bottom;
+  while (firstPixelAt(captionTop, 480) <= code.bottom) ++captionTop;
+  const char caption[] = "Scan with the phone's camera";
+  expectText(frame, (640 - 168 - 16 * (static_cast<int32_t>(sizeof caption) - 1)) / 2, captionTop, caption,
+             Rgb{0, 0, 0});
 }
