@@ -9,6 +9,7 @@
 #include "share/share_qr.h"
 #include "share/share_session.h"
 #include "share/share_site.h"
+#include "share/share_token.h"
 
 std::string startDesktopShare(const std::string &siteAsked, const std::string &programFolder,
                               const std::string &mapPicture) {
@@ -24,4 +25,12 @@ std::string startDesktopShare(const std::string &siteAsked, const std::string &p
   std::snprintf(shareOverlay.address, sizeof shareOverlay.address, "%s", address.c_str());
   shareViewerSave(viewerState.saveFileName);
   return address;
+}
+
+bool renewDesktopShareAddress() {
+  std::string warning;
+  const bool made = !keptShareToken(true, &warning).empty();
+  if (made && warning.empty()) return true;
+  showErrorBox(made ? warning.c_str() : "no secure random numbers for the address's token", "Cannot share");
+  return false;
 }

@@ -10,3 +10,8 @@
 // the address. Empty after telling the user why it could not (one box).
 std::string startDesktopShare(const std::string &siteAsked, const std::string &programFolder,
                               const std::string &mapPicture);
+
+// --new-address: a new secret for the sharing address from now on, the old
+// one forgotten (a phone that kept it is answered that it is no longer
+// shared). False after telling the user why it could not be kept (one box).
+bool renewDesktopShareAddress();

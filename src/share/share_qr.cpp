@@ -18,20 +18,22 @@ ShareQr encodeShareQr(const std::string &text) {
   return qr;
 }
 
-std::string shareQrTerminalText(const ShareQr &qr) {
-  // Light modules are printed as blocks (the foreground), dark ones as
-  // spaces, so that a light-on-dark terminal shows dark-on-light modules;
-  // a dark-on-light terminal shows the code in negative, which phones read too.
-  const auto light = [&qr](int x, int y) {
-    return x < 0 || y < 0 || x >= qr.size || y >= qr.size || !qr.dark[static_cast<size_t>(y) * qr.size + x];
+std::string shareQrTerminalText(const ShareQr &qr, bool colours) {
+  const auto dark = [&qr](int x, int y) {
+    return x >= 0 && y >= 0 && x < qr.size && y < qr.size && qr.dark[static_cast<size_t>(y) * qr.size + x];
   };
+  // The modules a block stands for: the dark ones in colour (black on
+  // white), else the light ones (in the terminal's foreground colour).
+  const auto inked = [&](int x, int y) { return y < qr.size + QR_QUIET && dark(x, y) == colours; };
   std::string text;
   for (int y = -QR_QUIET; y < qr.size + QR_QUIET; y += 2) {
+    if (colours) text += "\x1b[30;107m";
     for (int x = -QR_QUIET; x < qr.size + QR_QUIET; ++x) {
-      const bool top = light(x, y);
-      const bool bottom = y + 1 < qr.size + QR_QUIET && light(x, y + 1);
+      const bool top = inked(x, y);
+      const bool bottom = inked(x, y + 1);
       text += top && bottom ? "\u2588" : top ? "\u2580" : bottom ? "\u2584" : " ";
     }
+    if (colours) text += "\x1b[0m";
     text += '\n';
   }
   return text;

@@ -13,9 +13,13 @@ struct ShareQr {
 };
 ShareQr encodeShareQr(const std::string &text);
 
-// The code drawn with Unicode half blocks, two module rows per line, dark
-// modules as the terminal's background and a quiet zone of QR_QUIET modules
-// round it, so that it scans on a dark or a light terminal alike.
-std::string shareQrTerminalText(const ShareQr &qr);
+// The code drawn with Unicode half blocks, two module rows per line, with a
+// quiet zone of QR_QUIET modules round it. With colours (a terminal that
+// takes ANSI colour codes), each line sets both colours itself, black modules
+// on white, so that it reads the same on a dark or a light terminal; without,
+// dark modules are the terminal's background and light ones blocks, which
+// reads on a dark terminal, and in negative, which most phones read too, on
+// a light one.
+std::string shareQrTerminalText(const ShareQr &qr, bool colours);
 
-constexpr int QR_QUIET = 2;
+constexpr int QR_QUIET = 4;

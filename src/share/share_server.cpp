@@ -1,9 +1,10 @@
-// The share server on Boost.Beast: an acceptor that stops taking connections
-// at SHARE_MAX_CONNECTIONS, one session per connection that reads a head
-// under a deadline and answers what routeShareRequest decides, and the event
-// streams, which hold no thread and are told of each new save by one pass
-// over their set. Everything runs on the server's one io_context thread;
-// other threads reach it only by posting.
+// The share server on Boost.Beast: an acceptor that keeps taking connections
+// up to SHARE_MAX_CONNECTIONS and beyond it only in place of a silent one,
+// one session per connection that reads a head under a deadline of its own
+// and answers what routeShareRequest decides, and the event streams, which
+// hold no thread and are told of each new save by one pass over their set.
+// Everything runs on the server's one io_context thread; other threads reach
+// it only by posting.
 #include "share/share_server.h"
 
 #include <boost/asio/ip/tcp.hpp>
@@ -19,6 +20,8 @@
 #include <set>
 #include <thread>
 
+#include "share/share_gzip.h"
+
 namespace asio = boost::asio;
 namespace beast = boost::beast;
 namespace http = beast::http;
@@ -33,6 +36,8 @@ constexpr std::chrono::seconds WRITE_SECONDS{30};
 // knows the link is alive and a vanished one is found out.
 constexpr std::chrono::seconds PING_SECONDS{15};
 
+using Clock = std::chrono::steady_clock;
+
 class Session;
 
 }  // namespace
@@ -45,15 +50,20 @@ struct ShareServer {
   uint64_t saveVersion = 0;
   uint64_t openings = 0;  // saves opened afresh (another slot followed)
   std::set<Session *> streams;
+  std::set<Session *> waiting;  // sessions reading a request head
   int connections = 0;
+  int streamCount = 0;  // streams answered or being answered
   bool accepting = false;
   bool stopped = false;  // sessions ending now leave the rest alone
   asio::io_context io{1};
   tcp::acceptor acceptor{io};
   asio::steady_timer pingTimer{io};
+  asio::steady_timer acceptTimer{io};  // a silent session's grace running out
   std::thread thread;
 
+  bool full() const { return connections >= SHARE_MAX_CONNECTIONS; }
   void accept();
+  void makeRoom();
   void ping();
   void tellStreams();
   std::string event() const {
@@ -65,13 +75,16 @@ namespace {
 
 class Session : public std::enable_shared_from_this<Session> {
  public:
-  Session(ShareServer &server, tcp::socket socket) : server_(server), stream_(std::move(socket)) {
+  Session(ShareServer &server, tcp::socket socket)
+      : server_(server), stream_(std::move(socket)), headTimer_(server.io), accepted_(Clock::now()) {
     ++server_.connections;
   }
 
   ~Session() {
     if (server_.stopped) return;
     server_.streams.erase(this);
+    server_.waiting.erase(this);
+    if (isStream_) --server_.streamCount;
     --server_.connections;
     // A free place lets the acceptor take the next waiting client.
     if (!server_.accepting && server_.acceptor.is_open()) server_.accept();
@@ -80,11 +93,31 @@ class Session : public std::enable_shared_from_this<Session> {
   void readHead() {
     parser_.emplace();
     parser_->header_limit(static_cast<std::uint32_t>(SHARE_HEAD_LIMIT));
-    parser_->body_limit(0);
-    stream_.expires_after(std::chrono::seconds(SHARE_HEAD_SECONDS));
-    http::async_read(stream_, buffer_, *parser_,
-                     [self = shared_from_this()](beast::error_code error, size_t) { self->answer(error); });
+    // The head's deadline is the session's own timer: a full server shortens
+    // it while the read goes on.
+    stream_.expires_never();
+    server_.waiting.insert(this);
+    waitForHead(std::chrono::seconds(server_.full() ? SHARE_FULL_HEAD_SECONDS : SHARE_HEAD_SECONDS));
+    http::async_read_header(stream_, buffer_, *parser_, [self = shared_from_this()](beast::error_code error, size_t) {
+      self->server_.waiting.erase(self.get());
+      self->headTimer_.cancel();
+      if (!error) self->headSeen_ = true;
+      self->answer(error);
+    });
   }
+
+  // The server is full: the head is due within SHARE_FULL_HEAD_SECONDS.
+  void hurry() {
+    const auto due = Clock::now() + std::chrono::seconds(SHARE_FULL_HEAD_SECONDS);
+    if (headTimer_.expiry() > due) waitForHead(due - Clock::now());
+  }
+
+  // Whether this connection, while it waits for a head, may give way to a
+  // new one: it has sent no whole request head yet.
+  bool silent() const { return !headSeen_; }
+  Clock::time_point accepted() const { return accepted_; }
+
+  void cut() { close(); }
 
   // Queues `text` for the event stream; an event not yet sent is replaced by
   // a newer one (each only says "read the save again").
@@ -101,11 +134,15 @@ class Session : public std::enable_shared_from_this<Session> {
   }
 
  private:
+  void waitForHead(Clock::duration time) {
+    headTimer_.expires_after(time);
+    headTimer_.async_wait([self = shared_from_this()](beast::error_code error) {
+      if (!error) self->close();  // out of time: the pending read ends too
+    });
+  }
+
   void answer(beast::error_code error) {
     if (error == http::error::header_limit) return refuse(http::status::request_header_fields_too_large);
-    if (error == http::error::body_limit || error == http::error::unexpected_body) {
-      return refuse(http::status::payload_too_large);
-    }
     if (error) {
       // A parse error gets its 400; a client that went away or ran out of
       // time gets nothing.
@@ -117,26 +154,48 @@ class Session : public std::enable_shared_from_this<Session> {
     }
     const http::request<http::empty_body> &request = parser_->get();
     const bool head = request.method() == http::verb::head;
+    const bool getOrHead = head || request.method() == http::verb::get;
+    // A body is never read: a GET or HEAD that comes with one is refused, and
+    // any other request is answered as its method and path say, the
+    // connection then closed with the body unread.
+    const bool body = !parser_->is_done();
+    if (body && getOrHead) return refuse(http::status::payload_too_large);
     const beast::string_view target = request.target();
-    const ShareRoute route = routeShareRequest(server_.table, head || request.method() == http::verb::get,
-                                               std::string_view(target.data(), target.size()));
+    const ShareRoute route =
+        routeShareRequest(server_.table, getOrHead, std::string_view(target.data(), target.size()));
     const unsigned version = request.version();
-    const bool keepAlive = request.keep_alive();
+    const bool keepAlive = request.keep_alive() && !body;
     switch (route.answer) {
-      case ShareAnswer::FILE:
-        return sendBytes(route.file->bytes, route.file->type.c_str(), "no-cache", head, version, keepAlive);
+      case ShareAnswer::FILE: {
+        const auto accepted = request[http::field::accept_encoding];
+        const bool gzip =
+            route.file->gzipped && acceptsGzip(std::string_view(accepted.data(), accepted.size()));
+        return sendBytes(gzip ? route.file->gzipped : route.file->bytes, route.file->type.c_str(), "no-cache",
+                         head, version, keepAlive, route.file->gzipped != nullptr, gzip);
+      }
       case ShareAnswer::SAVE:
         if (!server_.save) return sendText(http::status::not_found, "No save yet\n", head, version, keepAlive);
-        return sendBytes(server_.save, "application/octet-stream", "no-store", head, version, keepAlive);
+        return sendBytes(server_.save, "application/octet-stream", "no-store", head, version, keepAlive, false,
+                         false);
       case ShareAnswer::EVENTS:
+        if (!head && server_.streamCount >= SHARE_MAX_STREAMS) {
+          return sendText(http::status::service_unavailable, "Too many pages follow this save\n", head, version,
+                          keepAlive);
+        }
         return startEvents(head, version);
       case ShareAnswer::REDIRECT: {
         auto response = std::make_shared<http::response<http::string_body>>(http::status::moved_permanently, version);
         response->set(http::field::location, route.location);
         return send(response, head, keepAlive);
       }
-      case ShareAnswer::FORBIDDEN:
-        return sendText(http::status::forbidden, "Forbidden\n", head, version, keepAlive);
+      case ShareAnswer::FORBIDDEN: {
+        auto response = std::make_shared<http::response<http::string_body>>(http::status::forbidden, version);
+        response->body() = SHARE_FORBIDDEN_PAGE;
+        response->set(http::field::content_type, "text/html; charset=utf-8");
+        response->set(http::field::cache_control, "no-store");
+        response->set("Content-Security-Policy", "default-src 'none'");
+        return send(response, head, keepAlive);
+      }
       case ShareAnswer::BAD_METHOD:
         return sendText(http::status::method_not_allowed, "Only GET and HEAD\n", head, version, false);
       case ShareAnswer::NOT_FOUND:
@@ -153,14 +212,19 @@ class Session : public std::enable_shared_from_this<Session> {
     response->body() = text;
     response->set(http::field::content_type, "text/plain; charset=utf-8");
     if (status == http::status::method_not_allowed) response->set(http::field::allow, "GET, HEAD");
+    if (status == http::status::service_unavailable) response->set(http::field::retry_after, "5");
     send(response, head, keepAlive);
   }
 
+  // `varies`: the file has a gzip form, so caches must key on the request's
+  // Accept-Encoding; `gzip`: these bytes are that form.
   void sendBytes(std::shared_ptr<const std::string> bytes, const char *type, const char *cache, bool head,
-                 unsigned version, bool keepAlive) {
+                 unsigned version, bool keepAlive, bool varies, bool gzip) {
     auto response = std::make_shared<http::response<http::span_body<const char>>>(http::status::ok, version);
     response->set(http::field::content_type, type);
     response->set(http::field::cache_control, cache);
+    if (varies) response->set(http::field::vary, "Accept-Encoding");
+    if (gzip) response->set(http::field::content_encoding, "gzip");
     response->body() = {bytes->data(), bytes->size()};
     held_ = std::move(bytes);
     send(response, head, keepAlive);
@@ -194,6 +258,8 @@ class Session : public std::enable_shared_from_this<Session> {
     // The stream lasts until the connection ends: no length, no reuse.
     response->keep_alive(false);
     if (head) return send(response, true, false);
+    isStream_ = true;
+    ++server_.streamCount;
     auto serializer = std::make_shared<http::response_serializer<http::empty_body>>(*response);
     stream_.expires_after(WRITE_SECONDS);
     http::async_write_header(stream_, *serializer,
@@ -239,6 +305,8 @@ class Session : public std::enable_shared_from_this<Session> {
 
   void close() {
     server_.streams.erase(this);
+    server_.waiting.erase(this);
+    headTimer_.cancel();
     beast::error_code ignored;
     stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
     stream_.close();
@@ -246,6 +314,10 @@ class Session : public std::enable_shared_from_this<Session> {
 
   ShareServer &server_;
   beast::tcp_stream stream_;
+  asio::steady_timer headTimer_;
+  const Clock::time_point accepted_;
+  bool headSeen_ = false;  // a whole request head came on this connection
+  bool isStream_ = false;
   beast::flat_buffer buffer_{SHARE_HEAD_LIMIT};
   std::optional<http::request_parser<http::empty_body>> parser_;
   std::shared_ptr<const std::string> held_;  // the bytes of the answer being written
@@ -257,18 +329,53 @@ class Session : public std::enable_shared_from_this<Session> {
 
 }  // namespace
 
+// A new connection is taken while there is room, or in place of a silent
+// one whose grace is over (makeRoom); otherwise the acceptor waits for a
+// session to end, or for the oldest silent one's grace to run out.
 void ShareServer::accept() {
-  if (connections >= SHARE_MAX_CONNECTIONS) {
-    accepting = false;  // the next session to end calls accept again
-    return;
+  if (accepting) return;
+  if (full()) {
+    Clock::time_point oldest = Clock::time_point::max();
+    for (Session *session : waiting) {
+      if (session->silent() && session->accepted() < oldest) oldest = session->accepted();
+    }
+    if (oldest == Clock::time_point::max()) return;  // the next session to end calls accept again
+    const Clock::time_point ready = oldest + std::chrono::milliseconds(SHARE_GRACE_MS);
+    if (ready > Clock::now()) {
+      acceptTimer.expires_at(ready);
+      acceptTimer.async_wait([this](beast::error_code error) {
+        if (!error && acceptor.is_open()) accept();
+      });
+      return;
+    }
   }
   accepting = true;
   acceptor.async_accept([this](beast::error_code error, tcp::socket socket) {
     accepting = false;
     if (error == asio::error::operation_aborted || !acceptor.is_open()) return;
-    if (!error) std::make_shared<Session>(*this, std::move(socket))->readHead();
+    if (!error) {
+      if (full()) makeRoom();
+      std::make_shared<Session>(*this, std::move(socket))->readHead();
+      // While full, every head still awaited is due soon.
+      if (full()) {
+        for (Session *session : waiting) session->hurry();
+      }
+    }
     accept();
   });
+}
+
+void ShareServer::makeRoom() {
+  Session *oldest = nullptr;
+  Clock::time_point oldestSince = Clock::now() - std::chrono::milliseconds(SHARE_GRACE_MS);
+  for (Session *session : waiting) {
+    if (session->silent() && session->accepted() <= oldestSince) {
+      oldest = session;
+      oldestSince = session->accepted();
+    }
+  }
+  // Its session ends once its read has ended, and frees the place then.
+  if (oldest) oldest->cut();
 }
 
 void ShareServer::ping() {
@@ -332,6 +439,7 @@ void stopShareServer(ShareServer *server) {
     beast::error_code ignored;
     server->acceptor.close(ignored);
     server->pingTimer.cancel();
+    server->acceptTimer.cancel();
     server->io.stop();
   });
   server->thread.join();

@@ -10,13 +10,21 @@
 
 #include "share/share_table.h"
 
-// Connections served at once; further ones wait in the listen backlog.
+// Connections served at once. When all are taken, a new one takes the place
+// of the oldest that has sent no whole request head yet (and has had
+// SHARE_GRACE_MS to send one); while there is none, new ones wait in the
+// listen backlog.
 constexpr int SHARE_MAX_CONNECTIONS = 64;
+constexpr int SHARE_GRACE_MS = 250;
+// Event streams open at once, fewer than the connections, so that pages that
+// follow the save never keep a request away; one more is answered 503.
+constexpr int SHARE_MAX_STREAMS = 48;
 // Bytes a request head may take (431 beyond).
 constexpr size_t SHARE_HEAD_LIMIT = 8192;
 // Seconds a client has, from connecting or from its last answer, to send a
-// whole request head.
+// whole request head; fewer while every connection is taken.
 constexpr int SHARE_HEAD_SECONDS = 10;
+constexpr int SHARE_FULL_HEAD_SECONDS = 2;
 // The port when none is asked for.
 constexpr uint16_t SHARE_DEFAULT_PORT = 8765;
 

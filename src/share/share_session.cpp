@@ -2,6 +2,7 @@
 #include "share/share_session.h"
 
 #include <chrono>
+#include <cstdio>
 #include <condition_variable>
 #include <mutex>
 #include <thread>
@@ -9,6 +10,7 @@
 #include "share/share_follow.h"
 #include "share/share_server.h"
 #include "share/share_site.h"
+#include "share/share_token.h"
 
 namespace {
 
@@ -70,7 +72,10 @@ bool startViewerShare(const std::string &site, const std::string &mapPicture, st
     return false;
   }
   if (!readShareSite(site, mapPicture, &table, error)) return false;
-  table.token = randomShareToken();
+  // The address a phone scanned before stays the one it can reach.
+  std::string warning;
+  table.token = keptShareToken(false, &warning);
+  if (!warning.empty()) std::fprintf(stderr, "package-viewer: %s\n", warning.c_str());
   if (table.token.empty()) {
     *error = "no secure random numbers for the address's token";
     return false;

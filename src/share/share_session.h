@@ -1,5 +1,5 @@
 // Sharing from the desktop viewer ('Q', --share): the server on the local
-// network behind a fresh token, on port 8765 or a free one when that is
+// network behind the kept token (share_token.h), on port 8765 or a free one when that is
 // taken, handing out whichever save the viewer shows. A thread of its own
 // follows the save through the steady read, looking when the viewer says
 // the save changed and a few times a second besides.

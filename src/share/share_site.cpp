@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "platform/platform.h"
+#include "share/share_gzip.h"
 
 namespace {
 
@@ -25,6 +26,18 @@ bool readWhole(const std::string &path, std::string *bytes) {
   if (!file) return false;
   bytes->assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
   return !file.bad();
+}
+
+// A gzip copy of a file worth sending instead: not of one compressed
+// already, and only when it saves a tenth at least.
+std::shared_ptr<const std::string> compressed(const std::string &name, const std::string &bytes) {
+  for (const char *packed : {".gz", ".png"}) {
+    const size_t length = std::char_traits<char>::length(packed);
+    if (name.size() >= length && name.compare(name.size() - length, length, packed) == 0) return nullptr;
+  }
+  auto gzipped = std::make_shared<std::string>(gzipBytes(bytes));
+  if (gzipped->empty() || gzipped->size() > bytes.size() / 10 * 9) return nullptr;
+  return gzipped;
 }
 
 bool hasPage(const std::string &folder) {
@@ -62,10 +75,18 @@ std::string findShareSite(const std::string &asked, const std::string &programFo
 }
 
 std::string playersOwnMap(const std::string &found, const std::string &bundled) {
-  const FileStamp own = platformFileStamp(found.c_str());
   const FileStamp program = platformFileStamp(bundled.c_str());
-  const bool same = own.exists && program.exists && own.volume == program.volume && own.fileIndex == program.fileIndex;
-  return own.exists && !same ? found : std::string();
+  const auto own = [&program](const std::string &path) {
+    const FileStamp stamp = platformFileStamp(path.c_str());
+    const bool same =
+        stamp.exists && program.exists && stamp.volume == program.volume && stamp.fileIndex == program.fileIndex;
+    return stamp.exists && !same;
+  };
+  if (own(found)) return found;
+  char folder[4096];
+  if (!platformUserFolder(USER_DATA_FOLDER, false, folder, sizeof folder)) return std::string();
+  const std::string kept = std::string(folder) + "/" + MAP_PICTURE;
+  return own(kept) ? kept : std::string();
 }
 
 bool readShareSite(const std::string &folder, const std::string &mapPicture, ShareTable *table,
@@ -80,8 +101,9 @@ bool readShareSite(const std::string &folder, const std::string &mapPicture, Sha
       return false;
     }
     if (name == std::string("index.html")) markSharedPage(bytes.get());
-    table->files.push_back({name, shareContentType(name), bytes});
-    if (name == std::string("index.html")) table->files.push_back({"", shareContentType(name), bytes});
+    const std::shared_ptr<const std::string> gzipped = compressed(name, *bytes);
+    table->files.push_back({name, shareContentType(name), bytes, gzipped});
+    if (name == std::string("index.html")) table->files.push_back({"", shareContentType(name), bytes, gzipped});
   }
   return true;
 }

@@ -16,13 +16,16 @@ std::string findShareSite(const std::string &asked, const std::string &programFo
 // The one line saying that no site was found and how to build one.
 extern const char *const SHARE_SITE_MISSING;
 
-// The map picture a shared page is to be handed instead of its own: `found`,
-// the picture the viewer would load, unless that is the program's bundled
-// copy (the same file as `bundled`), which the page already has, compressed.
-// Empty when the page's own is to be shown.
+// The map picture a shared page is to be handed instead of its own, the
+// player's: `found`, the picture the viewer would load (the one in the folder
+// it starts in, first), unless that is the program's bundled copy (the same
+// file as `bundled`), which the page already has, compressed; else THmap.bmp
+// in the player's data folder (USER_DATA_FOLDER), where the viewer keeps the
+// map the player aligned. Empty when the page's own is to be shown.
 std::string playersOwnMap(const std::string &found, const std::string &bundled);
 
 // Reads the site's files of the fixed list from `folder` into table->files
+// (each also gzipped where that makes it smaller)
 // (index.html also as the page's own name "", with <meta name="shared-save">
 // added to its head, which makes the page follow the served save), taking the map picture from
 // `mapPicture` instead when that names a readable file (the player's own).

@@ -62,6 +62,13 @@ std::string randomShareToken() {
   return token;
 }
 
+const char *const SHARE_FORBIDDEN_PAGE =
+    "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+    "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
+    "<title>No longer shared</title>\n</head>\n<body>\n"
+    "<h1>This address is no longer shared</h1>\n"
+    "<p>Scan the code on the PC's screen to see the map again.</p>\n</body>\n</html>\n";
+
 const char *shareContentType(std::string_view name) {
   const struct {
     std::string_view ending;

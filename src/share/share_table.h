@@ -14,6 +14,9 @@ struct ShareFile {
   std::string name;  // as requested below the base path: "index.html"; "" is the page itself
   std::string type;  // its Content-Type
   std::shared_ptr<const std::string> bytes;
+  // The same as a gzip member, for browsers that accept it; null where
+  // compressing gains nothing (pictures that are compressed already).
+  std::shared_ptr<const std::string> gzipped;
 };
 
 // Everything the server may hand out besides the save and its events.
@@ -30,7 +33,7 @@ enum class ShareAnswer {
   SAVE,          // the followed save (404 while there is none)
   EVENTS,        // the event stream
   REDIRECT,      // 301 to location: the base path asked for without its final slash
-  FORBIDDEN,     // 403: the token is missing or wrong
+  FORBIDDEN,     // 403 with SHARE_FORBIDDEN_PAGE: the token is missing or wrong
   NOT_FOUND,     // 404
   BAD_METHOD,    // 405: only GET and HEAD
 };
@@ -56,6 +59,10 @@ bool sameSecret(std::string_view given, std::string_view secret);
 // A fresh random token of 128 bits as 32 lowercase hex digits, from the
 // system's secure random source; empty when that source fails.
 std::string randomShareToken();
+
+// What an address without the token, or with an old one, is answered: a
+// page for the person holding the phone.
+extern const char *const SHARE_FORBIDDEN_PAGE;
 
 // The Content-Type of a site file by its name's ending.
 const char *shareContentType(std::string_view name);

@@ -8,10 +8,10 @@ import time
 import http.client
 
 
-def get(port, path, method="GET"):
+def get(port, path, method="GET", headers=None):
     """(response, body) of one request to 127.0.0.1:port."""
     connection = http.client.HTTPConnection("127.0.0.1", port, timeout=20)
-    connection.request(method, path)
+    connection.request(method, path, headers=headers or {})
     response = connection.getresponse()
     body = response.read()
     connection.close()

@@ -16,6 +16,7 @@
 #include "share/share_qr.h"
 #include "share/share_server.h"
 #include "share/share_site.h"
+#include "share/share_token.h"
 
 namespace {
 
@@ -54,6 +55,7 @@ int runServeCommand(int argc, char **argv) {
   std::string siteAsked;
   uint16_t port = SHARE_DEFAULT_PORT;
   bool lan = false;
+  bool newAddress = false;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--port") == 0) {
       if (!parsePort(argv[++i], &port)) return usageError("serve", "--port takes 0 to 65535, not '%s'", argv[i]);
@@ -61,6 +63,8 @@ int runServeCommand(int argc, char **argv) {
       siteAsked = argv[++i];
     } else if (std::strcmp(argv[i], "--lan") == 0) {
       lan = true;
+    } else if (std::strcmp(argv[i], "--new-address") == 0) {
+      newAddress = true;
     } else if (asked) {
       return usageError("serve", "one SAVE or FOLDER only: '%s'", argv[i]);
     } else {
@@ -86,7 +90,14 @@ int runServeCommand(int argc, char **argv) {
     return serveFailure(error);
   }
 
-  if (lan) table.token = randomShareToken();
+  // The network's address is kept from one start to the next; --new-address
+  // replaces it (and so forgets the old one) even for a start on this
+  // machine alone.
+  std::string warning;
+  if (lan || newAddress) {
+    const std::string token = keptShareToken(newAddress, &warning);
+    if (lan) table.token = token;
+  }
   ShareServer *server = nullptr;
   if (lan && table.token.empty()) {
     error = "no secure random numbers for the address's token";
@@ -95,6 +106,7 @@ int runServeCommand(int argc, char **argv) {
   }
   if (!server) {
     endServeWaiting();
+    if (port != 0 && error == "port " + std::to_string(port) + " is in use") error += ": --port 0 takes any free one";
     return serveFailure(error);
   }
   catchServeStop();
@@ -107,9 +119,12 @@ int runServeCommand(int argc, char **argv) {
                               std::to_string(shareServerPort(server)) + "/" +
                               (table.token.empty() ? "" : table.token + "/");
   std::printf("%s\n", address.c_str());
-  if (lan) std::printf("%s\n", shareQrTerminalText(encodeShareQr(address)).c_str());
+  if (lan) std::printf("%s\n", shareQrTerminalText(encodeShareQr(address), serveTerminalColours()).c_str());
+  std::printf(follower.folder ? "Following the newest save in %s\n" : "Following %s\n", asked);
+  std::printf("Ctrl+C stops sharing\n");
   if (follower.current.empty()) std::printf("Waiting for the first save in %s\n", asked);
   std::fflush(stdout);
+  if (!warning.empty()) std::fprintf(stderr, "package-tool serve: %s\n", warning.c_str());
   bool written = false;
   while (!waitServe(waitMs, &written)) waitMs = lookAtSave(&follower, server, checkMs, written);
 

@@ -21,6 +21,11 @@ void catchServeStop();
 // tells whether the watch saw the followed save written meanwhile.
 bool waitServe(int milliseconds, bool *saveWritten);
 
+// Whether standard output takes ANSI colour codes (the QR code sets its own
+// colours then); on Windows it asks the console for them. After
+// startServeWaiting.
+bool serveTerminalColours();
+
 // Ends the watch and the wait.
 void endServeWaiting();
 

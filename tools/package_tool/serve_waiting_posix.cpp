@@ -59,6 +59,10 @@ bool waitServe(int milliseconds, bool *saveWritten) {
   return stop;
 }
 
+// Every terminal a Linux user has takes them; written to a file they stay
+// readable to `less -R` and to anything that skips them.
+bool serveTerminalColours() { return true; }
+
 void endServeWaiting() { inotifyWatchFile("", nullptr); }
 
 std::string servedProgramFolder() { return runningProgramFolder(); }

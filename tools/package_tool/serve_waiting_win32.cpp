@@ -17,6 +17,13 @@ HANDLE stopEvent = nullptr;
 // The console's output code page before serve set UTF-8, given back at the
 // end (the console outlives the program); 0 without a console.
 UINT consoleCodePage = 0;
+// The console's output mode before serve asked for colour codes, given back
+// at the end; 0 when it was not changed.
+DWORD consoleMode = 0;
+
+#ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
+#define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
+#endif
 
 BOOL WINAPI onConsoleControl(DWORD kind) {
   if (kind != CTRL_C_EVENT && kind != CTRL_BREAK_EVENT) return FALSE;
@@ -57,7 +64,20 @@ bool waitServe(int milliseconds, bool *saveWritten) {
   return false;
 }
 
+bool serveTerminalColours() {
+  // Windows 10's console takes them once asked; older ones and output that
+  // is not a console (a pipe, a file) get the code without colours.
+  const HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+  DWORD mode = 0;
+  if (!GetConsoleMode(output, &mode)) return false;
+  if (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) return true;
+  if (!SetConsoleMode(output, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING)) return false;
+  consoleMode = mode;
+  return true;
+}
+
 void endServeWaiting() {
+  if (consoleMode) SetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), consoleMode);
   win32WatchFile("");
   SetConsoleCtrlHandler(onConsoleControl, FALSE);
   if (consoleCodePage) SetConsoleOutputCP(consoleCodePage);

@@ -55,13 +55,14 @@ const CommandSyntax COMMANDS[] = {
      {"--size", "--zoom", "--camera", "--map", "--font", "--from", "--kinds", "--palette"},
      {"--help-page", "--route"}},
     {"serve",
-     "  package-tool serve SAVEGAME|FOLDER [--port N] [--lan] [--site DIR]\n"
+     "  package-tool serve SAVEGAME|FOLDER [--port N] [--lan] [--new-address] [--site DIR]\n"
      "      Serves the web page and the save (a folder's newest) to browsers, live, at\n"
      "      the address it prints first: on this machine only, or with --lan on the\n"
-     "      local network behind a secret address, also shown as a QR code. Port 8765\n"
-     "      unless --port says (0: any free one). Runs until Ctrl+C.\n",
+     "      local network behind a secret address, also shown as a QR code, which stays\n"
+     "      the same from one start to the next until --new-address makes a new one.\n"
+     "      Port 8765 unless --port says (0: any free one). Runs until Ctrl+C.\n",
      {"--port", "--site"},
-     {"--lan"}},
+     {"--lan", "--new-address"}},
 };
 
 const CommandSyntax *syntaxOf(const char *command) {

@@ -43,7 +43,8 @@ constexpr int START_FAILURE_STATUS = 3;
 constexpr int DEPTH_SIZES[] = {32, 24, 16, 0};
 
 constexpr char USAGE[] =
-    "Usage: package-viewer [--palette safe] [--share] [--site DIR] [SAVEGAME | FOLDER | --help | --version]";
+    "Usage: package-viewer [--palette safe] [--share] [--new-address] [--site DIR]\n"
+    "                      [SAVEGAME | FOLDER | --help | --version]";
 
 void printHelp() {
   std::printf(
@@ -55,7 +56,8 @@ void printHelp() {
       "A FOLDER of saves shows its newest save, and whichever slot the game writes next.\n"
       "--palette safe starts with colours that colour-blind players can tell apart.\n"
       "--share shares the save with a phone on the local network at once, as 'Q' does;\n"
-      "--site DIR names the folder of the web page it serves.\n"
+      "--site DIR names the folder of the web page it serves. The sharing address stays\n"
+      "the same from one start to the next; --new-address makes a new one and forgets the old.\n"
       "\n"
       "The pictures font.bmp and THmap.bmp come from the folder it is started in when they\n"
       "are there, otherwise from its data folder, share/package-viewer beside its bin/.\n"
@@ -84,17 +86,21 @@ bool takePaletteOption(int *argc, char **argv) {
   return true;
 }
 
-// What --share and --site asked for.
+// What --share, --new-address and --site asked for.
 bool shareAtStart = false;
+bool newShareAddress = false;
 std::string shareSite;
 
-// Takes "--share" and "--site DIR" out of the arguments, wherever they
+// Takes "--share", "--new-address" and "--site DIR" out of the arguments, wherever they
 // stand. False, after saying why, for a --site without its folder.
 bool takeShareOptions(int *argc, char **argv) {
   for (int i = 1; i < *argc; ++i) {
     int taken = 0;
     if (std::strcmp(argv[i], "--share") == 0) {
       shareAtStart = true;
+      taken = 1;
+    } else if (std::strcmp(argv[i], "--new-address") == 0) {
+      newShareAddress = true;
       taken = 1;
     } else if (std::strcmp(argv[i], "--site") == 0) {
       if (i + 1 >= *argc) {
@@ -125,7 +131,7 @@ bool startSharing() {
 }
 
 // Reads the command line: nothing, one savegame to open, --help or --version,
-// with --palette NAME, --share and --site DIR anywhere. Returns true when the viewer is to start (with
+// with --palette NAME, --share, --new-address and --site DIR anywhere. Returns true when the viewer is to start (with
 // *savePath set, or null); otherwise the program ends with *status (0 for the
 // answers, 2 for wrong usage).
 bool readCommandLine(int argc, char **argv, const char **savePath, int *status) {
@@ -327,6 +333,7 @@ int main(int argc, char **argv) {
   // chosen in the dialog.
   if (savePath) openSavegameFile(savePath);
   startShareHook = startSharing;
+  if (newShareAddress) renewDesktopShareAddress();
   if (shareAtStart) toggleShareOverlay();
 
   runMainLoop(window);

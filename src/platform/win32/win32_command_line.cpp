@@ -66,6 +66,8 @@ WindowsCommandLine readWindowsCommandLine(const char *line) {
     int32_t palette = 0;
     if ((after = afterOption(at, "--share"))) {
       read.share = true;
+    } else if ((after = afterOption(at, "--new-address"))) {
+      read.newAddress = true;
     } else if ((after = afterOption(at, "--site"))) {
       after = readWord(after, &read.site);
       if (!after) {

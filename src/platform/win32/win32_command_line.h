@@ -10,12 +10,13 @@ struct WindowsCommandLine {
   bool paletteGiven = false;
   int32_t palette = 0;  // the marker palette --palette named, when given
   bool share = false;   // --share
+  bool newAddress = false;  // --new-address
   std::string site;     // --site DIR; empty when not given
   std::string path;     // the save or folder named; empty when none
   std::string error;    // a line for the user when the line cannot be read
 };
 
-// Options first, in any order: --palette NAME, --share, --site DIR (NAME and
+// Options first, in any order: --palette NAME, --share, --new-address, --site DIR (NAME and
 // DIR one word or quoted). The first word that is none of them starts the
 // path, which is the rest of the line: a quoted name (the first of several,
 // as Explorer quotes each dropped file) or the rest as it stands, spaces

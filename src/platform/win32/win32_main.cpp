@@ -34,7 +34,7 @@ constexpr DWORD WINDOW_STYLE = WS_OVERLAPPEDWINDOW | WS_CLIPSIBLINGS | WS_CLIPCH
 constexpr LONG CLIENT_WIDTH = START_WINDOW_WIDTH;
 constexpr LONG CLIENT_HEIGHT = START_WINDOW_HEIGHT;
 
-constexpr char USAGE[] = "Usage: package-viewer.exe [--palette safe] [--share] [--site DIR] [SAVEGAME]";
+constexpr char USAGE[] = "Usage: package-viewer.exe [--palette safe] [--share] [--new-address] [--site DIR] [SAVEGAME]";
 
 // The program's icon at the size Windows asks for (the task bar's and
 // Alt+Tab's, or the title bar's small one), Windows' generic program icon
@@ -175,6 +175,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showCom
   if (!arguments.path.empty()) openSavegameFile(arguments.path.c_str());
   shareSite = arguments.site;
   startShareHook = startSharing;
+  if (arguments.newAddress) renewDesktopShareAddress();
   if (arguments.share) toggleShareOverlay();
 
   runMessageLoop();
