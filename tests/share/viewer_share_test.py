@@ -52,7 +52,10 @@ def wait_for(condition, what, tries=600):
 display = wait_for(lambda: open(display_file).read().strip(), "X display")
 # The save writer runs on the display too: wine's programs of one prefix
 # share one session, which takes the display of the first.
-environment = dict(os.environ, DISPLAY=":" + display)
+# The player's folders are the test's own: the viewer keeps its sharing
+# address there.
+environment = dict(os.environ, DISPLAY=":" + display, XDG_CONFIG_HOME=os.path.join(work, "config"),
+                   XDG_DATA_HOME=os.path.join(work, "data"))
 if WINE:
     # The prefix made, on first use, before the viewer's start is waited for.
     subprocess.run(WINE + ["cmd", "/c", "exit"], env=environment, check=True)

@@ -3,7 +3,9 @@
 `web` folder beside the program (as in the players' zip) and served byte for
 byte, the save equal to the file, an event after each rewrite in place (the
 time it took printed as a figure, never asserted), the --lan address with its
-token and QR code, a port in use, no site, and Ctrl+C ending it with status 0.
+token and QR code, kept in %APPDATA% from one start to the next until
+--new-address, the player's map kept there handed out, a port in use, no
+site, and Ctrl+C ending it with status 0.
     serve_wine_test.py WINE_RUN PREFIX TOOL.exe MAKE_SAVE.exe SITE WORK
 SITE is the page scripts/web builds (build/web/site); without it the test is
 skipped (status 77). Exit status 0 passed, 1 failed."""
@@ -91,9 +93,20 @@ shutil.copytree(SITE, os.path.join(WORK, "program", "web"))
 page = open(os.path.join(SITE, "index.html"), "rb").read()
 versions = [make_save("version%d.b" % n, "154:%d,2,3" % n, "127:4,5,%d" % n) for n in range(6)]
 shutil.copy(os.path.join(WORK, "version0.b"), os.path.join(WORK, "game.b"))
+# The player's own folder in the prefix, where the viewer keeps an aligned map
+# and the sharing address.
+appdata = wine("cmd", "/c", "echo %APPDATA%").stdout.decode().strip()
+kept = os.path.join(PREFIX, "drive_c", *re.sub(r"^[A-Za-z]:\\", "", appdata).split("\\"), "KZR Package Viewer")
+os.makedirs(kept, exist_ok=True)
+kept_map = os.path.join(kept, "THmap.bmp")
+open(kept_map, "wb").write(b"BMkept")
 
 server = Server("game.b", "--port", "0")
 check(server.host == "127.0.0.1" and server.base == "/", "without --lan: 127.0.0.1 and no token")
+check([server.line(), server.line()] == ["Following game.b", "Ctrl+C stops sharing"],
+      "what it follows and how to stop it")
+check(server.get("THmap.bmp")[1] == b"BMkept", "the map kept in %APPDATA% handed out")
+os.remove(kept_map)  # the prefix's other tests start the viewer
 response, body = server.get("")
 check(response.status == 200 and body.replace(b'\n<meta name="shared-save" content="save events">', b"") == page
       and body != page, "the page from web\\ beside the program, marked as sharing a save")
@@ -120,7 +133,7 @@ if latencies:
           (statistics.median(latencies), max(latencies), len(latencies)))
 
 status, lines = refused("game.b", "--port", str(server.port))
-check(status == 1 and lines == ["package-tool serve: port %d is in use" % server.port],
+check(status == 1 and lines == ["package-tool serve: port %d is in use: --port 0 takes any free one" % server.port],
       "a port in use: one line and status 1, not %d %r" % (status, lines))
 status, error = server.stop()
 check(status == 0 and error == "", "Ctrl+C ends serve with status 0, not %d %r" % (status, error))
@@ -133,6 +146,15 @@ check(all(re.fullmatch("[ \u2580\u2584\u2588]{25,}", row) for row in qr[:8]), "-
 check(lan.get("save")[1] == versions[-1], "--lan: the save under the token at 127.0.0.1")
 check(lan.get("", "/save")[0].status == 403, "--lan: no token, 403")
 check(lan.stop()[0] == 0, "Ctrl+C ends serve --lan with status 0")
+check(open(os.path.join(kept, "share-token")).read().strip() == token, "the token kept in %APPDATA%")
+again = Server("game.b", "--port", "0", "--lan")
+check(again.base == lan.base, "a restart keeps the address")
+again.stop()
+renewed = Server("game.b", "--port", "0", "--lan", "--new-address")
+response, body = renewed.get("", "/%s/" % token)
+check(renewed.base != lan.base and response.status == 403 and b"no longer shared" in body,
+      "--new-address: a new token; the old one is told it is no longer shared")
+renewed.stop()
 
 os.makedirs(os.path.join(WORK, "empty"))
 status, lines = refused("game.b", "--port", "0", "--site", "empty")

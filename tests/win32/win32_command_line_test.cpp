@@ -52,6 +52,9 @@ TEST(Win32CommandLine, OptionsBeforeThePathTheRestIsThePath) {
     EXPECT_EQ(read.error, expected.error);
   }
   EXPECT_EQ(readWindowsCommandLine(nullptr).path, "");
+  const WindowsCommandLine renewing = readWindowsCommandLine("--new-address --share C:\\x.b");
+  EXPECT_TRUE(renewing.newAddress && renewing.share && renewing.path == "C:\\x.b");
+  EXPECT_FALSE(readWindowsCommandLine("--share C:\\x.b").newAddress);
 }
 
 }  // namespace
