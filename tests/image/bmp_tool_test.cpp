@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "asset_generators/chart_colours.h"
+#include "image/chart_colours.h"
 #include "image/image_test_support.h"
 #include "support/irregular_files.h"
 #include "support/tool_run.h"

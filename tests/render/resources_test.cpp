@@ -12,7 +12,7 @@
 #include "render/render_fixture.h"
 #include "render/resources.h"
 #include "support/savegame_writer.h"
-#include "writers/bmp_writer.h"
+#include "image/bmp_writer.h"
 
 namespace {
 
