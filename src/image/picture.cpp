@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -28,14 +29,71 @@ std::string decodeFailure() {
   return std::string("damaged or unsupported picture (") + reason + ")";
 }
 
-bool tooLarge(int width, int height, std::string *reason) {
+bool tooLarge(uint32_t width, uint32_t height, std::string *reason) {
   if (width <= PICTURE_LARGEST_TAKEN && height <= PICTURE_LARGEST_TAKEN) return false;
   char text[120];
-  std::snprintf(text, sizeof text, "%d x %d pixels: pictures up to %d x %d are taken", width, height,
+  std::snprintf(text, sizeof text, "%lu x %lu pixels: pictures up to %d x %d are taken",
+                static_cast<unsigned long>(width), static_cast<unsigned long>(height),
                 static_cast<int>(PICTURE_LARGEST_TAKEN), static_cast<int>(PICTURE_LARGEST_TAKEN));
   *reason = text;
   return true;
 }
+
+uint32_t bigEndian(const unsigned char *p, int bytes) {
+  uint32_t value = 0;
+  for (int i = 0; i < bytes; ++i) value = value << 8 | p[i];
+  return value;
+}
+
+uint32_t littleEndian(const unsigned char *p, int bytes) {
+  uint32_t value = 0;
+  for (int i = bytes - 1; i >= 0; --i) value = value << 8 | p[i];
+  return value;
+}
+
+// The size a picture's header claims, read from the first bytes of a PNG,
+// GIF, BMP or JPEG file: stb_image's own look at the header refuses a picture
+// whose pixels would not fit in its arithmetic without saying its size, and
+// the player is told the size all the same. False when the bytes do not say.
+bool claimedSize(const unsigned char *bytes, size_t size, uint32_t *width, uint32_t *height) {
+  if (!looksLikePicture(bytes, size)) return false;
+  if (bytes[0] == 0x89 && size >= 24) {  // PNG: the header chunk comes first
+    *width = bigEndian(bytes + 16, 4);
+    *height = bigEndian(bytes + 20, 4);
+    return true;
+  }
+  if (bytes[0] == 'G' && size >= 10) {  // GIF: the logical screen
+    *width = littleEndian(bytes + 6, 2);
+    *height = littleEndian(bytes + 8, 2);
+    return true;
+  }
+  if (bytes[0] == 'B' && size >= 26) {  // BMP: 16-bit sides in the oldest header, 32-bit after
+    const bool core = littleEndian(bytes + 14, 4) == 12;
+    *width = littleEndian(bytes + 18, core ? 2 : 4);
+    const uint32_t rows = littleEndian(bytes + (core ? 20 : 22), core ? 2 : 4);
+    *height = core || rows < 0x80000000u ? rows : 0u - rows;  // negative: stored top row first
+    return true;
+  }
+  // JPEG: the segments up to the frame header, each led by its length.
+  for (size_t at = 2; at + 9 <= size;) {
+    if (bytes[at] != 0xFF) return false;
+    const unsigned char marker = bytes[at + 1];
+    if (marker == 0xFF) {
+      ++at;
+    } else if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC) {
+      *height = bigEndian(bytes + at + 5, 2);
+      *width = bigEndian(bytes + at + 7, 2);
+      return true;
+    } else {
+      at += 2 + bigEndian(bytes + at + 2, 2);
+    }
+  }
+  return false;
+}
+
+// The first bytes of a file read for claimedSize: enough for every header
+// but a JPEG's behind the largest metadata.
+constexpr size_t CLAIMED_SIZE_BYTES = 1 << 16;
 
 // Frees stb_image's pixels however the function that holds them ends.
 struct Decoded {
@@ -104,11 +162,20 @@ bool takeDecoded(Decoded &decoded, int width, int height, int32_t longest, Pictu
 // set and the picture is larger than taken.
 bool decodeOpenFile(FILE *file, int32_t longest, Picture *picture, std::string *reason) {
   int width = 0, height = 0, channels = 0;
-  if (!stbi_info_from_file(file, &width, &height, &channels)) {
-    *reason = decodeFailure();
-    return false;
+  if (stbi_info_from_file(file, &width, &height, &channels)) {
+    if (longest > 0 && tooLarge(width, height, reason)) return false;
+  } else if (longest > 0) {
+    std::vector<unsigned char> start(CLAIMED_SIZE_BYTES);
+    start.resize(std::fread(start.data(), 1, start.size(), file));
+    uint32_t claimedWidth = 0, claimedHeight = 0;
+    if (claimedSize(start.data(), start.size(), &claimedWidth, &claimedHeight) &&
+        tooLarge(claimedWidth, claimedHeight, reason)) {
+      return false;
+    }
+    std::rewind(file);
   }
-  if (longest > 0 && tooLarge(width, height, reason)) return false;
+  // Decoding tells what is wrong with a picture whose header stb_image did
+  // not take.
   Decoded decoded;
   decoded.rgb = stbi_load_from_file(file, &width, &height, &channels, 3);
   if (!decoded.rgb) {
@@ -161,11 +228,12 @@ bool loadPictureMemory(const unsigned char *bytes, size_t size, Picture *picture
   }
   const int length = static_cast<int>(size);
   int width = 0, height = 0, channels = 0;
-  if (!stbi_info_from_memory(bytes, length, &width, &height, &channels)) {
-    *reason = decodeFailure();
+  uint32_t claimedWidth = 0, claimedHeight = 0;
+  if (stbi_info_from_memory(bytes, length, &width, &height, &channels)) {
+    if (tooLarge(width, height, reason)) return false;
+  } else if (claimedSize(bytes, size, &claimedWidth, &claimedHeight) && tooLarge(claimedWidth, claimedHeight, reason)) {
     return false;
   }
-  if (tooLarge(width, height, reason)) return false;
   Decoded decoded;
   decoded.rgb = stbi_load_from_memory(bytes, length, &width, &height, &channels, 3);
   if (!decoded.rgb) {

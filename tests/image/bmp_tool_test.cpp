@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "app/own_map.h"
 #include "image/chart_colours.h"
 #include "image/image_test_support.h"
 #include "support/irregular_files.h"
@@ -305,6 +306,32 @@ TEST_F(MapTool, WorldPlacesThePictureExactlyAndCropsIt) {
     }
     EXPECT_EQ(pixelBytes(*image), rgbBytes(expected));
   }
+}
+
+// --pin places the picture as the viewer's align mode does, and makes the
+// very square the viewer keeps for the same picture and pins: at the side
+// the viewer chooses (2048 for 1000 pixels over half the map's width).
+TEST_F(MapTool, PinsMakeTheSquareTheViewerKeeps) {
+  Picture picture{1000, 750, {}};
+  for (uint32_t i = 0; i < 1000 * 750; ++i) picture.colours.push_back((i * 2654435761u) >> 8);
+  writePng(path("in.png"), picture);
+  const ToolRun run = map(path("in.png"), path("out.bmp"), " --pin 0,0=-1500,1200 --pin 1000,750=500,-300");
+  ASSERT_EQ(run.status, 0) << run.errors;
+
+  ::Picture taken;
+  std::string reason;
+  ASSERT_TRUE(loadPictureFile(path("in.png").c_str(), &taken, &reason)) << reason;
+  const MapPin pins[] = {{0, 0, -1500, 1200}, {1000, 750, 500, -300}};
+  PicturePlacement placement;
+  ASSERT_EQ(solvePins(pins, 2, &placement, nullptr), PINS_SOLVED);
+  setenv("XDG_DATA_HOME", folder.c_str(), 1);
+  const bool kept = keepOwnMap(path("in.png").c_str(), taken, placementInPicture(placement, taken), &reason);
+  unsetenv("XDG_DATA_HOME");
+  ASSERT_TRUE(kept) << reason;
+  const std::vector<unsigned char> square = readAll(path("out.bmp"));
+  ASSERT_GE(square.size(), 26u);
+  EXPECT_EQ(square[18] | square[19] << 8, 2048);
+  EXPECT_TRUE(square == readAll(path("package-viewer/THmap.bmp")));
 }
 
 }  // namespace
