@@ -113,6 +113,14 @@ TEST(Win32PicturePath, WorkingDirectoryFirstThenTheProgramsFolder) {
   writeBytes(name, {1});
   EXPECT_EQ(findPictureBeside(name.c_str(), folder), name);
   EXPECT_TRUE(DeleteFileA(name.c_str()));
+  // The player's folder comes between the two.
+  const std::string own = temporaryPath("own") + "\\" + name;
+  ASSERT_TRUE(CreateDirectoryA(temporaryPath("own").c_str(), nullptr));
+  writeBytes(own, {1});
+  EXPECT_EQ(findPictureAmong(name.c_str(), temporaryPath("own"), folder), own);
+  EXPECT_EQ(findPictureAmong(name.c_str(), "", folder), beside);
+  EXPECT_TRUE(DeleteFileA(own.c_str()));
+  EXPECT_TRUE(RemoveDirectoryA(temporaryPath("own").c_str()));
   EXPECT_TRUE(DeleteFileA(beside.c_str()));
   EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
 }
