@@ -6,6 +6,7 @@
 
 #include "app/collected.h"
 #include "app/collecting_route.h"
+#include "app/map_alignment.h"
 #include "app/map_point.h"
 #include "app/view.h"
 #include "app/viewer_state.h"
@@ -107,6 +108,22 @@ void zoomAboutPoint(double fromX, double fromY, double toX, double toY, float zo
   putMapPointAt(mapX, mapY, toX, toY, zoom);
 }
 
+bool nearestShownMarker(double x, double y, double radius, int32_t *kind, int32_t *index) {
+  const ViewerState &state = viewerState;
+  Nearest nearest;
+  if (packagesShown()) {
+    for (int32_t i = 0; i < state.packageCount; ++i) considerMarker(state.packages[i], x, y, radius, &nearest);
+  }
+  if (rampagesShown()) {
+    for (int32_t i = 0; i < state.rampageCount; ++i) considerMarker(state.rampages[i], x, y, radius, &nearest);
+  }
+  if (!nearest.marker) return false;
+  const bool package = nearest.marker >= state.packages && nearest.marker < state.packages + state.packageCount;
+  *kind = package ? MARKER_PACKAGE : MARKER_RAMPAGE;
+  *index = static_cast<int32_t>(nearest.marker - (package ? state.packages : state.rampages));
+  return true;
+}
+
 void nameMarkerNear(int32_t x, int32_t y, double radius) {
   const ViewerState &state = viewerState;
   const double centreX = x + 0.5;
@@ -181,7 +198,20 @@ void touchMoved(int64_t id, double x, double y) {
   const int32_t moving = fingerIndex(id);
   if (moving < 0) return;
   TouchPoint &finger = touch.fingers[moving];
-  if (touch.fingerCount == 1) {
+  if (aligningMap()) {
+    // While aligning, fingers move and scale the picture, not the view.
+    if (touch.fingerCount == 1) {
+      alignmentDrag(finger.x, finger.y, x, y);
+    } else {
+      const TouchPoint &other = touch.fingers[1 - moving];
+      const double before = std::hypot(finger.x - other.x, finger.y - other.y);
+      const double after = std::hypot(x - other.x, y - other.y);
+      const double midX = (x + other.x) / 2.0, midY = (y + other.y) / 2.0;
+      alignmentDrag((finger.x + other.x) / 2.0, (finger.y + other.y) / 2.0, midX, midY);
+      if (before > 0.0 && after > 0.0) alignmentScaleAbout(midX, midY, after / before);
+    }
+    if (touch.fingerCount == 1 && std::hypot(x - touch.startX, y - touch.startY) > slop()) touch.mayBeTap = false;
+  } else if (touch.fingerCount == 1) {
     dragMapWithPointer(finger.x, finger.y, x, y);
     if (std::hypot(x - touch.startX, y - touch.startY) > slop()) touch.mayBeTap = false;
   } else {
@@ -209,6 +239,10 @@ GestureResult touchUp(int64_t id, uint32_t nowMs) {
   const bool tap = touch.mayBeTap && touch.fingerCount == 0 && nowMs - touch.startMs < LONG_PRESS_MS;
   touch.mayBeTap = false;
   if (!tap) return GESTURE_NONE;
+  if (aligningMap()) {
+    alignmentClick(static_cast<int32_t>(std::floor(finger.x)), static_cast<int32_t>(std::floor(finger.y)));
+    return GESTURE_TAP;
+  }
   nameMarkerNear(static_cast<int32_t>(std::floor(finger.x)), static_cast<int32_t>(std::floor(finger.y)),
                  TAP_RADIUS * viewerState.pixelScale);
   return GESTURE_TAP;
@@ -217,6 +251,7 @@ GestureResult touchUp(int64_t id, uint32_t nowMs) {
 GestureResult touchHeld(uint32_t nowMs) {
   TouchGesture &touch = gesture();
   if (!touch.mayBeTap || touch.fingerCount != 1 || nowMs - touch.startMs < LONG_PRESS_MS) return GESTURE_NONE;
+  if (aligningMap()) return GESTURE_NONE;  // a slow tap still pins
   touch.mayBeTap = false;
   showRouteFromPixel(static_cast<int32_t>(std::floor(touch.fingers[0].x)),
                      static_cast<int32_t>(std::floor(touch.fingers[0].y)));

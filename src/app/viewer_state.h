@@ -5,6 +5,7 @@
 
 #include "app/collecting_route.h"
 #include "app/gestures.h"
+#include "app/map_alignment.h"
 #include "app/view.h"
 #include "platform/platform.h"
 
@@ -133,6 +134,10 @@ struct ViewerState {
   int32_t compactAllowed = 0;
   int32_t pixelScale = 1;
   TouchGesture touch = {};
+
+  // The player's own picture of the map, being aligned or kept
+  // (app/map_alignment.h).
+  MapAlignment alignment;
 
   // OpenGL names.
   uint32_t mapTexture = 0;
