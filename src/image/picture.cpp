@@ -258,3 +258,13 @@ bool looksLikePicture(const unsigned char *bytes, size_t size) {
   }
   return false;
 }
+
+bool fileLooksLikePicture(const char *path) {
+  int64_t size = 0;
+  FILE *file = platformOpenRegularFile(path, &size);
+  if (!file) return false;
+  unsigned char start[PICTURE_SIGNATURE_BYTES];
+  const size_t got = std::fread(start, 1, sizeof start, file);
+  std::fclose(file);
+  return looksLikePicture(start, got);
+}

@@ -56,3 +56,7 @@ bool decodePictureFile(const char *path, Picture *picture, std::string *reason);
 // TGA has no signature at all: a TGA file is a picture only where the player
 // says so (the picture chooser, package-tool map), never when dropped.
 bool looksLikePicture(const unsigned char *bytes, size_t size);
+
+// looksLikePicture on the first bytes of a regular file; false for a file
+// that cannot be read (it is then opened as a save, whose box says why).
+bool fileLooksLikePicture(const char *path);
