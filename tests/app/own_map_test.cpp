@@ -10,17 +10,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "support/savegame_writer.h"
 
 namespace {
-
-std::vector<unsigned char> readAll(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
-}
 
 TEST(OwnMap, SideIsThePowerOfTwoNearestThePicturesOwnResolution) {
   struct Case {
@@ -84,14 +77,14 @@ TEST_F(KeptOwnMap, KeptThenReadBackForAligningAgain) {
   std::string reason;
   ASSERT_TRUE(keepOwnMap(source.c_str(), picture, placement, &reason)) << reason;
   // 4 pixels over 1000 units: 16 over the square, so the smallest side.
-  const std::vector<unsigned char> map = readAll(folder + "/THmap.bmp");
+  const std::vector<unsigned char> map = readBytes(folder + "/THmap.bmp");
   ASSERT_GE(map.size(), 26u);
   EXPECT_EQ(map[18] | map[19] << 8, 1024);
   char path[512];
   PicturePlacement kept = {};
   ASSERT_TRUE(loadKeptAlignment(path, sizeof path, &kept));
   EXPECT_EQ(std::string(path), folder + "/own-map-picture-1.PNG");
-  EXPECT_EQ(readAll(path), readAll(source));
+  EXPECT_EQ(readBytes(path), readBytes(source));
   EXPECT_EQ(kept.unitsPerPixel, 250);
   // Kept again, from that very copy: the copy moves to the other name and
   // the one before goes.
@@ -107,8 +100,8 @@ TEST_F(KeptOwnMap, KeptThenReadBackForAligningAgain) {
 TEST_F(KeptOwnMap, FolderThatCannotTakeItLeavesTheKeptMapAsItWas) {
   std::string reason;
   ASSERT_TRUE(keepOwnMap(source.c_str(), picture, placement, &reason)) << reason;
-  const std::vector<unsigned char> map = readAll(folder + "/THmap.bmp");
-  const std::vector<unsigned char> alignment = readAll(folder + "/own-map-alignment.txt");
+  const std::vector<unsigned char> map = readBytes(folder + "/THmap.bmp");
+  const std::vector<unsigned char> alignment = readBytes(folder + "/own-map-alignment.txt");
   const PicturePlacement moved = {0, 0, 100};
   {
     // A full disk: room for the picture's copy, not for the map. (Files are
@@ -124,8 +117,8 @@ TEST_F(KeptOwnMap, FolderThatCannotTakeItLeavesTheKeptMapAsItWas) {
     setrlimit(RLIMIT_FSIZE, &saved);
     EXPECT_EQ(reason, "File too large");
   }
-  EXPECT_EQ(readAll(folder + "/THmap.bmp"), map);
-  EXPECT_EQ(readAll(folder + "/own-map-alignment.txt"), alignment);
+  EXPECT_EQ(readBytes(folder + "/THmap.bmp"), map);
+  EXPECT_EQ(readBytes(folder + "/own-map-alignment.txt"), alignment);
   size_t files = 0;
   for (const auto &entry : std::filesystem::directory_iterator(folder)) files += entry.is_regular_file();
   EXPECT_EQ(files, 3u) << "a copy or a temporary file was left behind";

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <algorithm>
 #include <iterator>
 
 #include "image/image_test_support.h"
@@ -27,8 +27,7 @@ std::vector<unsigned char> halvesPng(int32_t width, int32_t height) {
   }
   const std::string path = temporaryPath("halves.png");
   EXPECT_TRUE(writePng(path.c_str(), width, height, rgb.data(), ROWS_TOP_FIRST));
-  std::ifstream in(path, std::ios::binary);
-  std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), {});
+  const std::vector<unsigned char> bytes = readBytes(path);
   std::remove(path.c_str());
   return bytes;
 }
