@@ -56,8 +56,11 @@ class KeptOwnMap : public ::testing::Test {
     std::filesystem::remove_all(home);
     std::filesystem::create_directories(home);
     setenv("XDG_DATA_HOME", home.c_str(), 1);
-    picture.width = picture.sourceWidth = 4;
-    picture.height = picture.sourceHeight = 2;
+    // Held at half the size of its file.
+    picture.width = 4;
+    picture.height = 2;
+    picture.sourceWidth = 8;
+    picture.sourceHeight = 4;
     picture.rgba.assign(4 * 2 * 4, 200);
     writeBytes(source, {'b', 'y', 't', 'e', 's'});
   }
@@ -85,7 +88,7 @@ TEST_F(KeptOwnMap, KeptThenReadBackForAligningAgain) {
   ASSERT_TRUE(loadKeptAlignment(path, sizeof path, &kept));
   EXPECT_EQ(std::string(path), folder + "/own-map-picture-1.PNG");
   EXPECT_EQ(readBytes(path), readBytes(source));
-  EXPECT_EQ(kept.unitsPerPixel, 250);
+  EXPECT_EQ(kept.unitsPerPixel, 125) << "counted in the file's pixels";
   // Kept again, from that very copy: the copy moves to the other name and
   // the one before goes.
   ASSERT_TRUE(keepOwnMap(path, picture, placement, &reason)) << reason;

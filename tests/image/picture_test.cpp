@@ -101,11 +101,13 @@ TEST(Picture, RefusedWithThePlayersWordsForWhy) {
   // A file is refused from its header too, and names the system's reason
   // when it cannot be opened.
   const std::string large = temporaryPath("large-header.png");
-  writeBytes(large, pngHeader(100000, 100000));
   Picture picture;
   std::string reason;
-  EXPECT_FALSE(loadPictureFile(large.c_str(), &picture, &reason));
-  EXPECT_EQ(reason, "100000 x 100000 pixels: pictures up to 8192 x 8192 are taken");
+  for (uint32_t width : {100000u, 8193u}) {
+    writeBytes(large, pngHeader(width, width / 8193 * 8192));
+    EXPECT_FALSE(loadPictureFile(large.c_str(), &picture, &reason));
+    EXPECT_EQ(reason.rfind(std::to_string(width) + " x ", 0), 0u) << reason;
+  }
   std::remove(large.c_str());
   EXPECT_FALSE(loadPictureFile(temporaryPath("no-such-picture.png").c_str(), &picture, &reason));
   EXPECT_EQ(reason, "No such file or directory");
@@ -116,6 +118,9 @@ TEST(Picture, ToldFromASaveByItsFirstBytes) {
   std::vector<unsigned char> odd = makeBmp(bmp);
   odd[14] = 41;  // no header BMP knows
   const std::vector<unsigned char> save = makeSavegame({pickup(PICKUP_KIND_PACKAGE, 10, 20, 30)});
+  std::vector<unsigned char> saveLikeABmp = save;  // a BMP's header size where a BMP has it
+  std::copy(odd.begin() + 14, odd.begin() + 18, saveLikeABmp.begin() + 14);
+  saveLikeABmp[14] = 40;
   struct Case {
     const char *what;
     std::vector<unsigned char> bytes;
@@ -127,6 +132,7 @@ TEST(Picture, ToldFromASaveByItsFirstBytes) {
       {"JPEG", {0xFF, 0xD8, 0xFF, 0xE0, 0, 0x10, 'J', 'F', 'I', 'F'}, true},
       {"GIF", {'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0}, true},
       {"a save", save, false},
+      {"a save with a BMP's header size", saveLikeABmp, false},
       {"BM and an unknown header", odd, false},
       {"the PNG signature cut short", {0x89, 'P', 'N', 'G'}, false},
       {"nothing", {}, false},
