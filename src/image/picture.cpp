@@ -2,7 +2,8 @@
 // stb_image_resize (see picture.h). The size is read from the header first,
 // so that a picture too large to take costs no memory; the decoded pixels are
 // RGB, scaled straight into the rows of the RGBA picture and freed at once,
-// which keeps an 8192 x 8192 picture's peak to its decoding (see README).
+// which keeps an 8192 x 8192 picture's peak to stb_image's decoding
+// (scripts/picture-memory measures it).
 #include "image/picture.h"
 
 #include <stb_image.h>
