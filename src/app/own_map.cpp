@@ -161,8 +161,12 @@ bool parseAlignment(const char *text, size_t size, std::string *pictureName, Pic
 bool keepOwnMap(const char *sourceFile, const Picture &picture, const PicturePlacement &placement,
                 std::string *reason) {
   std::string folder;
+  if (!userFolder(false, &folder)) {
+    *reason = "there is no folder of the player's own to keep it in";
+    return false;
+  }
   if (!userFolder(true, &folder)) {
-    *reason = "the folder for the player's own map cannot be made";
+    *reason = "the folder " + folder + " cannot be made";
     return false;
   }
   std::vector<unsigned char> bytes;

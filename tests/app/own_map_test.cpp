@@ -130,7 +130,7 @@ TEST_F(KeptOwnMap, FolderThatCannotTakeItLeavesTheKeptMapAsItWas) {
   writeBytes(folder, {'x'});
   reason.clear();
   EXPECT_FALSE(keepOwnMap(source.c_str(), picture, moved, &reason));
-  EXPECT_FALSE(reason.empty());
+  EXPECT_EQ(reason, "the folder " + folder + " cannot be made");
 }
 
 }  // namespace
