@@ -98,9 +98,9 @@ void cancelMapAlignment();
 // Backspace: takes back the last pin, or the marker picked for the next one.
 void takeBackPin();
 
-// The controls of the align mode, run by applyControls in place of its own
-// while aligning: Enter, Escape, Backspace, 'O', the arrow keys, plus and
-// minus, the drag and W A S D.
+// The keys of the align mode, run by applyControls before its own while
+// aligning: Enter, Escape, Backspace, Delete, 'O', the arrow keys, plus and
+// minus (with Ctrl held, the view's keys act instead).
 void applyAlignmentControls();
 
 // What the pointer does while aligning (called by the input handlers and the
@@ -114,6 +114,11 @@ void alignmentScaleAbout(double x, double y, double factor);
 // them): a release near its press is a click.
 void alignmentButtonDown(int32_t x, int32_t y);
 void alignmentButtonUp(int32_t x, int32_t y);
+
+// Pointer motion while aligning with the left button held and no Ctrl: moves
+// the picture with the pointer once it has left the click's slop; true when
+// it did (the view then stays where it is).
+bool alignmentTakesMotion(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY);
 
 // The wheel while aligning without Ctrl scales the picture about the pointer:
 // true when it did (the view's zoom then stays).
