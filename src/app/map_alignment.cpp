@@ -258,9 +258,18 @@ void keepMapAlignment() {
   mode.ownPlacement = mode.placement;
   mode.ownPicture = mode.picture;
   std::memcpy(mode.ownSourceName, mode.sourceName, sizeof mode.ownSourceName);
-  mode.ownMapStale = true;
   say("Your map is kept");
   endAlignment();
+}
+
+void showKeptOwnMap(Picture &&picture, const PicturePlacement &placement) {
+  MapAlignment &mode = alignment();
+  if (mode.active) endAlignment();
+  mode.ownPicture = std::move(picture);
+  mode.ownPlacement = placement;
+  mode.ownSourceName[0] = '\0';
+  mode.ownMapShown = true;
+  mode.textureStale = true;
 }
 
 void cancelMapAlignment() {

@@ -51,10 +51,9 @@ struct MapAlignment {
   uint32_t pictureTexture = 0;      // the picture's OpenGL texture (the renderer's)
   bool textureStale = false;        // the renderer uploads (or lets go of) the picture before drawing
   // A picture kept by Enter is the player's own map from then on: the
-  // renderer makes the map from it (ownMapStale) and keeps the picture's
-  // texture for that; chartWanted asks it for the bundled chart again.
+  // renderer draws the map from it; chartWanted asks it for the bundled chart
+  // again.
   bool ownMapShown = false;
-  bool ownMapStale = false;
   bool chartWanted = false;
   PicturePlacement ownPlacement = {};
   Picture ownPicture;               // what the own map was made from
@@ -88,6 +87,11 @@ bool aligningMap();
 // null, fitted to the map square; `sourceName` names the file it came from
 // (null in the page).
 void beginMapAlignment(Picture &&picture, const PicturePlacement *placement, const char *sourceName);
+
+// Shows `picture` at `placement` as the player's own map, as if just kept,
+// without aligning it: a map kept earlier (the page's, from the browser's
+// storage). 'M' then aligns it again.
+void showKeptOwnMap(Picture &&picture, const PicturePlacement &placement);
 
 // Enter: keeps the picture where it lies as the player's own map (the square
 // map made from it replaces the map texture, and the desktop programs keep it
