@@ -258,9 +258,18 @@ void keepMapAlignment() {
   mode.ownPlacement = mode.placement;
   mode.ownPicture = mode.picture;
   std::memcpy(mode.ownSourceName, mode.sourceName, sizeof mode.ownSourceName);
-  mode.ownMapStale = true;
   say("Your map is kept");
   endAlignment();
+}
+
+void showKeptOwnMap(Picture &&picture, const PicturePlacement &placement) {
+  MapAlignment &mode = alignment();
+  if (mode.active) endAlignment();
+  mode.ownPicture = std::move(picture);
+  mode.ownPlacement = placement;
+  mode.ownSourceName[0] = '\0';
+  mode.ownMapShown = true;
+  mode.textureStale = true;
 }
 
 void cancelMapAlignment() {
@@ -305,6 +314,20 @@ void alignmentButtonUp(int32_t x, int32_t y) {
   }
 }
 
+bool alignmentTakesMotion(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY) {
+  MapAlignment &mode = alignment();
+  if (!aligningMap() || !viewerState.leftButtonDown || held(KEY_CONTROL)) return false;
+  if (!mode.pressMoved) {
+    if (std::abs(toX - mode.pressX) <= CLICK_SLOP && std::abs(toY - mode.pressY) <= CLICK_SLOP) return true;
+    // Past the slop, the picture catches up with the whole way from the press.
+    mode.pressMoved = true;
+    fromX = mode.pressX;
+    fromY = mode.pressY;
+  }
+  moveByPixels(toX - fromX, toY - fromY);
+  return true;
+}
+
 bool alignmentTakesWheel(int32_t delta) {
   if (!aligningMap() || held(KEY_CONTROL)) return false;
   const double step = held(KEY_SHIFT) ? FINE_SCALE_STEP : SCALE_STEP;
@@ -314,15 +337,6 @@ bool alignmentTakesWheel(int32_t delta) {
 
 void applyAlignmentControls() {
   ViewerState &state = viewerState;
-  MapAlignment &mode = alignment();
-  // A drag moves the picture; with Ctrl held it moves the view instead.
-  if (state.leftButtonDown && state.dragAnchorSet && !held(KEY_CONTROL)) {
-    if (std::abs(state.mouseX - mode.pressX) > CLICK_SLOP || std::abs(state.mouseY - mode.pressY) > CLICK_SLOP) {
-      mode.pressMoved = true;
-    }
-    if (mode.pressMoved) moveByPixels(state.dragDeltaX, state.dragDeltaY);
-    state.dragAnchorSet = 0;
-  }
   const double step = held(KEY_SHIFT) ? 10 : 1;
   if (takeKey(VK_CODE_LEFT)) moveByPixels(-step, 0);
   if (takeKey(VK_CODE_RIGHT)) moveByPixels(step, 0);
