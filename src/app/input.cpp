@@ -41,6 +41,12 @@ void handleLeftButtonUp() {
 
 void handlePointerMotion(int32_t x, int32_t y) {
   ViewerState &state = viewerState;
+  // A drag while aligning a picture moves the picture, as it goes.
+  if (alignmentTakesMotion(state.mouseX, state.mouseY, x, y)) {
+    state.mouseX = x;
+    state.mouseY = y;
+    return;
+  }
   if (!state.dragAnchorSet) {
     state.dragAnchorX = state.mouseX;
     state.dragAnchorY = state.mouseY;

@@ -11,6 +11,7 @@
 #include "app/controls.h"
 #include "app/gestures.h"
 #include "app/map_point.h"
+#include "app/own_map.h"
 #include "app/status_line.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
@@ -204,6 +205,17 @@ void startMapAlignment() {
     beginMapAlignment(std::move(picture), &mode.ownPlacement, mode.ownSourceName);
     return;
   }
+  // A map kept by an earlier run: its picture at full resolution, where it
+  // was placed.
+  char path[SAVE_PATH_SIZE] = {};
+  PicturePlacement inFile = {};
+  Picture picture;
+  std::string reason;
+  if (loadKeptAlignment(path, sizeof path, &inFile) && loadPictureFile(path, &picture, &reason)) {
+    const PicturePlacement placement = placementInPicture(inFile, picture);
+    beginMapAlignment(std::move(picture), &placement, path);
+    return;
+  }
   choosePictureToAlign();
 }
 
@@ -230,6 +242,7 @@ void forgetOwnMapAfterAsking() {
   }
   MapAlignment &mode = alignment();
   if (mode.active) endAlignment();
+  forgetOwnMap();
   mode.ownMapShown = false;
   mode.ownPicture = Picture{};
   mode.chartWanted = true;
@@ -258,9 +271,30 @@ void keepMapAlignment() {
   mode.ownPlacement = mode.placement;
   mode.ownPicture = mode.picture;
   std::memcpy(mode.ownSourceName, mode.sourceName, sizeof mode.ownSourceName);
-  mode.ownMapStale = true;
-  say("Your map is kept");
+  // The page keeps its own in the browser; the desktop programs in the
+  // player's folder. A map that cannot be kept is still shown until the end.
+  std::string reason;
+  if (mode.sourceName[0] != '\0' && !keepOwnMap(mode.sourceName, mode.picture, mode.placement, &reason)) {
+    char text[STATUS_LINE_SIZE + 200];
+    std::snprintf(text, sizeof text,
+                  "Your map cannot be kept for the next start: %s. It is shown until the viewer ends.",
+                  reason.c_str());
+    platformShowMessageBox(MESSAGE_OWNER_MAIN_WINDOW, PICTURE_BOX_CAPTION, text);
+    say("Your map is shown, but not kept");
+  } else {
+    say("Your map is kept");
+  }
   endAlignment();
+}
+
+void showKeptOwnMap(Picture &&picture, const PicturePlacement &placement) {
+  MapAlignment &mode = alignment();
+  if (mode.active) endAlignment();
+  mode.ownPicture = std::move(picture);
+  mode.ownPlacement = placement;
+  mode.ownSourceName[0] = '\0';
+  mode.ownMapShown = true;
+  mode.textureStale = true;
 }
 
 void cancelMapAlignment() {
@@ -305,6 +339,20 @@ void alignmentButtonUp(int32_t x, int32_t y) {
   }
 }
 
+bool alignmentTakesMotion(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY) {
+  MapAlignment &mode = alignment();
+  if (!aligningMap() || !viewerState.leftButtonDown || held(KEY_CONTROL)) return false;
+  if (!mode.pressMoved) {
+    if (std::abs(toX - mode.pressX) <= CLICK_SLOP && std::abs(toY - mode.pressY) <= CLICK_SLOP) return true;
+    // Past the slop, the picture catches up with the whole way from the press.
+    mode.pressMoved = true;
+    fromX = mode.pressX;
+    fromY = mode.pressY;
+  }
+  moveByPixels(toX - fromX, toY - fromY);
+  return true;
+}
+
 bool alignmentTakesWheel(int32_t delta) {
   if (!aligningMap() || held(KEY_CONTROL)) return false;
   const double step = held(KEY_SHIFT) ? FINE_SCALE_STEP : SCALE_STEP;
@@ -314,15 +362,6 @@ bool alignmentTakesWheel(int32_t delta) {
 
 void applyAlignmentControls() {
   ViewerState &state = viewerState;
-  MapAlignment &mode = alignment();
-  // A drag moves the picture; with Ctrl held it moves the view instead.
-  if (state.leftButtonDown && state.dragAnchorSet && !held(KEY_CONTROL)) {
-    if (std::abs(state.mouseX - mode.pressX) > CLICK_SLOP || std::abs(state.mouseY - mode.pressY) > CLICK_SLOP) {
-      mode.pressMoved = true;
-    }
-    if (mode.pressMoved) moveByPixels(state.dragDeltaX, state.dragDeltaY);
-    state.dragAnchorSet = 0;
-  }
   const double step = held(KEY_SHIFT) ? 10 : 1;
   if (takeKey(VK_CODE_LEFT)) moveByPixels(-step, 0);
   if (takeKey(VK_CODE_RIGHT)) moveByPixels(step, 0);

@@ -51,10 +51,9 @@ struct MapAlignment {
   uint32_t pictureTexture = 0;      // the picture's OpenGL texture (the renderer's)
   bool textureStale = false;        // the renderer uploads (or lets go of) the picture before drawing
   // A picture kept by Enter is the player's own map from then on: the
-  // renderer makes the map from it (ownMapStale) and keeps the picture's
-  // texture for that; chartWanted asks it for the bundled chart again.
+  // renderer draws the map from it; chartWanted asks it for the bundled chart
+  // again.
   bool ownMapShown = false;
-  bool ownMapStale = false;
   bool chartWanted = false;
   PicturePlacement ownPlacement = {};
   Picture ownPicture;               // what the own map was made from
@@ -89,6 +88,11 @@ bool aligningMap();
 // (null in the page).
 void beginMapAlignment(Picture &&picture, const PicturePlacement *placement, const char *sourceName);
 
+// Shows `picture` at `placement` as the player's own map, as if just kept,
+// without aligning it: a map kept earlier (the page's, from the browser's
+// storage). 'M' then aligns it again.
+void showKeptOwnMap(Picture &&picture, const PicturePlacement &placement);
+
 // Enter: keeps the picture where it lies as the player's own map (the square
 // map made from it replaces the map texture, and the desktop programs keep it
 // in the player's folder). Escape: leaves the map exactly as it was.
@@ -98,9 +102,9 @@ void cancelMapAlignment();
 // Backspace: takes back the last pin, or the marker picked for the next one.
 void takeBackPin();
 
-// The controls of the align mode, run by applyControls in place of its own
-// while aligning: Enter, Escape, Backspace, 'O', the arrow keys, plus and
-// minus, the drag and W A S D.
+// The keys of the align mode, run by applyControls before its own while
+// aligning: Enter, Escape, Backspace, Delete, 'O', the arrow keys, plus and
+// minus (with Ctrl held, the view's keys act instead).
 void applyAlignmentControls();
 
 // What the pointer does while aligning (called by the input handlers and the
@@ -114,6 +118,11 @@ void alignmentScaleAbout(double x, double y, double factor);
 // them): a release near its press is a click.
 void alignmentButtonDown(int32_t x, int32_t y);
 void alignmentButtonUp(int32_t x, int32_t y);
+
+// Pointer motion while aligning with the left button held and no Ctrl: moves
+// the picture with the pointer once it has left the click's slop; true when
+// it did (the view then stays where it is).
+bool alignmentTakesMotion(int32_t fromX, int32_t fromY, int32_t toX, int32_t toY);
 
 // The wheel while aligning without Ctrl scales the picture about the pointer:
 // true when it did (the view's zoom then stays).

@@ -92,11 +92,6 @@ void syncAlignmentTextures() {
       glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
     }
   }
-  // Kept: the texture already holds the picture just aligned.
-  if (mode.ownMapStale) {
-    mode.ownMapStale = false;
-    textureHoldsOwnPicture = true;
-  }
   if (!mode.textureStale) return;
   mode.textureStale = false;
   const Picture &picture = pictureShown();

@@ -1,4 +1,4 @@
-// The open-file choosers on Linux (and, last, the yes/no question in an SDL box): zenity (or kdialog when zenity is missing)
+// The open-file choosers and the yes/no question on Linux: zenity (or kdialog when zenity is missing)
 // run as a child process. Its answer is read through a pipe without blocking,
 // so the viewer's window keeps being redrawn while the chooser is open.
 #include <SDL_syswm.h>
@@ -271,7 +271,10 @@ bool platformChooseSavegame(char *path) { return chooseFile(SAVEGAME_CHOOSER, pa
 
 bool platformChoosePicture(char *path) { return chooseFile(PICTURE_CHOOSER, path); }
 
-bool platformAskQuestion(const char *caption, const char *text) {
+namespace {
+
+// The question in an SDL box, where zenity is missing.
+bool askInSdlBox(const char *caption, const char *text) {
   // No first: Return and Escape both answer it, so a key pressed in haste
   // never says yes.
   const SDL_MessageBoxButtonData buttons[] = {
@@ -285,4 +288,23 @@ bool platformAskQuestion(const char *caption, const char *text) {
   sdlDropInputQueuedSince(queuedBefore);
   if (shown != 0) std::fprintf(stderr, "%s: %s (no box could ask: taken as No)\n", caption, text);
   return shown == 0 && answer == 1;
+}
+
+}  // namespace
+
+// zenity asks, as it chooses files: the window keeps being redrawn meanwhile,
+// and its buttons take Alt+Y and Alt+N.
+bool platformAskQuestion(const char *caption, const char *text) {
+  const std::string windowId = x11WindowId();
+  std::vector<std::string> arguments = {"zenity", "--question", "--modal", "--default-cancel", "--no-wrap",
+                                        "--ok-label=_Yes", "--cancel-label=_No"};
+  if (!windowId.empty()) arguments.push_back("--attach=" + windowId);
+  arguments.push_back(std::string("--title=") + caption);
+  arguments.push_back(std::string("--text=") + text);
+  pid_t pid = 0;
+  int outputFd = -1;
+  const SpawnResult result = spawnChooser(arguments, zenityEnvironment(), &pid, &outputFd);
+  if (result != SPAWNED) return askInSdlBox(caption, text);
+  std::string output;
+  return waitForChooser(pid, outputFd, &output) == CHOOSER_CONFIRMED;
 }
