@@ -75,18 +75,10 @@ std::string findShareSite(const std::string &asked, const std::string &programFo
 }
 
 std::string playersOwnMap(const std::string &found, const std::string &bundled) {
+  const FileStamp own = platformFileStamp(found.c_str());
   const FileStamp program = platformFileStamp(bundled.c_str());
-  const auto own = [&program](const std::string &path) {
-    const FileStamp stamp = platformFileStamp(path.c_str());
-    const bool same =
-        stamp.exists && program.exists && stamp.volume == program.volume && stamp.fileIndex == program.fileIndex;
-    return stamp.exists && !same;
-  };
-  if (own(found)) return found;
-  char folder[4096];
-  if (!platformUserFolder(USER_DATA_FOLDER, false, folder, sizeof folder)) return std::string();
-  const std::string kept = std::string(folder) + "/" + MAP_PICTURE;
-  return own(kept) ? kept : std::string();
+  const bool same = own.exists && program.exists && own.volume == program.volume && own.fileIndex == program.fileIndex;
+  return own.exists && !same ? found : std::string();
 }
 
 bool readShareSite(const std::string &folder, const std::string &mapPicture, ShareTable *table,

@@ -18,10 +18,10 @@ extern const char *const SHARE_SITE_MISSING;
 
 // The map picture a shared page is to be handed instead of its own, the
 // player's: `found`, the picture the viewer would load (the one in the folder
-// it starts in, first), unless that is the program's bundled copy (the same
-// file as `bundled`), which the page already has, compressed; else THmap.bmp
-// in the player's data folder (USER_DATA_FOLDER), where the viewer keeps the
-// map the player aligned. Empty when the page's own is to be shown.
+// it starts in, else the one the player aligned, kept in their data folder:
+// findPicture's order), unless that is the program's bundled copy (the same
+// file as `bundled`), which the page already has, compressed. Empty when the
+// page's own is to be shown.
 std::string playersOwnMap(const std::string &found, const std::string &bundled);
 
 // Reads the site's files of the fixed list from `folder` into table->files
