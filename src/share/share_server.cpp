@@ -170,13 +170,20 @@ class Session : public std::enable_shared_from_this<Session> {
         const auto accepted = request[http::field::accept_encoding];
         const bool gzip =
             route.file->gzipped && acceptsGzip(std::string_view(accepted.data(), accepted.size()));
+        const std::string &tag = gzip ? route.file->gzippedTag : route.file->tag;
+        const auto held = request[http::field::if_none_match];
+        if (!tag.empty() && std::string_view(held.data(), held.size()).find(tag) != std::string_view::npos) {
+          auto response = std::make_shared<http::response<http::empty_body>>(http::status::not_modified, version);
+          setFileFields(*response, route.file->gzipped != nullptr, tag);
+          return send(response, head, keepAlive);
+        }
         return sendBytes(gzip ? route.file->gzipped : route.file->bytes, route.file->type.c_str(), "no-cache",
-                         head, version, keepAlive, route.file->gzipped != nullptr, gzip);
+                         head, version, keepAlive, route.file->gzipped != nullptr, gzip, tag);
       }
       case ShareAnswer::SAVE:
         if (!server_.save) return sendText(http::status::not_found, "No save yet\n", head, version, keepAlive);
         return sendBytes(server_.save, "application/octet-stream", "no-store", head, version, keepAlive, false,
-                         false);
+                         false, std::string());
       case ShareAnswer::EVENTS:
         if (!head && server_.streamCount >= SHARE_MAX_STREAMS) {
           return sendText(http::status::service_unavailable, "Too many pages follow this save\n", head, version,
@@ -216,14 +223,23 @@ class Session : public std::enable_shared_from_this<Session> {
     send(response, head, keepAlive);
   }
 
-  // `varies`: the file has a gzip form, so caches must key on the request's
-  // Accept-Encoding; `gzip`: these bytes are that form.
+  // What a site file's answer says of it, whole or 304: the file's tag, and
+  // whether it `varies` (it has a gzip form, so caches must key on the
+  // request's Accept-Encoding).
+  template <class Response>
+  static void setFileFields(Response &response, bool varies, const std::string &tag) {
+    response.set(http::field::cache_control, "no-cache");
+    if (varies) response.set(http::field::vary, "Accept-Encoding");
+    if (!tag.empty()) response.set(http::field::etag, tag);
+  }
+
+  // `gzip`: these bytes are the file's gzip form.
   void sendBytes(std::shared_ptr<const std::string> bytes, const char *type, const char *cache, bool head,
-                 unsigned version, bool keepAlive, bool varies, bool gzip) {
+                 unsigned version, bool keepAlive, bool varies, bool gzip, const std::string &tag) {
     auto response = std::make_shared<http::response<http::span_body<const char>>>(http::status::ok, version);
     response->set(http::field::content_type, type);
+    setFileFields(*response, varies, tag);
     response->set(http::field::cache_control, cache);
-    if (varies) response->set(http::field::vary, "Accept-Encoding");
     if (gzip) response->set(http::field::content_encoding, "gzip");
     response->body() = {bytes->data(), bytes->size()};
     held_ = std::move(bytes);

@@ -1,6 +1,8 @@
 // Finding and reading the share server's site: see share_site.h.
 #include "share/share_site.h"
 
+#include <cstdint>
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <memory>
@@ -38,6 +40,16 @@ std::shared_ptr<const std::string> compressed(const std::string &name, const std
   auto gzipped = std::make_shared<std::string>(gzipBytes(bytes));
   if (gzipped->empty() || gzipped->size() > bytes.size() / 10 * 9) return nullptr;
   return gzipped;
+}
+
+// A strong entity tag of `bytes`: FNV-1a over them, as 16 hex digits, with
+// `suffix` for another coding of the same file.
+std::string entityTag(const std::string &bytes, const char *suffix) {
+  uint64_t hash = 14695981039346656037ull;
+  for (unsigned char byte : bytes) hash = (hash ^ byte) * 1099511628211ull;
+  char text[32];
+  std::snprintf(text, sizeof text, "\"%016llx%s\"", static_cast<unsigned long long>(hash), suffix);
+  return text;
 }
 
 bool hasPage(const std::string &folder) {
@@ -94,8 +106,13 @@ bool readShareSite(const std::string &folder, const std::string &mapPicture, Sha
     }
     if (name == std::string("index.html")) markSharedPage(bytes.get());
     const std::shared_ptr<const std::string> gzipped = compressed(name, *bytes);
-    table->files.push_back({name, shareContentType(name), bytes, gzipped});
-    if (name == std::string("index.html")) table->files.push_back({"", shareContentType(name), bytes, gzipped});
+    const ShareFile file{name, shareContentType(name), bytes, gzipped, entityTag(*bytes, ""),
+                         gzipped ? entityTag(*bytes, "-gzip") : std::string()};
+    table->files.push_back(file);
+    if (name == std::string("index.html")) {
+      table->files.push_back(file);
+      table->files.back().name.clear();
+    }
   }
   return true;
 }

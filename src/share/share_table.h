@@ -17,6 +17,10 @@ struct ShareFile {
   // The same as a gzip member, for browsers that accept it; null where
   // compressing gains nothing (pictures that are compressed already).
   std::shared_ptr<const std::string> gzipped;
+  // The entity tag of each (quoted, as sent): a browser that holds the file
+  // asks with it and is answered 304, a few bytes instead of the file.
+  std::string tag;
+  std::string gzippedTag;
 };
 
 // Everything the server may hand out besides the save and its events.

@@ -121,6 +121,11 @@ def test_serves_and_follows():
         check(same and gzipped == packed and response.getheader("Vary") == "Accept-Encoding" and
               (not packed or len(body) < len(script) / 10),
               "package-viewer.js with Accept-Encoding %r: gzip %s" % (accepted, packed))
+        # Asked again with its tag (as the page's service worker does): 304.
+        again, body = server.get("package-viewer.js", headers=dict(
+            {"If-None-Match": response.getheader("ETag")}, **({"Accept-Encoding": accepted} if accepted else {})))
+        check(again.status == 304 and body == b"" and again.getheader("ETag") == response.getheader("ETag"),
+              "asked with its tag: 304, not %d" % again.status)
     # The player's own map: from the folder serve starts in first, then from
     # the folder the viewer keeps an aligned map in; never the program's
     # bundled copy (the same picture as the page's own, 100 times the size of
