@@ -34,7 +34,7 @@ _package_tool() {
     map) options='--size --world --pin' ;;
     render) options='--size --zoom --camera --help-page --map --font --route --from --kinds --palette' ;;
     route) options='--from --kinds --format' ;;
-    serve) options='--port --lan --site' ;;
+    serve) options='--port --lan --new-address --site' ;;
     *) return ;;
   esac
   if [[ $cur == -* ]]; then
@@ -46,7 +46,7 @@ _package_tool() {
   local i files=0
   for ((i = 2; i < cword; i++)); do
     case ${words[i]} in
-      --help-page | --route | --lan | --*=*) ;;
+      --help-page | --route | --lan | --new-address | --*=*) ;;
       -*) ((i++)) ;;
       *) ((files++)) ;;
     esac
