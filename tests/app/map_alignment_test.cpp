@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -19,6 +18,7 @@
 #include "save/open_dialog.h"
 #include "save/savegame.h"
 #include "support/savegame_writer.h"
+#include "support/user_folder.h"
 
 namespace {
 
@@ -95,7 +95,7 @@ class AlignModeTest : public ::testing::Test {
     headlessClearMessageBoxes();
     // What Enter keeps goes to a data folder of the test's own.
     std::filesystem::remove_all(home);
-    setenv("XDG_DATA_HOME", home.c_str(), 1);
+    kept = useUserDataFolderIn(home);
     writeBytes(source, {'B', 'M', 0, 0});
     const std::vector<unsigned char> save =
         makeSavegame({pickup(PICKUP_KIND_PACKAGE, -1200, 900, 12), pickup(PICKUP_KIND_PACKAGE, 200, 400, 12),
@@ -109,12 +109,11 @@ class AlignModeTest : public ::testing::Test {
   }
   void TearDown() override {
     resetViewerState();
-    unsetenv("XDG_DATA_HOME");
     std::filesystem::remove_all(home);
     std::remove(source.c_str());
   }
   const std::string home = temporaryPath("align-home");
-  const std::string kept = home + "/package-viewer";
+  std::string kept;
   const std::string source = temporaryPath("guide.bmp");
 
   // The client pixel where savegame point (x, y) is drawn.
