@@ -564,7 +564,7 @@ class WebPageTest(unittest.TestCase):
             self.driver.get(address)
             # The save shows without any action, and the page says it follows.
             self.assert_shows(first)
-            self.assertEqual(self.driver.find_element(By.ID, 'share-status').text, 'live')
+            self.assertEqual(self.driver.find_element(By.ID, 'share-status').text, 'Live from the PC')
             # Each rewrite reaches the page's picture.
             took = []
             for round in range(20):
@@ -591,7 +591,7 @@ class WebPageTest(unittest.TestCase):
             serve = subprocess.Popen([PACKAGE_TOOL, 'serve', first, '--port', port, '--site', SITE],
                                      stdout=subprocess.PIPE, cwd=SITE)
             serve.stdout.readline()
-            wait_for(lambda: status() == 'live', 'live again')
+            wait_for(lambda: status() == 'Live from the PC', 'live again')
             with open(first, 'wb') as file:
                 file.write(data2)
             self.assert_shows(first)

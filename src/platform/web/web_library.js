@@ -124,29 +124,25 @@ mergeInto(LibraryManager.library, {
       return source;
     },
 
-    // The served save's name and the time it was written, as the server
-    // gives them (Content-Disposition, Last-Modified); else "the PC's save"
-    // and the time it arrived, which trails the writing by well under a
-    // second.
+    // The served save's name as the server gives it (Content-Disposition),
+    // else "the PC's save"; and the time it arrived, which trails its
+    // writing by well under a second.
     nameServedSave: function(source, headers) {
-      var disposition = /filename="([^"]*)"/.exec(headers.get('Content-Disposition') || '');
-      source.name = disposition ? disposition[1] : 'the PC\'s save';
-      var written = Date.parse(headers.get('Last-Modified') || '');
-      source.modified = isNaN(written) ? Date.now() : written;
+      var disposition = /filename\*=UTF-8''([^;]*)/.exec(headers.get('Content-Disposition') || '');
+      var name = null;
+      try {
+        name = disposition ? decodeURIComponent(disposition[1]) : null;
+      } catch (error) {
+        name = null;
+      }
+      source.name = name || 'the PC\'s save';
+      source.modified = Date.now();
     },
 
     // Follows the shared save when the page was served with one: the share
     // server marks its copy of the page with <meta name="shared-save">.
     followServed: function() {
       if (document.querySelector('meta[name="shared-save"]')) webPage.connectServed(webPage.servedSource());
-    },
-
-    // Where the PC looks for the game's saves, when the server says: the
-    // shared-save mark's data-folder.
-    servedFolder: function() {
-      var mark = document.querySelector('meta[name="shared-save"]');
-      var folder = mark && mark.getAttribute('data-folder');
-      return folder ? 'in ' + folder : 'on the PC';
     },
 
     // A save of this device's own opened on a served page: the PC's saves are
@@ -175,13 +171,20 @@ mergeInto(LibraryManager.library, {
         status.hidden = false;
       };
       var opening = null;
-      var waiting = 'Waiting for the game\'s first save ' + webPage.servedFolder();
-      var live = function() { say(opening === null ? waiting : 'Live from the PC'); };
+      // The server names the folder it waits in, when it follows one.
+      var waiting = 'Waiting for the game\'s first save on the PC';
+      var live = function() {
+        if (!webPage.served.paused) say(opening === null ? waiting : 'Live from the PC');
+      };
       webPage.served = {source: source, paused: false, say: say, live: live};
       live();
       var connect = function() {
         var events = new EventSource('events');
         events.onopen = live;
+        events.addEventListener('waiting', function(event) {
+          waiting = 'Waiting for the game\'s first save in ' + event.data;
+          live();
+        });
         events.onmessage = function(event) {
           var counts = event.data.split(' ');
           source.stale = true;
