@@ -23,8 +23,8 @@ constexpr int32_t HELP_LINE_CAPACITY = 48;
 // The page's help ground: white text on it reaches 15:1.
 constexpr float HELP_GROUND = 0.08f;
 
-// The help page of the page's hand-held layout: what the fingers and the
-// buttons below the map do. An empty line leaves a gap.
+// The help page of the page's hand-held layout: what the fingers do, what the
+// markers' shapes mean and what the buttons do. An empty line leaves a gap.
 constexpr const char *HELP_TEXT[] = {
     "KZR Tern Haven Package Viewer",
     "",
@@ -32,6 +32,10 @@ constexpr const char *HELP_TEXT[] = {
     "Two fingers: zoom",
     "Tap: what is there",
     "Hold: route from there",
+};
+
+// Then the legend, then what the buttons do.
+constexpr const char *BUTTONS_TEXT[] = {
     "",
     "Open: a savegame (.b)",
     "Route: from the centre",
@@ -57,10 +61,9 @@ static_assert(sizeof LEGEND_TEXT / sizeof LEGEND_TEXT[0] == LEGEND_SHAPE_COUNT, 
 
 int32_t columns() { return (layoutWidth() - 2 * MARGIN) / GLYPH; }
 
-// The lines of the help page, fitted to the width, up to `capacity`.
-int32_t helpLines(char lines[][FITTED_LINE_SIZE], int32_t capacity) {
-  int32_t count = 0;
-  for (const char *text : HELP_TEXT) {
+template <size_t N>
+int32_t addHelpText(const char *const (&texts)[N], char lines[][FITTED_LINE_SIZE], int32_t count, int32_t capacity) {
+  for (const char *text : texts) {
     if (count == capacity) break;
     if (text[0] == '\0') {
       lines[count++][0] = '\0';
@@ -68,6 +71,12 @@ int32_t helpLines(char lines[][FITTED_LINE_SIZE], int32_t capacity) {
     }
     count += fitTextLines(text, columns(), lines + count, capacity - count);
   }
+  return count;
+}
+
+// The lines of the help page, fitted to the width, up to `capacity`.
+int32_t helpLines(char lines[][FITTED_LINE_SIZE], int32_t capacity) {
+  int32_t count = addHelpText(HELP_TEXT, lines, 0, capacity);
   // The legend's lines are short enough for the narrowest canvas; one that
   // would break is left out, since its shape would stand on the wrong line.
   if (count + 1 < capacity) lines[count++][0] = '\0';
@@ -75,6 +84,7 @@ int32_t helpLines(char lines[][FITTED_LINE_SIZE], int32_t capacity) {
     if (count == capacity) break;
     if (static_cast<int32_t>(std::strlen(text)) <= columns()) count += fitTextLines(text, columns(), lines + count, 1);
   }
+  count = addHelpText(BUTTONS_TEXT, lines, count, capacity);
   static const char *const KINDS[SHOWN_KINDS_CHOICES] = {"Both kinds", "Packages only", "Rampages only"};
   const int32_t kinds = viewerState.shownKinds;
   char state[64];
@@ -87,9 +97,11 @@ int32_t helpLines(char lines[][FITTED_LINE_SIZE], int32_t capacity) {
   return count;
 }
 
-// The page's lines that fit between its margins.
+// The page's lines that fit between its margins (on the page, above the
+// strip along the canvas's bottom edge that its status takes in portrait).
 int32_t helpRoom() {
-  const int32_t room = (layoutHeight() - 4 * MARGIN) / GLYPH;
+  const int32_t status = viewerState.pageDrawing ? COMPACT_STRIP_HEIGHT : 0;
+  const int32_t room = (layoutHeight() - 4 * MARGIN - status) / GLYPH;
   return room < HELP_LINE_CAPACITY ? room : HELP_LINE_CAPACITY;
 }
 

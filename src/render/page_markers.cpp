@@ -198,7 +198,7 @@ void drawPickedRing(float scale) {
 
 float pageMarkerScale() {
   if (!compactLayout()) return 1.0f;
-  const GLfloat across = MARKER_ACROSS / layoutPixel();
+  const GLfloat across = MARKER_NARROWEST / layoutPixel();
   return across >= COMPACT_MARKER_CSS ? 1.0f : COMPACT_MARKER_CSS / across;
 }
 
