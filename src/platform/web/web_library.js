@@ -338,7 +338,7 @@ mergeInto(LibraryManager.library, {
     },
 
     refreshList: function() {
-      if (!webPage.listShown()) return;
+      if ((webPage.listText !== null && !Module['_webListChanged']()) || !webPage.listShown()) return;
       var text = UTF8ToString(Module['_webListText']());
       if (text === webPage.listText) return;
       webPage.listText = text;

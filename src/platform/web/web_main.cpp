@@ -167,12 +167,41 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webFitMap() {
   webRequestFrame();
 }
 
+// What the list's rows depend on, hashed (FNV-1a): the lists (a generation
+// counted at each opened or reloaded save), the route, the kinds shown and
+// the collected outlines shown. The page asks for the rows only when it
+// changed, not at every frame of a drag.
+namespace {
+
+uint32_t listGeneration = 0;
+uint64_t listedSignature = 0;
+
+void hashInto(uint64_t *hash, const void *data, size_t size) {
+  const unsigned char *bytes = static_cast<const unsigned char *>(data);
+  for (size_t i = 0; i < size; ++i) *hash = (*hash ^ bytes[i]) * 1099511628211ULL;
+}
+
+uint64_t listSignature() {
+  const ViewerState &state = viewerState;
+  uint64_t hash = 14695981039346656037ULL;
+  const int32_t fields[] = {static_cast<int32_t>(listGeneration), state.showRoute, state.routeStopCount,
+                            state.shownKinds, state.showCollected, state.collectedCount};
+  hashInto(&hash, fields, sizeof fields);
+  hashInto(&hash, state.routeStops, sizeof state.routeStops[0] * static_cast<size_t>(state.routeStopCount));
+  return hash;
+}
+
+}  // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE int webListChanged() { return listSignature() != listedSignature ? 1 : 0; }
+
 // The list of what is left, one row a line: collected (0 or 1), kind, the
 // place centreOnMarker takes, and the row's text, separated by tabs. The text
 // stays valid until the next call.
 extern "C" EMSCRIPTEN_KEEPALIVE const char *webListText() {
   static MarkerListRow rows[MARKER_LIST_CAPACITY];
   static char text[MARKER_LIST_CAPACITY * (MARKER_ROW_TEXT_SIZE + 16)];
+  listedSignature = listSignature();
   const int32_t count = listShownMarkers(rows, MARKER_LIST_CAPACITY);
   size_t length = 0;
   text[0] = '\0';
@@ -217,6 +246,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webPicturesFetched(const unsigned char *fon
 extern "C" EMSCRIPTEN_KEEPALIVE int webOpenSave(const char *name, const unsigned char *bytes, size_t size) {
   const bool opened = openSavegameBytes(name, bytes, size);
   if (opened) viewerState.pickedSet = 0;
+  ++listGeneration;
   webRequestFrame();
   return opened ? 1 : 0;
 }
@@ -226,6 +256,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webOpenSave(const char *name, const unsigned
 // be writing) and the page tries again at its next look.
 extern "C" EMSCRIPTEN_KEEPALIVE int webReloadSave(const unsigned char *bytes, size_t size) {
   if (!reloadSavegameBytes(bytes, size)) return 0;
+  ++listGeneration;
   webRequestFrame();
   return 1;
 }
