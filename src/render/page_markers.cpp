@@ -21,9 +21,11 @@ struct Vertex {
   GLfloat z;
 };
 
-// Enough for the most one array ever holds: every collected outline as four
-// edges of two triangles each.
-constexpr int32_t VERTEX_CAPACITY = COLLECTED_CAPACITY * 4 * 6;
+// Enough for the most one array ever holds: the route's line through every
+// stop with its joints (a disc of 16 triangles each), or every collected
+// outline as four edges of two triangles each.
+constexpr int32_t VERTEX_CAPACITY = ROUTE_STOP_CAPACITY * (6 + 16 * 3 + 3) + 16 * 6 + 64;
+static_assert(VERTEX_CAPACITY >= COLLECTED_CAPACITY * 4 * 6, "room for every collected outline");
 Vertex vertices[VERTEX_CAPACITY];
 int32_t vertexCount = 0;
 
@@ -195,6 +197,12 @@ void drawPickedRing(float scale) {
 }
 
 }  // namespace
+
+void gatherVertex(float x, float y, float z) {
+  if (vertexCount < VERTEX_CAPACITY) vertices[vertexCount++] = {x, y, z};
+}
+
+void drawGatheredVertices(uint32_t mode) { flush(mode); }
 
 float pageMarkerScale() {
   if (!compactLayout()) return 1.0f;

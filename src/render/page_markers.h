@@ -20,3 +20,9 @@ void drawPageMarkers();
 // How many times a marker's shape is enlarged about its centre: 1, or what
 // brings it to COMPACT_MARKER_CSS layout pixels across in the compact layout.
 float pageMarkerScale();
+
+// Vertices gathered for one glDrawArrays, the page's way of drawing many
+// shapes at once: gathered one by one (in the scene's coordinates), then
+// drawn and forgotten by drawGatheredVertices, with the colour and state set.
+void gatherVertex(float x, float y, float z);
+void drawGatheredVertices(uint32_t mode);

@@ -157,8 +157,8 @@ TEST_F(RenderTest, RampagesAreGreenDownTrianglesDrawnOverPackages) {
   EXPECT_PRED1(isPackageRed, frame.at(static_cast<int32_t>(corner.x), static_cast<int32_t>(corner.y)));
 }
 
-// The page draws the markers in a few batched calls: outside the compact
-// layout, the very pixels the desktop draws one marker at a time, in either
+// The page draws the markers and the route in a few batched calls: outside
+// the compact layout, the very pixels the desktop draws one by one, in either
 // palette, the collected outlines and every shape included.
 TEST_F(RenderTest, ThePagesBatchedMarkersAreTheDesktopsPixels) {
   writePictures();
@@ -171,6 +171,8 @@ TEST_F(RenderTest, ThePagesBatchedMarkersAreTheDesktopsPixels) {
   viewerState.collected[1] = {{300.0f, -150.0f, 0.0f}, MARKER_RAMPAGE, 1};
   viewerState.collected[2] = {{100.0f, 100.0f, 30.0f}, MARKER_PACKAGE, 2};
   viewerState.collectedCount = 3;
+  showRouteFrom(nullptr);
+  ASSERT_EQ(viewerState.routeStopCount, 5);
   for (const int32_t palette : {PALETTE_STANDARD, PALETTE_SAFE}) {
     viewerState.markerPalette = palette;
     viewerState.pageDrawing = 0;
