@@ -7,6 +7,7 @@
 
 #include "app/collecting_route.h"
 #include "app/gestures.h"
+#include "app/map_alignment.h"
 #include "app/share_overlay.h"
 #include "app/view.h"
 #include "app/viewer_state.h"
@@ -18,10 +19,12 @@ constexpr float DRAG_SCALE = 0.0078125f;  // world units per pixel of pointer mo
 
 constexpr uint32_t KEY_A = 'A';
 constexpr uint32_t KEY_C = 'C';
+constexpr uint32_t KEY_CONTROL = 17;
 constexpr uint32_t KEY_D = 'D';
 constexpr uint32_t KEY_H = 'H';
 constexpr uint32_t KEY_I = 'I';
 constexpr uint32_t KEY_K = 'K';
+constexpr uint32_t KEY_M = 'M';
 constexpr uint32_t KEY_O = 'O';
 constexpr uint32_t KEY_R = 'R';
 constexpr uint32_t KEY_P = 'P';
@@ -80,20 +83,27 @@ void applyDrag() {
 void applyControls() {
   ViewerState &state = viewerState;
 
+  // While a picture of the map is aligned, the drag, the arrow keys and the
+  // zoom keys move and scale it; Ctrl with them, and W A S D, still move the
+  // view.
+  const bool aligning = aligningMap();
+  if (aligning) applyAlignmentControls();
+  const bool viewKeys = !aligning || held(KEY_CONTROL);
+
   if (state.leftButtonDown && state.dragAnchorSet) applyDrag();
 
   // Key pan: the bound is tested before the step and the result is not
   // clamped, so a coordinate can pass its bound by less than one step.
-  if (held(VK_CODE_LEFT) || held(KEY_A)) {
+  if ((viewKeys && held(VK_CODE_LEFT)) || held(KEY_A)) {
     if (state.cameraX < CAMERA_LIMIT) state.cameraX = state.cameraX + state.panStep;
   }
-  if (held(VK_CODE_RIGHT) || held(KEY_D)) {
+  if ((viewKeys && held(VK_CODE_RIGHT)) || held(KEY_D)) {
     if (state.cameraX > -CAMERA_LIMIT) state.cameraX = state.cameraX - state.panStep;
   }
-  if (held(VK_CODE_UP) || held(KEY_W)) {
+  if ((viewKeys && held(VK_CODE_UP)) || held(KEY_W)) {
     if (state.cameraY > -CAMERA_LIMIT) state.cameraY = state.cameraY - state.panStep;
   }
-  if (held(VK_CODE_DOWN) || held(KEY_S)) {
+  if ((viewKeys && held(VK_CODE_DOWN)) || held(KEY_S)) {
     if (state.cameraY < CAMERA_LIMIT) state.cameraY = state.cameraY + state.panStep;
   }
 
@@ -131,6 +141,11 @@ void applyControls() {
     state.keyEvent[KEY_K] = 0;
     cycleShownKinds();
   }
+  // 'M' aligns a picture of the player's own under the markers.
+  if (freshEvent(KEY_M)) {
+    state.keyEvent[KEY_M] = 0;
+    startMapAlignment();
+  }
   // 'Q' shares the save and shows its address; the program says how.
   if (freshEvent(KEY_Q)) {
     state.keyEvent[KEY_Q] = 0;
@@ -139,7 +154,7 @@ void applyControls() {
 
   // Escape acts on the held state and is checked last: the other controls of
   // this pass have acted, and the main loop still draws this pass's frame.
-  if (held(VK_CODE_ESCAPE)) state.running = 0;
+  if (held(VK_CODE_ESCAPE) && !aligningMap()) state.running = 0;
 
   // Every key that went down before this pass has now been seen.
   for (int32_t &wentDown : state.keyWentDown) wentDown = 0;

@@ -6,6 +6,7 @@
 
 #include "app/collected.h"
 #include "app/collecting_route.h"
+#include "app/map_alignment.h"
 #include "app/map_point.h"
 #include "app/view.h"
 #include "app/viewer_state.h"
@@ -118,6 +119,22 @@ void zoomStep(int32_t direction) {
   zoomAboutPoint(x, y, x, y, zoom);
 }
 
+bool nearestShownMarker(double x, double y, double radius, int32_t *kind, int32_t *index) {
+  const ViewerState &state = viewerState;
+  Nearest nearest;
+  if (packagesShown()) {
+    for (int32_t i = 0; i < state.packageCount; ++i) considerMarker(state.packages[i], x, y, radius, &nearest);
+  }
+  if (rampagesShown()) {
+    for (int32_t i = 0; i < state.rampageCount; ++i) considerMarker(state.rampages[i], x, y, radius, &nearest);
+  }
+  if (!nearest.marker) return false;
+  const bool package = nearest.marker >= state.packages && nearest.marker < state.packages + state.packageCount;
+  *kind = package ? MARKER_PACKAGE : MARKER_RAMPAGE;
+  *index = static_cast<int32_t>(nearest.marker - (package ? state.packages : state.rampages));
+  return true;
+}
+
 void nameMarkerNear(int32_t x, int32_t y, double radius) {
   const ViewerState &state = viewerState;
   const double centreX = x + 0.5;
@@ -193,7 +210,20 @@ void touchMoved(int64_t id, double x, double y) {
   const int32_t moving = fingerIndex(id);
   if (moving < 0) return;
   TouchPoint &finger = touch.fingers[moving];
-  if (touch.fingerCount == 1) {
+  if (aligningMap()) {
+    // While aligning, fingers move and scale the picture, not the view.
+    if (touch.fingerCount == 1) {
+      alignmentDrag(finger.x, finger.y, x, y);
+    } else {
+      const TouchPoint &other = touch.fingers[1 - moving];
+      const double before = std::hypot(finger.x - other.x, finger.y - other.y);
+      const double after = std::hypot(x - other.x, y - other.y);
+      const double midX = (x + other.x) / 2.0, midY = (y + other.y) / 2.0;
+      alignmentDrag((finger.x + other.x) / 2.0, (finger.y + other.y) / 2.0, midX, midY);
+      if (before > 0.0 && after > 0.0) alignmentScaleAbout(midX, midY, after / before);
+    }
+    if (touch.fingerCount == 1 && std::hypot(x - touch.startX, y - touch.startY) > slop()) touch.mayBeTap = false;
+  } else if (touch.fingerCount == 1) {
     dragMapWithPointer(finger.x, finger.y, x, y);
     if (std::hypot(x - touch.startX, y - touch.startY) > slop()) touch.mayBeTap = false;
   } else {
@@ -227,6 +257,10 @@ GestureResult touchUp(int64_t id, uint32_t nowMs) {
   touch.tapY = finger.y;
   touch.tapMs = nowMs;
   if (!tap) return GESTURE_NONE;
+  if (aligningMap()) {
+    alignmentClick(static_cast<int32_t>(std::floor(finger.x)), static_cast<int32_t>(std::floor(finger.y)));
+    return GESTURE_TAP;
+  }
   if (second) {
     zoomAboutPoint(finger.x, finger.y, finger.x, finger.y, viewerState.zoom / DOUBLE_TAP_ZOOM);
     return GESTURE_DOUBLE_TAP;
@@ -239,6 +273,7 @@ GestureResult touchUp(int64_t id, uint32_t nowMs) {
 GestureResult touchHeld(uint32_t nowMs) {
   TouchGesture &touch = gesture();
   if (!touch.mayBeTap || touch.fingerCount != 1 || nowMs - touch.startMs < LONG_PRESS_MS) return GESTURE_NONE;
+  if (aligningMap()) return GESTURE_NONE;  // a slow tap still pins
   touch.mayBeTap = false;
   showRouteFromPixel(static_cast<int32_t>(std::floor(touch.fingers[0].x)),
                      static_cast<int32_t>(std::floor(touch.fingers[0].y)));

@@ -41,6 +41,11 @@ void zoomAboutPoint(double fromX, double fromY, double toX, double toY, float zo
 // a tap on no marker picks none.
 void nameMarkerNear(int32_t x, int32_t y, double radius);
 
+// The live marker of a kind shown whose centre lies nearest client point
+// (x, y), within `radius` pixels: its kind (MARKER_PACKAGE or MARKER_RAMPAGE)
+// and index in its list. False when none does.
+bool nearestShownMarker(double x, double y, double radius, int32_t *kind, int32_t *index);
+
 // Shows the route from the map point under client pixel (x, y), planned again
 // if one is shown.
 void showRouteFromPixel(int32_t x, int32_t y);

@@ -3,6 +3,7 @@
 #include "app/input.h"
 
 #include "app/gestures.h"
+#include "app/map_alignment.h"
 #include "app/view.h"
 #include "app/viewer_state.h"
 
@@ -30,12 +31,22 @@ void handleLeftButtonDown(int32_t x, int32_t y) {
   viewerState.mouseX = x;
   viewerState.mouseY = y;
   viewerState.leftButtonDown = 1;
+  if (aligningMap()) alignmentButtonDown(x, y);
 }
 
-void handleLeftButtonUp() { viewerState.leftButtonDown = 0; }
+void handleLeftButtonUp() {
+  viewerState.leftButtonDown = 0;
+  if (aligningMap()) alignmentButtonUp(viewerState.mouseX, viewerState.mouseY);
+}
 
 void handlePointerMotion(int32_t x, int32_t y) {
   ViewerState &state = viewerState;
+  // A drag while aligning a picture moves the picture, as it goes.
+  if (alignmentTakesMotion(state.mouseX, state.mouseY, x, y)) {
+    state.mouseX = x;
+    state.mouseY = y;
+    return;
+  }
   if (!state.dragAnchorSet) {
     state.dragAnchorX = state.mouseX;
     state.dragAnchorY = state.mouseY;
@@ -50,6 +61,7 @@ void handlePointerMotion(int32_t x, int32_t y) {
 }
 
 void handleWheel(int32_t delta) {
+  if (alignmentTakesWheel(delta)) return;
   // The bound is tested before the step and the result is not clamped, so the
   // wheel and the keypad keys reach exactly the same values.
   if (delta > 0) {

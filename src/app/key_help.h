@@ -51,6 +51,7 @@ inline constexpr KeyHelp VIEWER_KEYS[] = {
     {"K", "  'K' : kinds    ", "both kinds, packages only or rampages only, in turn", EVERYWHERE},
     {"P", "  'P' : colours  ", "colours that colour-blind players can tell apart, on and off", EVERYWHERE},
     {"C", "  'C' : collected", "outlines of what was just collected, hidden and shown", EVERYWHERE},
+    {"M", "  'M' : own map  ", "align a picture of the game's map of your own under the markers", EVERYWHERE},
     {"L", "  'L' : list     ", "the list of what is left, on and off", IN_PAGE},
     {"F12", "  F12 : picture  ", "save the picture shown as a PNG beside the save", ON_DESKTOP},
     {"Q", "  'Q' : phone    ", "share the save with a phone: its address as a QR code, on and off", ON_DESKTOP},

@@ -5,6 +5,7 @@
 
 #include "app/collecting_route.h"
 #include "app/gestures.h"
+#include "app/map_alignment.h"
 #include "app/view.h"
 #include "platform/platform.h"
 
@@ -146,6 +147,10 @@ struct ViewerState {
   float pickedY = 0.0f;
   // What the last quiet reload found collected, by kind (app/collected.h).
   int32_t justCollected[2] = {};
+
+  // The player's own picture of the map, being aligned or kept
+  // (app/map_alignment.h).
+  MapAlignment alignment;
 
   // OpenGL names.
   uint32_t mapTexture = 0;

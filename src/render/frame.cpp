@@ -18,6 +18,7 @@
 #include "app/text_fit.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
+#include "render/alignment_drawing.h"
 #include "render/compact_overlay.h"
 #include "render/font.h"
 #include "render/gl.h"
@@ -185,8 +186,12 @@ void enterOverlay() {
 // `bottomGap` pixels above the block's lower edge, and its backdrop reaches
 // from INFO_INSET / 2 above its first line down to that edge.
 constexpr int32_t ADDED_LINE_CAPACITY = 4;
+// The align mode's instructions take a block of their own, which may need
+// more lines in a narrow window.
+constexpr int32_t HINT_LINE_CAPACITY = 6;
 struct LineBlock {
-  char lines[ADDED_LINE_CAPACITY][FITTED_LINE_SIZE];
+  char lines[HINT_LINE_CAPACITY][FITTED_LINE_SIZE];
+  int32_t limit = ADDED_LINE_CAPACITY;
   int32_t count = 0;
   int32_t top = 0;     // the first line's text
   int32_t bottom = 0;  // the backdrop's lower edge
@@ -200,7 +205,7 @@ int32_t addedLineWidth() {
 }
 
 void fitBlock(LineBlock *block, const char *text, int32_t capacity) {
-  const int32_t room = ADDED_LINE_CAPACITY - block->count;
+  const int32_t room = block->limit - block->count;
   if (capacity > room) capacity = room;
   block->count += fitTextLines(text, addedLineWidth(), block->lines + block->count, capacity);
 }
@@ -212,6 +217,14 @@ void placeBlock(LineBlock *block, int32_t bottom, int32_t bottomGap) {
 
 // The information line, laid out before anything is drawn over the map.
 void layOutInfoLines(LineBlock *info) {
+  // While a picture is aligned, the instructions stand where the
+  // information line would.
+  if (aligningMap()) {
+    info->limit = HINT_LINE_CAPACITY;
+    fitBlock(info, ALIGNMENT_HINT, HINT_LINE_CAPACITY);
+    placeBlock(info, layoutHeight(), INFO_INSET);
+    return;
+  }
   // The page's compact layout says it in the page, beside its status.
   if (!viewerState.showInfo || (viewerState.pageDrawing && compactLayout())) return;
   char lines[INFO_LINE_COUNT][INFO_LINE_SIZE];
@@ -413,7 +426,12 @@ void renderFrame() {
   glLoadIdentity();
   glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
 
-  drawMap();
+  syncAlignmentTextures();
+  if (ownPictureDrawn()) {
+    drawOwnPicture();
+  } else {
+    drawMap();
+  }
   if (viewerState.showRoute) drawRouteLine();
   if (viewerState.pageDrawing) {
     drawPageMarkers();
@@ -422,6 +440,7 @@ void renderFrame() {
     if (packagesShown()) drawPackages();
     if (rampagesShown()) drawRampages();
   }
+  drawAlignmentMarks();
 
   LineBlock info;
   layOutInfoLines(&info);

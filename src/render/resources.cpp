@@ -7,6 +7,7 @@
 
 #include "app/viewer_state.h"
 #include "image/dib_loader.h"
+#include "render/alignment_drawing.h"
 #include "render/font.h"
 #include "render/gl.h"
 
@@ -110,6 +111,7 @@ void initGraphics() { initGraphicsFrom(FONT_PICTURE, MAP_PICTURE); }
 
 bool initGraphicsFrom(const char *fontPath, const char *mapPath, const char *fontFallback,
                       const char *mapFallback) {
+  rememberBundledChart(mapFallback && mapFallback[0] != '\0' ? mapFallback : mapPath);
   return initGraphicsWith(
       [fontPath, fontFallback](uint32_t *texture) { return loadTexture(fontPath, texture, fontFallback); },
       [mapPath, mapFallback](uint32_t *texture) { return loadTexture(mapPath, texture, mapFallback); });

@@ -10,6 +10,11 @@
 //       not the background colour
 //   screen-probe diff A B X0 Y0 X1 Y1     prints how many pixels differ
 //   screen-probe count SHOT X0 Y0 X1 Y1 red|green|white   prints a pixel count
+//   screen-probe rings SHOT RINGS
+//       for each "ring X Y" line of RINGS (e2e-write-guide-map's), the centre
+//       of the blue ring drawn round (X, Y) lies within one pixel of it;
+//       rings hidden by the overlay are passed over, but at least five must
+//       be seen
 // Exit status 0 when the check holds (or the value was printed), 1 when not,
 // 2 for wrong usage or an unreadable file.
 #include <cmath>
@@ -129,8 +134,49 @@ int mapBox(const Image &image, const Region &region) {
   return right >= 0 ? 0 : 1;
 }
 
+// A guide map's ring, undimmed.
+bool isRingBlue(const unsigned char *p) { return p[2] > 150 && p[2] - p[0] > 80 && p[2] - p[1] > 60; }
+
+int checkRings(const Image &image, const char *ringsPath) {
+  FILE *list = std::fopen(ringsPath, "r");
+  if (!list) return 2;
+  constexpr int REACH = 14;      // pixels round the marker searched for its ring
+  constexpr long SEEN = 30;      // blue pixels that make a ring seen
+  char line[128];
+  double x = 0, y = 0;
+  int checked = 0, off = 0;
+  double worst = 0;
+  while (std::fgets(line, sizeof line, list)) {
+    if (std::sscanf(line, "ring %lf %lf", &x, &y) != 2) continue;
+    const int cx = static_cast<int>(std::floor(x)), cy = static_cast<int>(std::floor(y));
+    if (cx - REACH < 0 || cy - REACH < 0 || cx + REACH >= image.width || cy + REACH >= image.height) continue;
+    double sumX = 0, sumY = 0;
+    long count = 0;
+    for (int py = cy - REACH; py <= cy + REACH; ++py) {
+      for (int px = cx - REACH; px <= cx + REACH; ++px) {
+        if (!isRingBlue(image.at(px, py))) continue;
+        sumX += px + 0.5;
+        sumY += py + 0.5;
+        ++count;
+      }
+    }
+    if (count < SEEN) continue;
+    ++checked;
+    const double distance = std::hypot(sumX / count - x, sumY / count - y);
+    if (distance > worst) worst = distance;
+    if (distance > 1.0) {
+      ++off;
+      std::printf("ring at (%.1f, %.1f) is centred %.2f pixels from its marker at (%.1f, %.1f)\n", sumX / count,
+                  sumY / count, distance, x, y);
+    }
+  }
+  std::fclose(list);
+  std::printf("%d rings checked, %d off, the worst %.2f pixels\n", checked, off, worst);
+  return checked >= 5 && off == 0 ? 0 : 1;
+}
+
 int usage() {
-  std::fprintf(stderr, "usage: screen-probe markers|mapbox|diff|count ... (see the source)\n");
+  std::fprintf(stderr, "usage: screen-probe markers|mapbox|diff|count|rings ... (see the source)\n");
   return 2;
 }
 
@@ -149,6 +195,7 @@ int main(int argc, char **argv) {
     return checkMarkers(image, argv[3], std::atoi(argv[4]), std::atoi(argv[5]), std::atof(argv[6]),
                         std::atof(argv[7]), std::atof(argv[8]));
   }
+  if (command == "rings" && argc == 4) return checkRings(image, argv[3]);
   if (command == "mapbox" && argc == 7 && parseRegion(argv + 3, image, &region)) return mapBox(image, region);
   if (command == "diff" && argc == 8) {
     Image other;

@@ -21,3 +21,7 @@ bool platformTakeFileChange() { return win32TakeFileChange(); }
 void platformSwapBuffers() {}
 
 bool platformChooseSavegame(char *) { return false; }
+
+bool platformChoosePicture(char *) { return false; }
+
+bool platformAskQuestion(const char *, const char *) { return false; }

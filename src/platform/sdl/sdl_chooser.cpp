@@ -1,4 +1,4 @@
-// The open-file chooser on Linux: zenity (or kdialog when zenity is missing)
+// The open-file choosers and the yes/no question on Linux: zenity (or kdialog when zenity is missing)
 // run as a child process. Its answer is read through a pipe without blocking,
 // so the viewer's window keeps being redrawn while the chooser is open.
 #include <SDL_syswm.h>
@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -25,9 +26,17 @@
 
 namespace {
 
-constexpr char CHOOSER_TITLE[] = "Open a File";
-constexpr char FILTER_LABEL[] = "KZR TH Savegames";
-constexpr char FILTER_PATTERN[] = "*.b";
+// What a chooser asks for: its title and its one filter.
+struct ChooserKind {
+  const char *title;
+  const char *filterLabel;
+  const char *filterPatterns;  // separated by spaces
+};
+constexpr ChooserKind SAVEGAME_CHOOSER = {"Open a File", "KZR TH Savegames", "*.b"};
+// GTK 3's filters tell case apart: each extension is given in both cases.
+constexpr ChooserKind PICTURE_CHOOSER = {
+    "Choose a Picture of the Map", "Pictures",
+    "*.png *.PNG *.jpg *.JPG *.jpeg *.JPEG *.gif *.GIF *.tga *.TGA *.bmp *.BMP"};
 constexpr char NOT_INSTALLED_MESSAGE[] = "No file chooser found: install zenity or kdialog !";
 constexpr char UNUSABLE_ANSWER_MESSAGE[] = "The file dialog did not return a usable path !";
 // Output beyond this is not kept: no path that long could be accepted.
@@ -73,20 +82,23 @@ std::string startFolder() {
   return absolute + folder;
 }
 
-std::vector<std::string> zenityArguments(const std::string &windowId) {
+std::vector<std::string> zenityArguments(const ChooserKind &kind, const std::string &windowId) {
   std::vector<std::string> arguments = {"zenity", "--file-selection", "--modal"};
   if (!windowId.empty()) arguments.push_back("--attach=" + windowId);
-  arguments.push_back(std::string("--title=") + CHOOSER_TITLE);
+  arguments.push_back(std::string("--title=") + kind.title);
   // A folder name ending in '/' opens that folder with an empty name field.
   arguments.push_back("--filename=" + startFolder());
-  arguments.push_back(std::string("--file-filter=") + FILTER_LABEL + " | " + FILTER_PATTERN);
+  arguments.push_back(std::string("--file-filter=") + kind.filterLabel + " | " + kind.filterPatterns);
   return arguments;
 }
 
-std::vector<std::string> kdialogArguments(const std::string &windowId) {
-  std::vector<std::string> arguments = {"kdialog", "--getopenfilename", startFolder(),
-                                        std::string(FILTER_LABEL) + " (" + FILTER_PATTERN + ")",
-                                        "--title", CHOOSER_TITLE};
+std::vector<std::string> kdialogArguments(const ChooserKind &kind, const std::string &windowId) {
+  std::vector<std::string> arguments = {"kdialog",
+                                        "--getopenfilename",
+                                        startFolder(),
+                                        std::string(kind.filterLabel) + " (" + kind.filterPatterns + ")",
+                                        "--title",
+                                        kind.title};
   if (!windowId.empty()) {
     arguments.push_back("--attach");
     arguments.push_back(windowId);
@@ -216,19 +228,19 @@ bool acceptAnswer(std::string answer, bool fromZenity, char *path) {
   return true;
 }
 
-}  // namespace
-
-bool platformChooseSavegame(char *path) {
+// Runs the chooser (zenity, or kdialog when zenity is missing) for a file of
+// the kind asked for.
+bool chooseFile(const ChooserKind &kind, char *path) {
   const std::string windowId = x11WindowId();
   pid_t pid = 0;
   int outputFd = -1;
   bool fromZenity = true;
-  SpawnResult result = spawnChooser(zenityArguments(windowId), zenityEnvironment(), &pid, &outputFd);
+  SpawnResult result = spawnChooser(zenityArguments(kind, windowId), zenityEnvironment(), &pid, &outputFd);
   if (result == NOT_INSTALLED) {
     // Qt reads and prints file names in the locale's own encoding, so
     // kdialog's answer is already the file's name: it keeps the locale.
     fromZenity = false;
-    result = spawnChooser(kdialogArguments(windowId), currentEnvironment(), &pid, &outputFd);
+    result = spawnChooser(kdialogArguments(kind, windowId), currentEnvironment(), &pid, &outputFd);
   }
   if (result == NOT_INSTALLED) {
     showErrorBox(NOT_INSTALLED_MESSAGE, CHOOSER_ERROR_HEADING);
@@ -251,4 +263,48 @@ bool platformChooseSavegame(char *path) {
       return false;
   }
   return false;
+}
+
+}  // namespace
+
+bool platformChooseSavegame(char *path) { return chooseFile(SAVEGAME_CHOOSER, path); }
+
+bool platformChoosePicture(char *path) { return chooseFile(PICTURE_CHOOSER, path); }
+
+namespace {
+
+// The question in an SDL box, where zenity is missing.
+bool askInSdlBox(const char *caption, const char *text) {
+  // No first: Return and Escape both answer it, so a key pressed in haste
+  // never says yes.
+  const SDL_MessageBoxButtonData buttons[] = {
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+      {0, 1, "Yes"},
+  };
+  const SDL_MessageBoxData box = {SDL_MESSAGEBOX_INFORMATION, sdlMainWindow(), caption, text, 2, buttons, nullptr};
+  const int queuedBefore = sdlQueuedEventCount();
+  int answer = 0;
+  const int shown = SDL_ShowMessageBox(&box, &answer);
+  sdlDropInputQueuedSince(queuedBefore);
+  if (shown != 0) std::fprintf(stderr, "%s: %s (no box could ask: taken as No)\n", caption, text);
+  return shown == 0 && answer == 1;
+}
+
+}  // namespace
+
+// zenity asks, as it chooses files: the window keeps being redrawn meanwhile,
+// and its buttons take Alt+Y and Alt+N.
+bool platformAskQuestion(const char *caption, const char *text) {
+  const std::string windowId = x11WindowId();
+  std::vector<std::string> arguments = {"zenity", "--question", "--modal", "--default-cancel", "--no-wrap",
+                                        "--ok-label=_Yes", "--cancel-label=_No"};
+  if (!windowId.empty()) arguments.push_back("--attach=" + windowId);
+  arguments.push_back(std::string("--title=") + caption);
+  arguments.push_back(std::string("--text=") + text);
+  pid_t pid = 0;
+  int outputFd = -1;
+  const SpawnResult result = spawnChooser(arguments, zenityEnvironment(), &pid, &outputFd);
+  if (result != SPAWNED) return askInSdlBox(caption, text);
+  std::string output;
+  return waitForChooser(pid, outputFd, &output) == CHOOSER_CONFIRMED;
 }

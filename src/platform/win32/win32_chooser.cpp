@@ -15,20 +15,20 @@
 constexpr DWORD OPEN_FILE_REQUEST_SIZE = 76;
 static_assert(offsetof(OPENFILENAMEA, pvReserved) == OPEN_FILE_REQUEST_SIZE, "the 76-byte OPENFILENAMEA");
 
-bool platformChooseSavegame(char *path) {
-  // One filter: label, pattern, and the empty string that ends the list (the
-  // literal's own terminator).
-  static const char FILTER[] = "KZR TH Savegames\0*.b\0";
+namespace {
 
+// Shows the dialog with one filter (label, patterns and the empty string that
+// ends the list: the literal's own terminator) and the given title.
+bool chooseFile(const char *filter, const char *title, char *path) {
   OPENFILENAMEA request{};
   request.lStructSize = OPEN_FILE_REQUEST_SIZE;
   request.hwndOwner = static_cast<HWND>(viewerState.window);
   request.hInstance = static_cast<HINSTANCE>(viewerState.instance);
-  request.lpstrFilter = FILTER;
+  request.lpstrFilter = filter;
   request.nFilterIndex = 0;
   request.lpstrFile = path;
   request.nMaxFile = SAVE_PATH_SIZE;
-  request.lpstrTitle = "Open a File";
+  request.lpstrTitle = title;
   request.Flags = OFN_EXPLORER | OFN_HIDEREADONLY;
   if (GetOpenFileNameA(&request)) return true;
 
@@ -41,4 +41,13 @@ bool platformChooseSavegame(char *path) {
     showErrorBox(CHOOSER_FAILED_MESSAGE, CHOOSER_ERROR_HEADING);
   }
   return false;
+}
+
+}  // namespace
+
+bool platformChooseSavegame(char *path) { return chooseFile("KZR TH Savegames\0*.b\0", "Open a File", path); }
+
+// Windows matches patterns without regard to case.
+bool platformChoosePicture(char *path) {
+  return chooseFile("Pictures\0*.png;*.jpg;*.jpeg;*.gif;*.tga;*.bmp\0", "Choose a Picture of the Map", path);
 }

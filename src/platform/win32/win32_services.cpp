@@ -14,6 +14,11 @@ void platformShowMessageBox(MessageBoxOwner owner, const char *caption, const ch
   MessageBoxA(ownerWindow, text, caption, MB_OK);
 }
 
+bool platformAskQuestion(const char *caption, const char *text) {
+  return MessageBoxA(static_cast<HWND>(viewerState.window), text, caption,
+                     MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
 DibConvertResult platformConvertDib(const DibSource &source, unsigned char *rgb) {
   return convertDibWithGdi(source, rgb);
 }
