@@ -217,3 +217,13 @@ bool loadKeptAlignment(char *picturePath, size_t size, PicturePlacement *filePla
   *filePlacement = placement;
   return true;
 }
+
+void forgetOwnMap() {
+  std::string folder, name;
+  PicturePlacement placement;
+  if (!userFolder(false, &folder)) return;
+  // The alignment goes last: while it is there, its picture can be found.
+  if (readAlignment(folder, &name, &placement)) std::remove((folder + "/" + name).c_str());
+  std::remove((folder + "/" + OWN_MAP_NAME).c_str());
+  std::remove((folder + "/" + OWN_MAP_ALIGNMENT_NAME).c_str());
+}

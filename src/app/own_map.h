@@ -72,3 +72,7 @@ bool keepOwnMap(const char *sourceFile, const Picture &picture, const PicturePla
 // False, changing nothing, when nothing is kept, the alignment is damaged or
 // its picture is missing.
 bool loadKeptAlignment(char *picturePath, size_t size, PicturePlacement *filePlacement);
+
+// Forgets the kept own map: removes the map, the alignment and the picture's
+// copy from the player's data folder. Nothing kept, nothing happens.
+void forgetOwnMap();
