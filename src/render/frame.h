@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-struct PickupMarker;
+#include "app/viewer_state.h"
 
 // The width of the desktop layout's panel of counts at the window's right
 // edge, which nothing drawn over the map may cover.
@@ -28,3 +28,14 @@ struct ScenePoint {
   float y;
 };
 ScenePoint markerScenePoint(const PickupMarker &marker);
+
+// A marker's shape, its corners in scene units about its centre in the order
+// they are drawn: a package's by its height, a rampage's always the same.
+// MARKER_ACROSS is the widest shape's width, MARKER_NARROWEST the square's.
+struct MarkerShape {
+  int32_t cornerCount;
+  float corners[4][2];
+};
+constexpr float MARKER_ACROSS = 0.02f;
+constexpr float MARKER_NARROWEST = 0.016f;
+const MarkerShape &markerShape(MarkerKind kind, float height);

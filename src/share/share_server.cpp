@@ -15,6 +15,7 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 
+#include <cctype>
 #include <chrono>
 #include <optional>
 #include <set>
@@ -49,6 +50,8 @@ struct ShareServer {
   std::shared_ptr<const std::string> save;  // null until a save was read
   uint64_t saveVersion = 0;
   uint64_t openings = 0;  // saves opened afresh (another slot followed)
+  std::string saveDisposition;  // the Content-Disposition of the save, or empty
+  std::string waitingIn;        // the folder the first save is awaited in, or empty
   std::set<Session *> streams;
   std::set<Session *> waiting;  // sessions reading a request head
   int connections = 0;
@@ -183,7 +186,7 @@ class Session : public std::enable_shared_from_this<Session> {
       case ShareAnswer::SAVE:
         if (!server_.save) return sendText(http::status::not_found, "No save yet\n", head, version, keepAlive);
         return sendBytes(server_.save, "application/octet-stream", "no-store", head, version, keepAlive, false,
-                         false, std::string());
+                         false, std::string(), server_.saveDisposition);
       case ShareAnswer::EVENTS:
         if (!head && server_.streamCount >= SHARE_MAX_STREAMS) {
           return sendText(http::status::service_unavailable, "Too many pages follow this save\n", head, version,
@@ -235,12 +238,14 @@ class Session : public std::enable_shared_from_this<Session> {
 
   // `gzip`: these bytes are the file's gzip form.
   void sendBytes(std::shared_ptr<const std::string> bytes, const char *type, const char *cache, bool head,
-                 unsigned version, bool keepAlive, bool varies, bool gzip, const std::string &tag) {
+                 unsigned version, bool keepAlive, bool varies, bool gzip, const std::string &tag,
+                 const std::string &disposition = std::string()) {
     auto response = std::make_shared<http::response<http::span_body<const char>>>(http::status::ok, version);
     response->set(http::field::content_type, type);
     setFileFields(*response, varies, tag);
     response->set(http::field::cache_control, cache);
     if (gzip) response->set(http::field::content_encoding, "gzip");
+    if (!disposition.empty()) response->set(http::field::content_disposition, disposition);
     response->body() = {bytes->data(), bytes->size()};
     held_ = std::move(bytes);
     send(response, head, keepAlive);
@@ -297,6 +302,7 @@ class Session : public std::enable_shared_from_this<Session> {
     });
     std::string first = "retry: 2000\n\n";
     if (server_.save) first += server_.event();
+    if (!server_.save && !server_.waitingIn.empty()) first += "event: waiting\ndata: " + server_.waitingIn + "\n\n";
     queueEvent(first);
   }
 
@@ -447,6 +453,41 @@ void publishShareSave(ShareServer *server, std::shared_ptr<const std::string> by
     if (fresh) ++server->openings;
     server->tellStreams();
   });
+}
+
+void nameShareSave(ShareServer *server, const std::string &name) {
+  // RFC 6266's filename*: every byte but letters, digits and a few marks
+  // percent-encoded, so that no name can end the header or the field.
+  std::string disposition = "inline; filename*=UTF-8''";
+  for (const unsigned char c : name) {
+    if (std::isalnum(c) || c == '.' || c == '-' || c == '_') {
+      disposition += static_cast<char>(c);
+    } else {
+      static const char HEX[] = "0123456789ABCDEF";
+      disposition += '%';
+      disposition += HEX[c >> 4];
+      disposition += HEX[c & 15];
+    }
+  }
+  asio::post(server->io, [server, disposition] { server->saveDisposition = disposition; });
+}
+
+void awaitShareSaveIn(ShareServer *server, const std::string &folder) {
+  // One line of an event: a line break in a path would end it.
+  std::string line = folder;
+  for (char &c : line) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  asio::post(server->io, [server, line] { server->waitingIn = line; });
+}
+
+std::string shareSaveName(const std::string &path) {
+#ifdef _WIN32
+  const size_t slash = path.find_last_of("/\\");
+#else
+  const size_t slash = path.find_last_of('/');
+#endif
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 void stopShareServer(ShareServer *server) {
