@@ -52,14 +52,17 @@ GLfloat scene(double units) { return static_cast<GLfloat>(units * SAVEGAME_TO_SC
 // The picture's quad over the savegame rectangle [left, right] x [bottom,
 // top], showing the part [s0, s1] x [t0, t1] of it (t from its top row).
 void drawQuad(double left, double bottom, double right, double top, double s0, double t0, double s1, double t1) {
+  // Single-precision texture coordinates: the page's GL emulation has no
+  // glTexCoord2d.
+  const auto coord = [](double s, double t) { glTexCoord2f(static_cast<GLfloat>(s), static_cast<GLfloat>(t)); };
   glBegin(GL_QUADS);
-  glTexCoord2d(s0, t1);
+  coord(s0, t1);
   glVertex2f(scene(left), scene(bottom));
-  glTexCoord2d(s0, t0);
+  coord(s0, t0);
   glVertex2f(scene(left), scene(top));
-  glTexCoord2d(s1, t0);
+  coord(s1, t0);
   glVertex2f(scene(right), scene(top));
-  glTexCoord2d(s1, t1);
+  coord(s1, t1);
   glVertex2f(scene(right), scene(bottom));
   glEnd();
 }
