@@ -258,6 +258,7 @@ void keepMapAlignment() {
   mode.ownPlacement = mode.placement;
   mode.ownPicture = mode.picture;
   std::memcpy(mode.ownSourceName, mode.sourceName, sizeof mode.ownSourceName);
+  ++mode.keepCount;
   say("Your map is kept");
   endAlignment();
 }
