@@ -16,6 +16,9 @@
 #   close_chooser ID    closes the chooser with escape
 #   start_viewer [SAVE] starts the viewer (with a save as its argument)
 #   write_save_file SAVE LIST [COUNT]  writes a save and its marker list
+# and, for check_own_map,
+#   write_guide OUT.bmp MARKERS   writes the guide map and prints where to click
+#   choose_picture PATH           opens the picture chooser with 'M' and takes PATH
 # Nothing waits a fixed time for the programs: every step waits for what it
 # needs to see (a window, a picture at rest, a picture that has changed).
 # shellcheck disable=SC2154 # the variables above are set by the test
@@ -360,6 +363,70 @@ check_escape() {
   step "escape"
   hold Escape 0.2
   expect_exit_status_1 "escape"
+}
+
+# A click in the client area: press and release at one place.
+click() { xdotool mousemove --sync $((client_x + $1)) $((client_y + $2)) click 1; }
+
+# check_own_map SAVE KEPT: a guide map with a ring at each marker's place
+# (an off-centre part of the world at an odd scale) chosen with 'M', pinned
+# by two markers with the mouse and kept with Enter: every marker on it then
+# lies within a pixel of its ring's centre, and still does after a restart;
+# the map is kept in the folder KEPT. Before that, Escape leaves the map as it
+# was; after, Delete (and Yes to its question) brings the chart back and
+# forgets the kept map. The viewer starts in a folder without pictures, so
+# that a kept map is the one found. Leaves no viewer running.
+check_own_map() {
+  local save=$1 kept=$2 pin marker_x marker_y ring_x ring_y question
+  step "own map: Escape leaves the map as it was"
+  write_guide "$work/guide.bmp" "$work/markers.txt" >"$work/guide.txt"
+  mkdir -p "$work/bare"
+  start_folder=$work/bare start_viewer "$save"
+  check_window
+  shot own_loaded
+  choose_picture "$work/guide.bmp"
+  shot_changed aligning own_loaded
+  # A drag moves the picture, not the view.
+  xdotool mousemove --sync $((client_x + 200)) $((client_y + 200)) mousedown 1 \
+    mousemove --sync $((client_x + 230)) $((client_y + 220)) mouseup 1
+  shot_changed dragged_picture aligning
+  press Escape
+  shot_until escaped 10 same_picture escaped own_loaded
+  kill -0 "$viewer_pid" 2>/dev/null || fail "Escape while aligning ended the viewer"
+
+  step "own map: two pins, Enter"
+  choose_picture "$work/guide.bmp"
+  shot aligning
+  while read -r _ marker_x marker_y ring_x ring_y; do
+    click "$marker_x" "$marker_y"
+    click "$ring_x" "$ring_y"
+  done < <(grep '^pin ' "$work/guide.txt")
+  shot_changed pinned aligning
+  press Return
+  shot_until kept 10 run_probe rings "$work/kept.ppm" "$work/guide.txt"
+  run_probe rings "$work/kept.ppm" "$work/guide.txt"
+
+  step "own map: kept across a restart"
+  [ -s "$kept/THmap.bmp" ] || fail "no map kept in $kept"
+  check_escape
+  start_folder=$work/bare start_viewer "$save"
+  check_window
+  shot_until restarted 20 run_probe rings "$work/restarted.ppm" "$work/guide.txt"
+  run_probe rings "$work/restarted.ppm" "$work/guide.txt"
+
+  step "own map: Delete brings the chart back"
+  press m
+  shot_changed realigning restarted
+  press Delete
+  question=$(wait_window "Map of Your Own\"" 20) || fail "Delete asked no question"
+  focus "$question"
+  window_at_rest "$question" question
+  xdotool key alt+y
+  wait_gone "Map of Your Own\"" 10 || fail "the question did not close on Alt+Y"
+  focus "$viewer_window"
+  shot_until chart 10 same_picture chart own_loaded
+  [ ! -e "$kept/THmap.bmp" ] || fail "the kept map is still in $kept after Delete"
+  check_escape
 }
 
 # --- conditions over time -------------------------------------------------------
