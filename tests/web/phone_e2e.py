@@ -21,6 +21,7 @@ from page_e2e import Picture, Server, is_map, is_red, is_text, wait_for
 PHONE = {'width': 390, 'height': 844, 'deviceScaleFactor': 3, 'mobile': True}
 BUTTONS = ['Open', 'Route', 'Kinds', 'Palette', 'Info', 'List', 'Help', 'Zoom in', 'Zoom out', 'Fit the whole map',
            'Collected']
+HOST_MAP = (200, 120, 40)
 # Two packages and a rampage far apart, and a package at the map's centre.
 PICKUPS = ['154:0,0,12', '154:-1200,900,5', '127:800,-600,30', '154:1500,1500,40']
 
@@ -313,15 +314,14 @@ class PhonePageTest(unittest.TestCase):
                  open(os.path.join(page_e2e.ASSETS, name), 'rb') as raw:
                 self.assertEqual(gzip.decompress(packed.read()), raw.read(), name)
         folder = self.site_copy('host')
-        subprocess.run(['convert', '-size', '8x8', 'xc:rgb(200,120,40)', '-type', 'truecolor',
-                        'BMP3:' + os.path.join(folder, 'THmap.bmp')], check=True)
+        put_host_map(folder)
         server = Server(folder)
         try:
             self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', PHONE)
             self.driver.get(server.url)
             wait_for(lambda: self.frames() >= 2, 'two frames')
             picture = self.canvas()
-            self.assertEqual(picture.pixel(picture.width // 2, picture.height // 2), (200, 120, 40))
+            self.assertEqual(picture.pixel(picture.width // 2, picture.height // 2), HOST_MAP)
         finally:
             server.stop()
 
@@ -392,13 +392,16 @@ class PhonePageTest(unittest.TestCase):
 
     def test_own_map_aligned_by_two_pins_is_kept_offline_until_deleted(self):
         save, png, table = self.guide()
+        # The host's map is the chart here: the own map wins over it.
         folder = self.site_copy('own-map')
+        put_host_map(folder)
         server = Server(folder)
         self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', PHONE)
         self.driver.get(server.url)
         self.wait_kept()
         wait_for(lambda: self.frames() >= 2, 'two frames')
         chart = self.map_square()
+        self.assertEqual(self.canvas().pixel(10, self.view()[1] // 2), HOST_MAP)
         self.open_save(save)
         loaded = wait_for(lambda: self.map_square() != chart and self.map_square(), 'the markers')
 
@@ -475,6 +478,12 @@ class PhonePageTest(unittest.TestCase):
         # Told by its bytes, not its name: a picture named like a save aligns.
         self.drop(data)
         wait_for(self.aligning, 'the dropped picture aligned')
+
+
+def put_host_map(folder):
+    """A host's own THmap.bmp in the site: all of one colour, HOST_MAP."""
+    subprocess.run(['convert', '-size', '8x8', 'xc:rgb(%d,%d,%d)' % HOST_MAP, '-type', 'truecolor',
+                    'BMP3:' + os.path.join(folder, 'THmap.bmp')], check=True)
 
 
 def is_ring_blue(p):
