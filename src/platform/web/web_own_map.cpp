@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <utility>
 
 #include "app/map_alignment.h"
@@ -39,17 +40,8 @@ void showPictureBox(const char *name, const char *reason) {
   platformShowMessageBox(MESSAGE_OWNER_MAIN_WINDOW, PICTURE_BOX_CAPTION, text);
 }
 
-// Copies width x height RGBA pixels into a Picture; false for sizes the core
-// does not take.
-bool makePicture(const unsigned char *rgba, int32_t width, int32_t height, Picture *picture) {
-  if (!rgba || width <= 0 || height <= 0 || width > PICTURE_LARGEST_KEPT || height > PICTURE_LARGEST_KEPT) {
-    return false;
-  }
-  picture->width = width;
-  picture->height = height;
-  picture->rgba.assign(rgba, rgba + static_cast<size_t>(width) * height * 4);
-  return true;
-}
+// The picture the page writes its decoded pixels into before handing it over.
+Picture pending;
 
 }  // namespace
 
@@ -107,26 +99,51 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webPictureUnreadable(const char *name, cons
   showPictureBox(name, reason);
 }
 
-// A picture the player picked or dropped, decoded and scaled by the browser:
-// aligned from the picture fitted to the map square. 0 when the pixels are
-// not a picture the core takes.
-extern "C" EMSCRIPTEN_KEEPALIVE int webAlignPicture(const unsigned char *rgba, int32_t width, int32_t height) {
-  Picture picture;
-  if (!makePicture(rgba, width, height, &picture)) return 0;
-  beginMapAlignment(std::move(picture), nullptr, nullptr);
+// The browser's storage refused the map just kept: it stays shown until the
+// page is closed, and the one kept before (if any) is what the next visit shows.
+extern "C" EMSCRIPTEN_KEEPALIVE void webOwnMapNotKept(const char *reason) {
+  char text[512];
+  std::snprintf(text, sizeof text, "The browser did not keep your map (%s): it is shown until the page is closed.",
+                reason);
+  platformShowMessageBox(MESSAGE_OWNER_MAIN_WINDOW, PICTURE_BOX_CAPTION, text);
+}
+
+// Room for a decoded picture of width x height RGBA pixels, which the page
+// writes there and then hands over (webAlignPicture, webShowKeptOwnMap): the
+// pixels are copied once into the program's memory, not twice. Null for a
+// size the core does not take, or when there is no memory for it.
+extern "C" EMSCRIPTEN_KEEPALIVE unsigned char *webPictureRoom(int32_t width, int32_t height) {
+  pending = Picture{};
+  if (width <= 0 || height <= 0 || width > PICTURE_LARGEST_KEPT || height > PICTURE_LARGEST_KEPT) return nullptr;
+  try {
+    pending.rgba.resize(static_cast<size_t>(width) * height * 4);
+  } catch (const std::bad_alloc &) {
+    return nullptr;
+  }
+  pending.width = width;
+  pending.height = height;
+  return pending.rgba.data();
+}
+
+// The picture written into the room, picked or dropped by the player:
+// aligned from the picture fitted to the map square. 0 when there is none.
+extern "C" EMSCRIPTEN_KEEPALIVE int webAlignPicture() {
+  if (pending.rgba.empty()) return 0;
+  beginMapAlignment(std::move(pending), nullptr, nullptr);
+  pending = Picture{};
   webRequestFrame();
   return 1;
 }
 
-// The map kept in the browser at an earlier visit, shown as the player's own.
-extern "C" EMSCRIPTEN_KEEPALIVE int webShowKeptOwnMap(const unsigned char *rgba, int32_t width, int32_t height,
-                                                      double left, double top, double unitsPerPixel) {
-  Picture picture;
-  if (!std::isfinite(left) || !std::isfinite(top) || !(unitsPerPixel > 0) || !std::isfinite(unitsPerPixel) ||
-      !makePicture(rgba, width, height, &picture)) {
+// The picture written into the room, the map kept in the browser at an
+// earlier visit: shown as the player's own at its placement.
+extern "C" EMSCRIPTEN_KEEPALIVE int webShowKeptOwnMap(double left, double top, double unitsPerPixel) {
+  if (pending.rgba.empty() || !std::isfinite(left) || !std::isfinite(top) || !(unitsPerPixel > 0) ||
+      !std::isfinite(unitsPerPixel)) {
     return 0;
   }
-  showKeptOwnMap(std::move(picture), {left, top, unitsPerPixel});
+  showKeptOwnMap(std::move(pending), {left, top, unitsPerPixel});
+  pending = Picture{};
   webRequestFrame();
   return 1;
 }

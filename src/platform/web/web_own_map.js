@@ -64,7 +64,7 @@ mergeInto(LibraryManager.library, {
       webOwnMap.store('readwrite', function(store) { return store.put(record, webOwnMap.KEY); }).then(function() {
         webOwnMap.told('ownMapKept');
       }, function(error) {
-        webOwnMap.refuse(record.name, 'the browser did not keep it (' + (error && error.name) + ')');
+        webPage.withString(String(error && error.name), Module['_webOwnMapNotKept']);
       });
     },
 
@@ -144,7 +144,15 @@ mergeInto(LibraryManager.library, {
       return blob.slice(0, webOwnMap.HEADER_BYTES).arrayBuffer().then(function(buffer) {
         var header = webOwnMap.headerSize(new Uint8Array(buffer));
         if (header && webOwnMap.refuseLarge(name, header.width, header.height)) return null;
-        return createImageBitmap(blob).then(function(bitmap) {
+        // Scaled while decoding where the size is known: the full picture
+        // need not stay in memory meanwhile.
+        var options = {};
+        var first = header ? Math.min(1, largest / Math.max(header.width, header.height, 1)) : 1;
+        if (first < 1) {
+          options = {resizeWidth: Math.max(1, Math.round(header.width * first)),
+                     resizeHeight: Math.max(1, Math.round(header.height * first)), resizeQuality: 'high'};
+        }
+        return createImageBitmap(blob, options).then(function(bitmap) {
           if (webOwnMap.refuseLarge(name, bitmap.width, bitmap.height)) {
             bitmap.close();
             return null;
@@ -155,7 +163,8 @@ mergeInto(LibraryManager.library, {
           var canvas = document.createElement('canvas');
           canvas.width = width;
           canvas.height = height;
-          var context = canvas.getContext('2d');
+          // Kept in main memory: it is read back at once.
+          var context = canvas.getContext('2d', {willReadFrequently: true});
           context.imageSmoothingQuality = 'high';
           context.drawImage(bitmap, 0, 0, width, height);
           bitmap.close();
@@ -169,15 +178,22 @@ mergeInto(LibraryManager.library, {
       });
     },
 
+    // Writes a decoded picture into the program's room for it; false when
+    // it has none.
+    hand: function(picture) {
+      var room = Module['_webPictureRoom'](picture.width, picture.height);
+      if (!room) return false;
+      // Read after the call: the room may have grown the memory.
+      HEAPU8.set(picture.rgba, room);
+      return true;
+    },
+
     // A picture the player picked or dropped: aligned from the start, or
     // nothing changes when it cannot be used.
     openPicture: function(file) {
       return webOwnMap.decode(file, file.name).then(function(picture) {
         if (!picture) return;
-        var aligning = webPage.withBytes([picture.rgba], function(pointer) {
-          return Module['_webAlignPicture'](pointer, picture.width, picture.height);
-        });
-        if (!aligning) return;
+        if (!webOwnMap.hand(picture) || !Module['_webAlignPicture']()) return;
         webOwnMap.aligned = {blob: file, name: file.name, width: picture.width, height: picture.height};
         webOwnMap.handed = true;
       });
@@ -202,11 +218,9 @@ mergeInto(LibraryManager.library, {
           if (!picture) return;
           // In the pixels of the picture as decoded now.
           var unitsPerPixel = record.unitsPerPixel * record.width / picture.width;
-          var shown = webPage.withBytes([picture.rgba], function(pointer) {
-            return Module['_webShowKeptOwnMap'](pointer, picture.width, picture.height, record.left, record.top,
-                                                unitsPerPixel);
-          });
-          if (shown) webOwnMap.kept = record;
+          if (webOwnMap.hand(picture) && Module['_webShowKeptOwnMap'](record.left, record.top, unitsPerPixel)) {
+            webOwnMap.kept = record;
+          }
         });
       }).catch(function() {});
     },
