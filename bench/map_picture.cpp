@@ -4,7 +4,7 @@
 #include <cmath>
 #include <stdexcept>
 
-#include "writers/bmp_writer.h"
+#include "image/bmp_writer.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "map_picture.h"
-#include "writers/bmp_writer.h"
+#include "image/bmp_writer.h"
 #include "support/savegame_writer.h"
 
 namespace {

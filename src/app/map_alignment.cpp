@@ -11,6 +11,7 @@
 #include "app/controls.h"
 #include "app/gestures.h"
 #include "app/map_point.h"
+#include "app/own_map.h"
 #include "app/status_line.h"
 #include "app/viewer_state.h"
 #include "platform/platform.h"
@@ -204,6 +205,17 @@ void startMapAlignment() {
     beginMapAlignment(std::move(picture), &mode.ownPlacement, mode.ownSourceName);
     return;
   }
+  // A map kept by an earlier run: its picture at full resolution, where it
+  // was placed.
+  char path[SAVE_PATH_SIZE] = {};
+  PicturePlacement inFile = {};
+  Picture picture;
+  std::string reason;
+  if (loadKeptAlignment(path, sizeof path, &inFile) && loadPictureFile(path, &picture, &reason)) {
+    const PicturePlacement placement = placementInPicture(inFile, picture);
+    beginMapAlignment(std::move(picture), &placement, path);
+    return;
+  }
   choosePictureToAlign();
 }
 
@@ -230,6 +242,7 @@ void forgetOwnMapAfterAsking() {
   }
   MapAlignment &mode = alignment();
   if (mode.active) endAlignment();
+  forgetOwnMap();
   mode.ownMapShown = false;
   mode.ownPicture = Picture{};
   mode.chartWanted = true;
@@ -259,7 +272,19 @@ void keepMapAlignment() {
   mode.ownPicture = mode.picture;
   std::memcpy(mode.ownSourceName, mode.sourceName, sizeof mode.ownSourceName);
   ++mode.keepCount;
-  say("Your map is kept");
+  // The page keeps its own in the browser; the desktop programs in the
+  // player's folder. A map that cannot be kept is still shown until the end.
+  std::string reason;
+  if (mode.sourceName[0] != '\0' && !keepOwnMap(mode.sourceName, mode.picture, mode.placement, &reason)) {
+    char text[STATUS_LINE_SIZE + 200];
+    std::snprintf(text, sizeof text,
+                  "Your map cannot be kept for the next start: %s. It is shown until the viewer ends.",
+                  reason.c_str());
+    platformShowMessageBox(MESSAGE_OWNER_MAIN_WINDOW, PICTURE_BOX_CAPTION, text);
+    say("Your map is shown, but not kept");
+  } else {
+    say("Your map is kept");
+  }
   endAlignment();
 }
 

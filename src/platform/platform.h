@@ -48,7 +48,9 @@ void platformUnmapFile(FileView *view);
 // shares with no one, is not opened: null, with *busy (when given) set to
 // true, since it is being written and worth trying again shortly. *busy is
 // false in every other case, and always on POSIX, where readers keep no one
-// out.
+// out. A file that is missing or may not be read leaves errno saying so
+// (ENOENT, EACCES); one that is there but not a regular file leaves it as it
+// was.
 FILE *platformOpenRegularFile(const char *name, int64_t *size, bool *busy = nullptr);
 
 // Moves the read position of a file from platformOpenRegularFile to offset

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "save/open_dialog.h"
 #include "save/savegame.h"
 #include "support/savegame_writer.h"
+#include "support/user_folder.h"
 
 namespace {
 
@@ -91,6 +93,10 @@ class AlignModeTest : public ::testing::Test {
   void SetUp() override {
     resetViewerState();
     headlessClearMessageBoxes();
+    // What Enter keeps goes to a data folder of the test's own.
+    std::filesystem::remove_all(home);
+    kept = useUserDataFolderIn(home);
+    writeBytes(source, {'B', 'M', 0, 0});
     const std::vector<unsigned char> save =
         makeSavegame({pickup(PICKUP_KIND_PACKAGE, -1200, 900, 12), pickup(PICKUP_KIND_PACKAGE, 200, 400, 12),
                       pickup(PICKUP_KIND_RAMPAGE, -300, 100, 0)});
@@ -99,9 +105,16 @@ class AlignModeTest : public ::testing::Test {
     picture.width = 800;
     picture.height = 600;
     picture.rgba.assign(800 * 600 * 4, 200);
-    beginMapAlignment(std::move(picture), nullptr, "guide.png");
+    beginMapAlignment(std::move(picture), nullptr, source.c_str());
   }
-  void TearDown() override { resetViewerState(); }
+  void TearDown() override {
+    resetViewerState();
+    std::filesystem::remove_all(home);
+    std::remove(source.c_str());
+  }
+  const std::string home = temporaryPath("align-home");
+  std::string kept;
+  const std::string source = temporaryPath("guide.bmp");
 
   // The client pixel where savegame point (x, y) is drawn.
   static void pixelOf(double x, double y, int32_t *px, int32_t *py) {
@@ -155,6 +168,17 @@ TEST_F(AlignModeTest, TwoPinsPlaceThePictureAndEnterKeepsIt) {
   EXPECT_TRUE(viewerState.alignment.ownMapShown);
   EXPECT_DOUBLE_EQ(viewerState.alignment.ownPlacement.unitsPerPixel, solved.unitsPerPixel);
   EXPECT_EQ(viewerState.running, 1);
+  EXPECT_TRUE(headlessMessageBoxes().empty());
+  EXPECT_TRUE(std::filesystem::is_regular_file(kept + "/THmap.bmp"));
+}
+
+TEST_F(AlignModeTest, AMapThatCannotBeKeptIsToldAndStillShown) {
+  // The data folder cannot be made: a file stands where it would go.
+  writeBytes(home, {'x'});
+  press(13);
+  EXPECT_TRUE(viewerState.alignment.ownMapShown);
+  ASSERT_EQ(headlessMessageBoxes().size(), 1u);
+  EXPECT_NE(headlessMessageBoxes()[0].text.find("cannot be kept"), std::string::npos);
 }
 
 TEST_F(AlignModeTest, RefusesTheSameMarkerTwiceAndOneTooCloseAndTakesPinsBack) {
@@ -238,6 +262,7 @@ TEST_F(AlignModeTest, EscapeLeavesTheMapAsItWasAndDoesNotQuit) {
 TEST_F(AlignModeTest, DeleteAsksAndOnlyYesForgetsTheOwnMap) {
   press(13);
   ASSERT_TRUE(viewerState.alignment.ownMapShown);
+  ASSERT_TRUE(std::filesystem::exists(kept + "/THmap.bmp"));
   press('M');  // aligns the kept picture again, where it lies
   ASSERT_TRUE(aligningMap());
   headlessScriptQuestions({false, true});
@@ -248,6 +273,7 @@ TEST_F(AlignModeTest, DeleteAsksAndOnlyYesForgetsTheOwnMap) {
   EXPECT_FALSE(aligningMap());
   EXPECT_FALSE(viewerState.alignment.ownMapShown);
   EXPECT_TRUE(viewerState.alignment.chartWanted);
+  EXPECT_FALSE(std::filesystem::exists(kept + "/THmap.bmp"));
 }
 
 }  // namespace

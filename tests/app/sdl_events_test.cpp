@@ -5,7 +5,9 @@
 
 #include <vector>
 
+#include "app/map_alignment.h"
 #include "app/viewer_state.h"
+#include "image/bmp_writer.h"
 #include "platform/headless/headless.h"
 #include "platform/sdl/sdl_platform.h"
 #include "support/savegame_writer.h"
@@ -201,6 +203,35 @@ TEST_F(SdlEventsTest, DroppedSavesOpenAsIfChosen) {
   ASSERT_EQ(headlessMessageBoxes().size(), 1u);
   EXPECT_EQ(headlessMessageBoxes()[0].text, "Error ! : Error opening file !");
   EXPECT_EQ(viewerState.packageCount, 2);
+}
+
+// What a dropped file is, its content says, not its name: a picture named
+// like a save is aligned as the player's own map; a save named like a
+// picture opens as a save.
+TEST_F(SdlEventsTest, DroppedPictureIsAlignedWhateverItsName) {
+  resetViewerState();
+  headlessClearMessageBoxes();
+  const std::string picture = temporaryPath("dropped-picture.b");
+  BmpLayout layout;
+  layout.width = 2;
+  layout.height = 2;
+  layout.pixels = packPixelRows(2, 2, 24, {0x102030, 0x405060, 0x708090, 0xA0B0C0});
+  writeBytes(picture, makeBmp(layout));
+  const std::string save = temporaryPath("dropped-save.bmp");
+  writeBytes(save, makeSavegame({pickup(154, 1, 2, 3)}));
+
+  for (const std::string &file : {picture, save}) {
+    for (const SDL_Event &event :
+         {dropEvent(SDL_DROPBEGIN), dropEvent(SDL_DROPFILE, file), dropEvent(SDL_DROPCOMPLETE)}) {
+      EXPECT_TRUE(sdlDispatchEvent(event));
+    }
+  }
+  EXPECT_TRUE(headlessMessageBoxes().empty());
+  EXPECT_TRUE(aligningMap());
+  EXPECT_EQ(viewerState.alignment.picture.width, 2);
+  EXPECT_STREQ(viewerState.saveFileName, save.c_str());
+  EXPECT_EQ(viewerState.packageCount, 1);
+  cancelMapAlignment();
 }
 
 }  // namespace

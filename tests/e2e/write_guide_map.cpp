@@ -21,7 +21,7 @@
 #include "app/map_pins.h"
 #include "app/map_point.h"
 #include "app/viewer_state.h"
-#include "writers/bmp_writer.h"
+#include "image/bmp_writer.h"
 
 namespace {
 

@@ -3,20 +3,15 @@
 // package-tool map: pictures of other formats and headers become maps that
 // the loader reads, and a picture it cannot read leaves OUT as it was.
 #include <filesystem>
-#include <fstream>
 
-#include "asset_generators/chart_colours.h"
+#include "app/own_map.h"
+#include "image/chart_colours.h"
 #include "image/image_test_support.h"
 #include "support/irregular_files.h"
 #include "support/tool_run.h"
 #include "writers/png_writer.h"
 
 namespace {
-
-std::vector<unsigned char> readAll(const std::string &path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
-}
 
 class BmpTool : public ::testing::Test {
  protected:
@@ -51,21 +46,21 @@ TEST_F(BmpTool, WritesTheUprightPictureAsPpm) {
   std::string header = "P6\n3 2\n255\n";
   std::vector<unsigned char> expected(header.begin(), header.end());
   expected.insert(expected.end(), upright.begin(), upright.end());
-  EXPECT_EQ(readAll(ppm), expected);
+  EXPECT_EQ(readBytes(ppm), expected);
 }
 
 TEST_F(BmpTool, WritesPngByExtension) {
   std::string png = output("tool-out.PNG");
   ToolRun run = runPackageTool("bmp '" + input + "' '" + png + "'");
   EXPECT_EQ(run.status, 0) << run.errors;
-  std::vector<unsigned char> bytes = readAll(png);
+  std::vector<unsigned char> bytes = readBytes(png);
   const std::vector<unsigned char> signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   ASSERT_GT(bytes.size(), signature.size());
   EXPECT_TRUE(std::equal(signature.begin(), signature.end(), bytes.begin()));
   // The same file as the upright rows make, not the record's bottom-up ones.
   std::string expected = output("tool-expected.png");
   ASSERT_TRUE(::writePng(expected.c_str(), 3, 2, upright.data(), ROWS_TOP_FIRST));
-  EXPECT_EQ(bytes, readAll(expected));
+  EXPECT_EQ(bytes, readBytes(expected));
 }
 
 TEST_F(BmpTool, RefusedPictureIsNamedWithTheReasonAndExits1) {
@@ -199,7 +194,7 @@ TEST_F(MapTool, ScalesToASquareKeepingTheEdgeColours) {
 
 TEST_F(MapTool, UnreadablePictureOrFolderExits1AndLeavesOutAsItWas) {
   writePng(path("good.png"), Picture{1, 1, {0x336699}});
-  std::vector<unsigned char> png = readAll(path("good.png"));
+  std::vector<unsigned char> png = readBytes(path("good.png"));
   writeBytes(path("cut.png"), std::vector<unsigned char>(png.begin(), png.begin() + 40));
   writeBytes(path("text.png"), {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c', 't', 'u', 'r', 'e', '\n'});
   writeBytes(path("empty.png"), {});
@@ -211,7 +206,7 @@ TEST_F(MapTool, UnreadablePictureOrFolderExits1AndLeavesOutAsItWas) {
     const ToolRun run = map(path(input), path("out.bmp"));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.errors.rfind("package-tool: " + path(input) + ": ", 0), 0u) << run.errors;
-    EXPECT_EQ(readAll(path("out.bmp")), previous);
+    EXPECT_EQ(readBytes(path("out.bmp")), previous);
   }
   // Where OUT cannot be written, the message names OUT.
   std::filesystem::create_directory(path("folder.bmp"));
@@ -305,6 +300,32 @@ TEST_F(MapTool, WorldPlacesThePictureExactlyAndCropsIt) {
     }
     EXPECT_EQ(pixelBytes(*image), rgbBytes(expected));
   }
+}
+
+// --pin places the picture as the viewer's align mode does, and makes the
+// very square the viewer keeps for the same picture and pins: at the side
+// the viewer chooses (2048 for 1000 pixels over half the map's width).
+TEST_F(MapTool, PinsMakeTheSquareTheViewerKeeps) {
+  Picture picture{1000, 750, {}};
+  for (uint32_t i = 0; i < 1000 * 750; ++i) picture.colours.push_back((i * 2654435761u) >> 8);
+  writePng(path("in.png"), picture);
+  const ToolRun run = map(path("in.png"), path("out.bmp"), " --pin 0,0=-1500,1200 --pin 1000,750=500,-300");
+  ASSERT_EQ(run.status, 0) << run.errors;
+
+  ::Picture taken;
+  std::string reason;
+  ASSERT_TRUE(loadPictureFile(path("in.png").c_str(), &taken, &reason)) << reason;
+  const MapPin pins[] = {{0, 0, -1500, 1200}, {1000, 750, 500, -300}};
+  PicturePlacement placement;
+  ASSERT_EQ(solvePins(pins, 2, &placement, nullptr), PINS_SOLVED);
+  setenv("XDG_DATA_HOME", folder.c_str(), 1);
+  const bool kept = keepOwnMap(path("in.png").c_str(), taken, placementInPicture(placement, taken), &reason);
+  unsetenv("XDG_DATA_HOME");
+  ASSERT_TRUE(kept) << reason;
+  const std::vector<unsigned char> square = readBytes(path("out.bmp"));
+  ASSERT_GE(square.size(), 26u);
+  EXPECT_EQ(square[18] | square[19] << 8, 2048);
+  EXPECT_TRUE(square == readBytes(path("package-viewer/THmap.bmp")));
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 
 #include "image/dib_loader.h"
 #include "platform/headless/headless.h"
-#include "writers/bmp_writer.h"
+#include "image/bmp_writer.h"
 #include "support/savegame_writer.h"
 
 struct ImageRecordDeleter {

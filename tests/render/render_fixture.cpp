@@ -16,7 +16,7 @@
 #include "render/frame.h"
 #include "render/resources.h"
 #include "support/savegame_writer.h"
-#include "writers/bmp_writer.h"
+#include "image/bmp_writer.h"
 
 namespace {
 

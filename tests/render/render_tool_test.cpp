@@ -10,7 +10,7 @@
 
 #include "app/collecting_route.h"
 #include "app/viewer_state.h"
-#include "asset_generators/chart_colours.h"
+#include "image/chart_colours.h"
 #include "render/marker_palette.h"
 #include "render/render_fixture.h"
 #include "route/route_planner.h"

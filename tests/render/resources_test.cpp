@@ -12,7 +12,7 @@
 #include "render/render_fixture.h"
 #include "render/resources.h"
 #include "support/savegame_writer.h"
-#include "writers/bmp_writer.h"
+#include "image/bmp_writer.h"
 
 namespace {
 
@@ -97,6 +97,29 @@ TEST(PicturePath, WorkingDirectoryThenDataFolderThenBesideTheProgram) {
 
   std::error_code ignored;
   std::filesystem::remove(name, ignored);
+  std::filesystem::remove_all(root, ignored);
+}
+
+// The map the player kept comes between the working directory and the
+// program's data folder; the font is never taken from the player's folder.
+TEST(PicturePath, PlayersOwnMapBetweenWorkingDirectoryAndDataFolder) {
+  const std::string root = temporaryPath("own-picture-path");
+  const std::string own = root + "/home/package-viewer";
+  const std::string start = root + "/start";
+  std::filesystem::create_directories(own);
+  std::filesystem::create_directories(start);
+  const std::string working = std::filesystem::current_path().string();
+  std::filesystem::current_path(start);
+  setenv("XDG_DATA_HOME", (root + "/home").c_str(), 1);
+  writeBytes(own + "/" + MAP_PICTURE, {1});
+  writeBytes(own + "/" + FONT_PICTURE, {1});
+  EXPECT_EQ(findPicture(MAP_PICTURE), own + "/" + MAP_PICTURE);
+  EXPECT_NE(findPicture(FONT_PICTURE), own + "/" + FONT_PICTURE);
+  writeBytes(MAP_PICTURE, {1});
+  EXPECT_EQ(findPicture(MAP_PICTURE), MAP_PICTURE);
+  unsetenv("XDG_DATA_HOME");
+  std::filesystem::current_path(working);
+  std::error_code ignored;
   std::filesystem::remove_all(root, ignored);
 }
 

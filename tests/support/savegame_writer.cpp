@@ -77,6 +77,16 @@ void writeBytes(const std::string &path, const std::vector<unsigned char> &bytes
   std::fclose(file);
 }
 
+std::vector<unsigned char> readBytes(const std::string &path) {
+  std::vector<unsigned char> bytes;
+  FILE *file = std::fopen(path.c_str(), "rb");
+  if (!file) return bytes;
+  unsigned char block[65536];
+  for (size_t got; (got = std::fread(block, 1, sizeof block, file)) > 0;) bytes.insert(bytes.end(), block, block + got);
+  std::fclose(file);
+  return bytes;
+}
+
 namespace {
 
 bool writeAt(FILE *file, uint64_t offset, const unsigned char *bytes, size_t count) {

@@ -38,6 +38,9 @@ size_t pickupTableOffset(const SavegameLayout &layout = SavegameLayout{});
 
 void writeBytes(const std::string &path, const std::vector<unsigned char> &bytes);
 
+// The whole of a file; empty when it cannot be read.
+std::vector<unsigned char> readBytes(const std::string &path);
+
 // Writes the save makeSavegame would build, except that each skipped block's
 // content is left as a hole (zero bytes, sparse where the file system allows),
 // and the file is made at least minimumLength bytes long with a hole at its

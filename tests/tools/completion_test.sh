@@ -51,7 +51,8 @@ expect '--format' package-tool list --f
 expect 'map.bmp saves' package-tool bmp ''
 expect 'map.bmp saves town.png' package-tool map ''
 expect 'map.bmp saves' package-tool map town.png ''
-expect '--help --size --world' package-tool map town.png out.bmp --
+expect '--help --pin --size --world' package-tool map town.png out.bmp --
+expect '' package-tool map town.png out.bmp --pin ''
 expect '1024' package-tool map town.png --size 10
 expect '' package-tool map town.png --world ''
 expect 'saves slot1.b town.png' package-tool render --zoom 2 ''

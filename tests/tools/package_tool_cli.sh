@@ -49,6 +49,13 @@ cases=(
   "2#-#package-tool render: unknown option '--bogus'#!out.png#render out.png --bogus"
   '2#-#package-tool render: --route takes no value#!out.png#render out.png --route=yes'
   "2#-#package-tool map: OUT.bmp must end in .bmp (the map is written as BMP): 'out.png'#!out.png#map picture.png out.png"
+  '2#-#package-tool map: --pin: Two pins are needed to place the picture#!out.bmp#map picture.png out.bmp --pin 0,0=0,0'
+  '2#-#package-tool map: --pin: The pinned markers are too close together: pin two at least a tenth of the map apart#!out.bmp#map picture.png out.bmp --pin 0,0=0,0 --pin 10,10=100,-100'
+  '2#-#package-tool map: --pin: The pins turn the picture over: check which marker each pin belongs to#!out.bmp#map picture.png out.bmp --pin 0,0=0,0 --pin 100,0=-1000,0'
+  '2#-#package-tool map: --pin: The pins mark one point of the picture: pin different places#!out.bmp#map picture.png out.bmp --pin 5,5=0,0 --pin 5,5=1000,0'
+  "2#-#package-tool map: --pin takes a picture point and the savegame point it shows, PX,PY=X,Y: '0,0=a,0'#!out.bmp#map picture.png out.bmp --pin 0,0=a,0 --pin 9,9=900,900"
+  "2#-#package-tool map: --pin takes a picture point and the savegame point it shows, PX,PY=X,Y: '0,0,0,0'#!out.bmp#map picture.png out.bmp --pin 0,0,0,0"
+  '2#-#package-tool map: --world and --pin place the picture two ways: give one#!out.bmp#map picture.png out.bmp --world 0,0,1,1 --pin 0,0=0,0 --pin 9,9=900,900'
   '0#{"packages":[{"index":0,"x":0,"y":0,"z":5},{"index":1,"x":300,"y":0,"z":20}],"rampages":[{"index":0,"x":150,"y":-50,"z":1}]}#-##list save.b --format json'
   '0#length 316.2#-##route save.b'
   '0#kind,index,x,y,z#package-tool list: empty.b: nothing is left: no packages or rampages to collect##list empty.b'

@@ -54,6 +54,16 @@ expected_rows=$(for _ in $(seq 8); do echo pppppppp________; done | tr _ x; for 
 $rows"
 echo "map --world: the picture in its quarter, the rest paper, the old map replaced"
 
+# The same quarter by two pins (the font picture is 256 pixels square): the
+# side the viewer would keep (1024), the picture where --world puts it.
+win "$tool" map font.bmp pinned.bmp --pin 0,0=0,2000 --pin 256,256=2000,0 >/dev/null || fail "map --pin: $(errors)"
+win "$tool" map font.bmp world.bmp --size 1024 --world 0,0,2000,2000 >/dev/null || fail "map --world: $(errors)"
+cmp -s pinned.bmp world.bmp || fail "map --pin and map --world made different maps"
+status=0
+win "$tool" map font.bmp bad.bmp --pin 0,0=0,0 >/dev/null || status=$?
+[ "$status" -eq 2 ] && [ ! -e bad.bmp ] || fail "a single --pin exited $status"
+echo "map --pin: as --world puts it"
+
 status=0
 win "$tool" map font.bmp bad.bmp --world 0,0,0,1 >/dev/null || status=$?
 [ "$status" -eq 2 ] || fail "a bad --world exited $status"

@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "app/map_alignment.h"
 #include "app/viewer_state.h"
+#include "image/bmp_writer.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_file_watch.h"
 #include "platform/win32/win32_picture_path.h"
@@ -113,6 +115,14 @@ TEST(Win32PicturePath, WorkingDirectoryFirstThenTheProgramsFolder) {
   writeBytes(name, {1});
   EXPECT_EQ(findPictureBeside(name.c_str(), folder), name);
   EXPECT_TRUE(DeleteFileA(name.c_str()));
+  // The player's folder comes between the two.
+  const std::string own = temporaryPath("own") + "\\" + name;
+  ASSERT_TRUE(CreateDirectoryA(temporaryPath("own").c_str(), nullptr));
+  writeBytes(own, {1});
+  EXPECT_EQ(findPictureAmong(name.c_str(), temporaryPath("own"), folder), own);
+  EXPECT_EQ(findPictureAmong(name.c_str(), "", folder), beside);
+  EXPECT_TRUE(DeleteFileA(own.c_str()));
+  EXPECT_TRUE(RemoveDirectoryA(temporaryPath("own").c_str()));
   EXPECT_TRUE(DeleteFileA(beside.c_str()));
   EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
 }
@@ -164,6 +174,23 @@ TEST_F(WindowProcedure, DroppedSavesOpenAsIfChosen) {
   EXPECT_EQ(headlessMessageBoxes()[0].text, "Error ! : The path of the chosen file is too long !");
   EXPECT_STREQ(viewerState.saveFileName, save.c_str());
   EXPECT_EQ(viewerState.packageCount, 2);
+}
+
+// A picture is told from a save by its content, whatever its name: it is
+// aligned as the player's own map.
+TEST_F(WindowProcedure, DroppedPictureIsAlignedWhateverItsName) {
+  headlessClearMessageBoxes();
+  const std::string picture = temporaryPath("dropped-picture.b");
+  BmpLayout layout;
+  layout.width = 2;
+  layout.height = 2;
+  layout.pixels = packPixelRows(2, 2, 24, {0x102030, 0x405060, 0x708090, 0xA0B0C0});
+  writeBytes(picture, makeBmp(layout));
+  EXPECT_EQ(send(WM_DROPFILES, reinterpret_cast<WPARAM>(makeDrop({picture})), 0), 0);
+  EXPECT_TRUE(headlessMessageBoxes().empty());
+  EXPECT_TRUE(aligningMap());
+  EXPECT_EQ(viewerState.saveFileName[0], '\0');
+  cancelMapAlignment();
 }
 
 TEST_F(WindowProcedure, KeysAreRecordedByTheirVirtualKeyCode) {

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "glyph_raster.h"
-#include "writers/bmp_writer.h"
+#include "image/bmp_writer.h"
 
 namespace {
 

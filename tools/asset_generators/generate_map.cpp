@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "chart_colours.h"
+#include "image/chart_colours.h"
 #include "glyph_raster.h"
-#include "writers/bmp_writer.h"
+#include "image/bmp_writer.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "writers/bmp_writer.h"
+#include "image/bmp_writer.h"
 
 struct FT_LibraryRec_;
 struct FT_FaceRec_;

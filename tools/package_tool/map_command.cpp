@@ -1,49 +1,41 @@
 // package-tool map: turns a picture in any common format (PNG, JPEG, GIF, TGA,
-// or BMP with any header version) into a map the viewer loads: decoded by
-// stb_image, scaled by stb_image_resize into a square whose side is a power
-// of two, written as a 24-bit BMP with the 40-byte header. The viewer's own
-// loader reads only that classic form, which few programs write by default
-// any more.
+// or BMP with any header version) into a map the viewer loads: decoded and
+// scaled by the core's image/ into a square whose side is a power of two,
+// written as a 24-bit BMP with the 40-byte header. The viewer's own loader
+// reads only that classic form, which few programs write by default any more.
 //
 // The square always stands for savegame -2000 .. 2000 on both axes, as the
 // viewer draws it. --world names the savegame coordinates of the picture's
 // edges: the picture is placed there, cropped where it reaches beyond the
-// square, and the rest is the bundled chart's paper colour.
+// square, and the rest is the bundled chart's paper colour. --pin instead ties
+// points of the picture to the savegame points they show, two or more, solved
+// as the viewer's align mode solves them; the picture is then taken as the
+// viewer takes it (up to 8192 pixels a side, scaled to 4096), and the side
+// is the one the viewer keeps, so that both make the same square.
 //
 // The result is written to a temporary file beside OUT and renamed over it
 // only when complete, so a failure never leaves a half-written or damaged map.
-#include <stb_image.h>
-#include <stb_image_resize.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
-#include "asset_generators/chart_colours.h"
+#include "app/map_pins.h"
+#include "app/own_map.h"
+#include "image/bmp_writer.h"
+#include "image/picture.h"
+#include "image/square_map.h"
 #include "package_tool/commands.h"
 #include "package_tool/replace_file.h"
 #include "package_tool/tool_arguments.h"
-#include "writers/bmp_writer.h"
 
 namespace {
 
 constexpr int32_t DEFAULT_SIDE = 1024;
 constexpr int32_t MAX_SIDE = 4096;
-// Savegame units from the centre of the square to an edge: the viewer draws
-// the map from -1 to 1 in scene units, savegame -2000 to 2000 through
-// SAVEGAME_TO_SCENE (app/view.h).
-constexpr double MAP_EXTENT = 2000.0;
-
-// The savegame coordinates of the picture's edges.
-struct World {
-  double left = -MAP_EXTENT;
-  double bottom = -MAP_EXTENT;
-  double right = MAP_EXTENT;
-  double top = MAP_EXTENT;
-};
 
 int usageError(const char *format, const char *value) { return ::usageError("map", format, value); }
 
@@ -61,55 +53,38 @@ bool parseSide(const char *text, int32_t *side) {
   return value >= 1 && value <= MAX_SIDE && (value & (value - 1)) == 0;
 }
 
-// Four finite numbers separated by commas, nothing else.
-bool parseWorld(const char *text, World *world) {
-  double *const edges[] = {&world->left, &world->bottom, &world->right, &world->top};
+// Finite numbers, each led by its separator (none before the first), and
+// nothing else.
+bool parseNumbers(const char *text, const char *separators, double *const *numbers, int count) {
   const char *p = text;
-  for (int i = 0; i < 4; ++i) {
-    if (i > 0 && *p++ != ',') return false;
+  for (int i = 0; i < count; ++i) {
+    if (i > 0 && *p++ != separators[i - 1]) return false;
     char *end = nullptr;
     errno = 0;
-    *edges[i] = std::strtod(p, &end);
-    if (end == p || errno == ERANGE || !std::isfinite(*edges[i])) return false;
+    *numbers[i] = std::strtod(p, &end);
+    if (end == p || errno == ERANGE || !std::isfinite(*numbers[i])) return false;
     p = end;
   }
   return *p == '\0';
 }
 
-// Where the picture lands in the square: whole pixels, top row first, and
-// the part of the picture (in stb_image_resize's 0..1 picture coordinates)
-// that covers them. Each edge is rounded to the nearest pixel boundary, and
-// the picture part follows that boundary, so that the picture's scale stays
-// exact and a picture whose pixels meet the square's pixels comes out as is.
-struct Placement {
-  int32_t left = 0, top = 0, right = 0, bottom = 0;  // pixels: [left, right) x [top, bottom)
-  float s0 = 0, t0 = 0, s1 = 1, t1 = 1;
-  bool empty() const { return left >= right || top >= bottom; }
-};
+// Four finite numbers separated by commas, nothing else.
+bool parseWorld(const char *text, WorldEdges *world) {
+  double *const edges[] = {&world->left, &world->bottom, &world->right, &world->top};
+  return parseNumbers(text, ",,,", edges, 4);
+}
 
-Placement place(const World &world, int32_t side) {
-  const double unitsPerPixel = 2 * MAP_EXTENT / side;
-  auto pixelOf = [&](double units) {
-    return static_cast<int32_t>(std::fmin(std::fmax(std::round(units / unitsPerPixel), 0.0), side));
-  };
-  Placement placement;
-  placement.left = pixelOf(world.left + MAP_EXTENT);
-  placement.right = pixelOf(world.right + MAP_EXTENT);
-  placement.top = pixelOf(MAP_EXTENT - world.top);
-  placement.bottom = pixelOf(MAP_EXTENT - world.bottom);
-  const double width = world.right - world.left;
-  const double height = world.top - world.bottom;
-  placement.s0 = static_cast<float>((placement.left * unitsPerPixel - MAP_EXTENT - world.left) / width);
-  placement.s1 = static_cast<float>((placement.right * unitsPerPixel - MAP_EXTENT - world.left) / width);
-  placement.t0 = static_cast<float>((world.top - (MAP_EXTENT - placement.top * unitsPerPixel)) / height);
-  placement.t1 = static_cast<float>((world.top - (MAP_EXTENT - placement.bottom * unitsPerPixel)) / height);
-  return placement;
+// PX,PY=X,Y: a point of the picture in its file's pixels and the savegame
+// point it shows.
+bool parsePin(const char *text, MapPin *pin) {
+  double *const numbers[] = {&pin->pictureX, &pin->pictureY, &pin->worldX, &pin->worldY};
+  return parseNumbers(text, ",=,", numbers, 4);
 }
 
 // Why the picture's edges cannot make a map at this side, or null when they
 // can. A picture narrower than a pixel of the square is refused too: it
 // would barely show, and the scaler's filter would grow without bound.
-const char *worldFault(const World &world, int32_t side) {
+const char *worldFault(const WorldEdges &world, int32_t side) {
   const double width = world.right - world.left;
   const double height = world.top - world.bottom;
   if (!(width > 0) || !(height > 0)) return "--world needs LEFT below RIGHT and BOTTOM below TOP: '%s'";
@@ -124,50 +99,27 @@ const char *worldFault(const World &world, int32_t side) {
   }
   // Overlapping the square by less than half a pixel, the picture would cover
   // no pixel of it: the map would be paper alone.
-  if (place(world, side).empty()) {
+  if (squareCover(squareEdgesOf(world, side), side).empty()) {
     return "--world puts the picture within half a pixel of the map's edge, outside it: '%s'";
   }
   return nullptr;
 }
 
-// stb_image's reasons are terse (and for some damaged files empty); the two a
-// user meets most get plain words.
-std::string decodeFailure() {
-  const char *reason = stbi_failure_reason();
-  if (!reason || !*reason) return "damaged or unsupported picture";
-  if (std::strcmp(reason, "unknown image type") == 0) return "not a PNG, JPEG, GIF, TGA or BMP picture";
-  if (std::strcmp(reason, "outofmem") == 0) return "not enough memory to decode the picture";
-  return std::string("damaged or unsupported picture (") + reason + ")";
-}
-
-// Mitchell's filter where a side shrinks: smooth, with little ringing.
-// Catmull-Rom where it grows or keeps its length: it passes through the
-// source pixels, so a picture that already has the size comes out unchanged
-// (stb_image_resize would otherwise pick Mitchell's, which blurs it).
-stbir_filter filterFor(double sourceLength, int32_t length) {
-  return sourceLength > length ? STBIR_FILTER_MITCHELL : STBIR_FILTER_CATMULLROM;
-}
-
-struct DecodedPicture {
-  unsigned char *rgb = nullptr;  // packed RGB rows, top row first
-  int width = 0;
-  int height = 0;
-  ~DecodedPicture() { stbi_image_free(rgb); }
-};
-
-// Decodes the picture as RGB (an alpha channel is dropped). Returns the
-// reason on failure, an empty string on success.
-std::string decode(const char *path, DecodedPicture *picture) {
-  // A folder, FIFO or device is refused before it is opened: a FIFO would
-  // wait for a writer.
-  const std::string unreadable = unreadableReason(path);
-  if (!unreadable.empty()) return unreadable;
-  FILE *file = std::fopen(path, "rb");
-  if (!file) return std::strerror(errno);
-  int channels = 0;
-  picture->rgb = stbi_load_from_file(file, &picture->width, &picture->height, &channels, 3);
-  std::fclose(file);
-  return picture->rgb ? std::string() : decodeFailure();
+int writeMap(const char *output, const Canvas &map) {
+  std::string reason;
+  const std::string temporary = createTemporaryBeside(output, &reason);
+  if (temporary.empty()) return failure(output, reason);
+  errno = 0;
+  if (!writeBmp24(temporary, map)) {
+    const int error = errno;
+    std::remove(temporary.c_str());
+    return failure(output, systemError(error));
+  }
+  if (!replaceWithTemporary(temporary, output, &reason)) {
+    std::remove(temporary.c_str());
+    return failure(output, reason);
+  }
+  return 0;
 }
 
 }  // namespace
@@ -176,18 +128,27 @@ int runMapCommand(int argc, char **argv) {
   const char *input = nullptr;
   const char *output = nullptr;
   int32_t side = DEFAULT_SIDE;
-  World world;
+  bool sideGiven = false;
+  WorldEdges world = {-MAP_EXTENT, -MAP_EXTENT, MAP_EXTENT, MAP_EXTENT};
   const char *worldText = nullptr;
+  std::vector<MapPin> pins;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--size") == 0) {
       if (!parseSide(argv[++i], &side)) {
         return usageError("--size takes a power of two from 1 to 4096: '%s'", argv[i]);
       }
+      sideGiven = true;
     } else if (std::strcmp(argv[i], "--world") == 0) {
       worldText = argv[++i];
       if (!parseWorld(worldText, &world)) {
         return usageError("--world takes four finite numbers LEFT,BOTTOM,RIGHT,TOP: '%s'", worldText);
       }
+    } else if (std::strcmp(argv[i], "--pin") == 0) {
+      MapPin pin;
+      if (!parsePin(argv[++i], &pin)) {
+        return usageError("--pin takes a picture point and the savegame point it shows, PX,PY=X,Y: '%s'", argv[i]);
+      }
+      pins.push_back(pin);
     } else if (!input) {
       input = argv[i];
     } else if (!output) {
@@ -204,44 +165,36 @@ int runMapCommand(int argc, char **argv) {
   if (!hasExtension(output, ".bmp")) {
     return usageError("OUT.bmp must end in .bmp (the map is written as BMP): '%s'", output);
   }
+  if (worldText && !pins.empty()) return usageError("%s", "--world and --pin place the picture two ways: give one");
   if (worldText) {
     if (const char *fault = worldFault(world, side)) return usageError(fault, worldText);
   }
-
-  DecodedPicture picture;
-  const std::string unreadable = decode(input, &picture);
-  if (!unreadable.empty()) return failure(input, unreadable);
-
-  Canvas map(side, side);
-  for (size_t i = 0; i < map.rgb.size(); i += 3) std::memcpy(&map.rgb[i], CHART_PAPER, 3);
-
-  // Scaled in linear light, as the eye averages: sRGB values averaged as
-  // they are darken fine lines and edges. Outside the picture the edge
-  // pixels repeat, so the border keeps its colour.
-  const Placement at = place(world, side);
-  const int32_t width = at.right - at.left;
-  const int32_t height = at.bottom - at.top;
-  if (!at.empty() &&
-      !stbir_resize_region(picture.rgb, picture.width, picture.height, 0, map.at(at.left, at.top), width, height,
-                           side * 3, STBIR_TYPE_UINT8, 3, STBIR_ALPHA_CHANNEL_NONE, 0, STBIR_EDGE_CLAMP,
-                           STBIR_EDGE_CLAMP, filterFor((at.s1 - at.s0) * picture.width, width),
-                           filterFor((at.t1 - at.t0) * picture.height, height), STBIR_COLORSPACE_SRGB, nullptr,
-                           at.s0, at.t0, at.s1, at.t1)) {
-    return failure(input, "not enough memory to scale the picture");
+  // The pins are solved in the file's pixels, before the picture is read.
+  PicturePlacement placement = {};
+  if (!pins.empty()) {
+    const PinSolution solution = solvePins(pins.data(), static_cast<int32_t>(pins.size()), &placement, nullptr);
+    if (solution != PINS_SOLVED) return usageError("--pin: %s", pinSolutionText(solution));
   }
 
+  Picture picture;
   std::string reason;
-  const std::string temporary = createTemporaryBeside(output, &reason);
-  if (temporary.empty()) return failure(output, reason);
-  errno = 0;
-  if (!writeBmp24(temporary, map)) {
-    const int error = errno;
-    std::remove(temporary.c_str());
-    return failure(output, systemError(error));
+  if (pins.empty() ? !decodePictureFile(input, &picture, &reason) : !loadPictureFile(input, &picture, &reason)) {
+    return failure(input, reason);
   }
-  if (!replaceWithTemporary(temporary, output, &reason)) {
-    std::remove(temporary.c_str());
-    return failure(output, reason);
+  Canvas map(0, 0);
+  if (pins.empty()) {
+    map = Canvas(side, side);
+    if (!paintSquareMap(picture, squareEdgesOf(world, side), &map)) {
+      return failure(input, "not enough memory to scale the picture");
+    }
+  } else {
+    placement = placementInPicture(placement, picture);
+    const WorldEdges edges = placementEdges(placement, picture.width, picture.height);
+    if (!sideGiven) side = ownMapSide(picture.width, picture.height, edges);
+    if (squareCover(squareEdgesOf(edges, side), side).empty()) {
+      return usageError("%s", "--pin puts the picture outside the map's -2000 .. 2000");
+    }
+    if (!makeOwnMap(picture, placement, side, &map)) return failure(input, "not enough memory to scale the picture");
   }
-  return 0;
+  return writeMap(output, map);
 }

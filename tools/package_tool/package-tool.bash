@@ -24,14 +24,14 @@ _package_tool() {
     render:--map | render:--font) _filedir bmp; return ;;
     serve:--site) _filedir -d; return ;;
     serve:--port) return ;;
-    map:--world | render:--size | render:--zoom | render:--camera | route:--from | render:--from) return ;;
+    map:--world | map:--pin | render:--size | render:--zoom | render:--camera | route:--from | render:--from) return ;;
   esac
 
   local options
   case $command in
     list) options='--format' ;;
     bmp) options='' ;;
-    map) options='--size --world' ;;
+    map) options='--size --world --pin' ;;
     render) options='--size --zoom --camera --help-page --map --font --route --from --kinds --palette' ;;
     route) options='--from --kinds --format' ;;
     serve) options='--port --lan --site' ;;

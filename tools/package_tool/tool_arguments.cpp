@@ -39,11 +39,15 @@ const CommandSyntax COMMANDS[] = {
      {}},
     {"map",
      "  package-tool map IMAGE OUT.bmp [--size N] [--world LEFT,BOTTOM,RIGHT,TOP]\n"
+     "  package-tool map IMAGE OUT.bmp [--size N] --pin PX,PY=X,Y --pin PX,PY=X,Y [...]\n"
      "      Makes a map the viewer loads from a PNG, JPEG, GIF, TGA or BMP picture,\n"
      "      N x N pixels (a power of two up to 4096; default 1024) for savegame\n"
      "      -2000 .. 2000; --world gives the savegame coordinates of the picture's\n"
-     "      edges (default -2000,-2000,2000,2000).\n",
-     {"--size", "--world"},
+     "      edges (default -2000,-2000,2000,2000). Or two or more pins place it, each\n"
+     "      the picture point PX,PY (pixels from its top-left corner) showing the\n"
+     "      savegame point X,Y, as the viewer's 'M' does; N is then the viewer's\n"
+     "      choice for the picture unless --size says.\n",
+     {"--size", "--world", "--pin"},
      {}},
     {"render",
      "  package-tool render [SAVEGAME] OUT.png [--size WxH] [--zoom Z] [--camera X,Y]\n"

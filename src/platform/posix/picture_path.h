@@ -1,5 +1,6 @@
 // Where the Linux programs find their pictures: the working directory first,
-// then the program's data folder, found from where the program itself lies.
+// then (the map alone) the player's own data folder, then the program's data
+// folder, found from where the program itself lies.
 #pragma once
 
 #include <string>
@@ -7,15 +8,19 @@
 // The path to load the picture `name` (a bare file name) from, looking in
 // this order:
 //   1. the working directory: name itself, when an entry of that name is there;
-//   2. PROGRAM/../share/package-viewer/name, the installed layout (bin/ and
+//   2. for the map (THmap.bmp) alone, the player's own data folder
+//      (platformUserFolder), where the viewer keeps a map the player aligned;
+//   3. PROGRAM/../share/package-viewer/name, the installed layout (bin/ and
 //      share/ side by side under one prefix, whichever it is);
-//   3. PROGRAM/name, the copy the build puts beside each program;
+//   4. PROGRAM/name, the copy the build puts beside each program;
 // PROGRAM being the folder that holds the running program. Found nowhere, it
 // is name again: the loader then looks in the working directory last, and its
 // box names the file as the user knows it.
 std::string findPicture(const char *name);
 
-// The same search with the program's folder given (empty: none known).
+// The same search with the player's folder and the program's folder given
+// (either empty: none known; findPictureBeside: no player's folder).
+std::string findPictureAmong(const char *name, const std::string &playerFolder, const std::string &programFolder);
 std::string findPictureBeside(const char *name, const std::string &programFolder);
 
 // The program's own copy of the picture `name`: steps 2 and 3 above, the

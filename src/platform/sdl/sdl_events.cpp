@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "app/input.h"
+#include "app/map_alignment.h"
+#include "image/picture.h"
 #include "render/resize.h"
 #include "platform/sdl/sdl_keys.h"
 #include "platform/sdl/sdl_platform.h"
@@ -59,7 +61,13 @@ void handleDroppedFile(char *file, bool open) {
   if (!file) return;
   if (open && !dropOpened) {
     dropOpened = true;
-    openSavegameFile(file);
+    // A picture is told from a save by its content: it is aligned as the
+    // player's own map.
+    if (fileLooksLikePicture(file)) {
+      openPictureForAlignment(file);
+    } else {
+      openSavegameFile(file);
+    }
   }
   SDL_free(file);
 }

@@ -3,9 +3,24 @@
 
 #include <windows.h>
 
+#include <cstring>
+
+#include "platform/platform.h"
+#include "render/resources.h"
+
 namespace {
 
 bool exists(const std::string &path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+// The player's folder for the map, which the viewer keeps there; empty for
+// any other picture or when the player has no such folder.
+std::string playersFolderFor(const char *name) {
+  char folder[MAX_PATH];
+  if (std::strcmp(name, MAP_PICTURE) != 0 || !platformUserFolder(USER_DATA_FOLDER, false, folder, sizeof folder)) {
+    return std::string();
+  }
+  return folder;
+}
 
 }  // namespace
 
@@ -24,12 +39,22 @@ std::string bundledPictureBeside(const char *name, const std::string &programFol
   return exists(beside) ? beside : std::string();
 }
 
-std::string findPictureBeside(const char *name, const std::string &programFolder) {
+std::string findPictureAmong(const char *name, const std::string &playerFolder, const std::string &programFolder) {
   if (exists(name)) return name;
+  if (!playerFolder.empty()) {
+    const std::string own = playerFolder + "\\" + name;
+    if (exists(own)) return own;
+  }
   const std::string bundled = bundledPictureBeside(name, programFolder);
   return bundled.empty() ? name : bundled;
 }
 
-std::string findPicture(const char *name) { return findPictureBeside(name, runningProgramFolder()); }
+std::string findPictureBeside(const char *name, const std::string &programFolder) {
+  return findPictureAmong(name, std::string(), programFolder);
+}
+
+std::string findPicture(const char *name) {
+  return findPictureAmong(name, playersFolderFor(name), runningProgramFolder());
+}
 
 std::string findBundledPicture(const char *name) { return bundledPictureBeside(name, runningProgramFolder()); }

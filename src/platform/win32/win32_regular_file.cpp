@@ -9,6 +9,8 @@
 #include <fcntl.h>
 #include <io.h>
 
+#include <cerrno>
+
 #include "platform/platform.h"
 
 FILE *platformOpenRegularFile(const char *name, int64_t *size, bool *busy) {
@@ -18,7 +20,14 @@ FILE *platformOpenRegularFile(const char *name, int64_t *size, bool *busy) {
   if (handle == INVALID_HANDLE_VALUE) {
     // Someone holds the file for writing (or shares it with no one): it is
     // being written, and is read once it has been let go.
-    if (busy) *busy = GetLastError() == ERROR_SHARING_VIOLATION;
+    const DWORD error = GetLastError();
+    if (busy) *busy = error == ERROR_SHARING_VIOLATION;
+    // The C library's word for the commonest reasons, as open sets it on POSIX.
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) {
+      errno = ENOENT;
+    } else if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
+      errno = EACCES;
+    }
     return nullptr;
   }
   BY_HANDLE_FILE_INFORMATION information;

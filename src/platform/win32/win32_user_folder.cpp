@@ -46,6 +46,16 @@ bool isFolder(const std::string &path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+// Makes every missing folder on the way to `path` (a drive's root is there).
+bool makeFolders(const std::string &path) {
+  for (size_t slash = path.find_first_of("\\/", 3); slash != std::string::npos;
+       slash = path.find_first_of("\\/", slash + 1)) {
+    const std::string parent = path.substr(0, slash);
+    if (!CreateDirectoryA(parent.c_str(), nullptr) && !isFolder(parent)) return false;
+  }
+  return (CreateDirectoryA(path.c_str(), nullptr) || isFolder(path));
+}
+
 }  // namespace
 
 bool platformUserFolder(UserFolder, bool create, char *path, size_t size) {
@@ -53,7 +63,7 @@ bool platformUserFolder(UserFolder, bool create, char *path, size_t size) {
   if (base.empty()) return false;
   const std::string folder = base + "\\" + PROGRAM_FOLDER;
   if (folder.size() + 1 > size) return false;
-  if (create && !CreateDirectoryA(folder.c_str(), nullptr) && !isFolder(folder)) return false;
+  if (create && !makeFolders(folder)) return false;
   std::memcpy(path, folder.c_str(), folder.size() + 1);
   return true;
 }

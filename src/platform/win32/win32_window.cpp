@@ -8,6 +8,8 @@
 #include <shellapi.h>
 
 #include "app/input.h"
+#include "app/map_alignment.h"
+#include "image/picture.h"
 #include "render/resize.h"
 #include "app/viewer_state.h"
 #include "platform/win32/win32_picture_path.h"
@@ -52,17 +54,23 @@ void createSurface(HWND window) {
   // Screen coordinates: the window stands at (0, 0), so this is near, not
   // at, the client point the record holds.
   SetCursorPos(viewerState.mouseX, viewerState.mouseY);
-  // Saves dropped on the window open as if chosen in the dialog.
+  // Saves dropped on the window open as if chosen in the dialog; pictures
+  // are aligned as the player's own map.
   DragAcceptFiles(window, TRUE);
 }
 
-// A save dropped on the window: the first file of the drop is opened.
+// A save or a picture dropped on the window: the first file of the drop is
+// opened.
 void openDroppedFile(HDROP drop) {
   char path[SAVE_PATH_SIZE + 1] = {};
   const UINT length = DragQueryFileA(drop, 0, nullptr, 0);
   const bool fits = length > 0 && length < sizeof path && DragQueryFileA(drop, 0, path, sizeof path) == length;
   DragFinish(drop);
-  if (fits) {
+  if (fits && fileLooksLikePicture(path)) {
+    // A picture is told from a save by its content: it is aligned as the
+    // player's own map.
+    openPictureForAlignment(path);
+  } else if (fits) {
     openSavegameFile(path);
   } else if (length > 0) {
     showErrorBox(PATH_TOO_LONG, "Error !");

@@ -1,5 +1,5 @@
 // Builds and writes BMP files; see bmp_writer.h.
-#include "writers/bmp_writer.h"
+#include "image/bmp_writer.h"
 
 #include <cstdio>
 #include <stdexcept>

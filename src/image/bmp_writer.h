@@ -1,4 +1,4 @@
-// The one writer of BMP files, for the tools and the tests alike.
+// The one writer of BMP files, for the programs, the tools and the tests alike.
 //
 // makeBmp builds any layout the tests, fuzz seeds and benchmarks need: either
 // classic header form or a later, longer one, with or without the 14-byte
@@ -7,7 +7,7 @@
 // packPixelRows, or a raw RLE stream).
 //
 // writeBmp24 writes a drawn picture as plain encoders do, the way the bundled
-// pictures and package-tool map's output are stored.
+// pictures, package-tool map's output and the player's own kept map are stored.
 #pragma once
 
 #include <cstddef>
