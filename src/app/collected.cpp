@@ -35,9 +35,13 @@ void keepCollected(const PickupMarker &marker, MarkerKind kind, int32_t number) 
 
 void keepDropped(const PickupMarker *shown, int32_t shownCount, const PickupMarker *incoming,
                  int32_t incomingCount, MarkerKind kind) {
+  int32_t dropped = 0;
   for (int32_t i = 0; i < shownCount; ++i) {
-    if (!listHolds(incoming, incomingCount, shown[i])) keepCollected(shown[i], kind, i);
+    if (listHolds(incoming, incomingCount, shown[i])) continue;
+    keepCollected(shown[i], kind, i);
+    ++dropped;
   }
+  viewerState.justCollected[kind] = dropped;
 }
 
 }  // namespace

@@ -13,7 +13,8 @@ struct SavegameMarkers;
 // bit) is kept as collected with its number in the shown list; a collected
 // marker that `incoming` holds again is live once more and leaves the
 // collected ones. When more than COLLECTED_CAPACITY have gathered, the
-// oldest give way.
+// oldest give way. viewerState.justCollected counts, by kind, the markers
+// this reload found collected.
 void noteCollectedMarkers(const SavegameMarkers &incoming);
 
 // Whether markers' list of that kind holds the marker, bit for bit (a NaN is

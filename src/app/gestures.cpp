@@ -50,8 +50,12 @@ void considerMarker(const PickupMarker &marker, double x, double y, double radiu
   if (distance <= radius && (!nearest->marker || distance < nearest->distance)) *nearest = {&marker, distance};
 }
 
-// The pointer on a marker: the pixel whose centre is nearest its centre.
+// The pointer on a marker: the pixel whose centre is nearest its centre. The
+// marker is the picked one from now on.
 void pointerOnMarker(const PickupMarker &marker) {
+  viewerState.pickedSet = 1;
+  viewerState.pickedX = marker.x;
+  viewerState.pickedY = marker.y;
   double pixelX;
   double pixelY;
   pixelOfSavegamePoint(marker.x, marker.y, &pixelX, &pixelY);
@@ -108,6 +112,13 @@ void zoomAboutPoint(double fromX, double fromY, double toX, double toY, float zo
   putMapPointAt(mapX, mapY, toX, toY, zoom);
 }
 
+void zoomStep(int32_t direction) {
+  const double x = viewerState.windowWidth / 2.0;
+  const double y = viewerState.windowHeight / 2.0;
+  const float zoom = direction > 0 ? viewerState.zoom / ZOOM_BUTTON_FACTOR : viewerState.zoom * ZOOM_BUTTON_FACTOR;
+  zoomAboutPoint(x, y, x, y, zoom);
+}
+
 bool nearestShownMarker(double x, double y, double radius, int32_t *kind, int32_t *index) {
   const ViewerState &state = viewerState;
   Nearest nearest;
@@ -143,6 +154,7 @@ void nameMarkerNear(int32_t x, int32_t y, double radius) {
   viewerState.mouseX = x;
   viewerState.mouseY = y;
   viewerState.dragAnchorSet = 0;
+  viewerState.pickedSet = 0;
   if (nearest.marker) pointerOnMarker(*nearest.marker);
   viewerState.showInfo = 1;
 }
@@ -238,10 +250,20 @@ GestureResult touchUp(int64_t id, uint32_t nowMs) {
   --touch.fingerCount;
   const bool tap = touch.mayBeTap && touch.fingerCount == 0 && nowMs - touch.startMs < LONG_PRESS_MS;
   touch.mayBeTap = false;
+  const bool second = tap && touch.tapped && touch.startMs - touch.tapMs < DOUBLE_TAP_MS &&
+                      std::hypot(touch.startX - touch.tapX, touch.startY - touch.tapY) <= TAP_RADIUS * viewerState.pixelScale;
+  touch.tapped = tap && !second;
+  touch.tapX = finger.x;
+  touch.tapY = finger.y;
+  touch.tapMs = nowMs;
   if (!tap) return GESTURE_NONE;
   if (aligningMap()) {
     alignmentClick(static_cast<int32_t>(std::floor(finger.x)), static_cast<int32_t>(std::floor(finger.y)));
     return GESTURE_TAP;
+  }
+  if (second) {
+    zoomAboutPoint(finger.x, finger.y, finger.x, finger.y, viewerState.zoom / DOUBLE_TAP_ZOOM);
+    return GESTURE_DOUBLE_TAP;
   }
   nameMarkerNear(static_cast<int32_t>(std::floor(finger.x)), static_cast<int32_t>(std::floor(finger.y)),
                  TAP_RADIUS * viewerState.pixelScale);

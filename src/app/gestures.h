@@ -36,7 +36,9 @@ void zoomAboutPoint(double fromX, double fromY, double toX, double toY, float zo
 
 // Puts the pointer on the shown marker (live or collected) whose centre lies
 // nearest (x, y) within `radius` pixels, or on (x, y) when none does, and
-// shows the information line there: what 'I' tells for the pointer.
+// shows the information line there: what 'I' tells for the pointer. The
+// marker found is the picked one (viewerState.pickedSet), ringed on the page;
+// a tap on no marker picks none.
 void nameMarkerNear(int32_t x, int32_t y, double radius);
 
 // The live marker of a kind shown whose centre lies nearest client point
@@ -54,7 +56,7 @@ void toggleRouteFromCentre();
 
 // Centres the view on a marker of a list (kind MARKER_PACKAGE or
 // MARKER_RAMPAGE, index in its list, or a collected one with collected set)
-// and names it. Returns false, changing nothing, for a marker that is not
+// and names it; it is the picked one from then on. Returns false, changing nothing, for a marker that is not
 // there or has no finite position.
 bool centreOnMarker(int32_t kind, int32_t index, bool collected);
 
@@ -80,10 +82,25 @@ struct TouchGesture {
   double startY;
   uint32_t startMs;
   bool mayBeTap;  // one finger, still within the slop, no long press yet
+  bool tapped;     // the last gesture was a tap, at (tapX, tapY) when tapMs
+  double tapX;
+  double tapY;
+  uint32_t tapMs;
 };
 
 // What a touch event has done beyond moving the map.
-enum GestureResult : int32_t { GESTURE_NONE = 0, GESTURE_TAP = 1, GESTURE_LONG_PRESS = 2 };
+enum GestureResult : int32_t { GESTURE_NONE = 0, GESTURE_TAP = 1, GESTURE_LONG_PRESS = 2, GESTURE_DOUBLE_TAP = 3 };
+
+// A tap that goes down within DOUBLE_TAP_MS of the last tap's lifting and
+// within TAP_RADIUS layout pixels of it is a double tap: the map zooms in
+// DOUBLE_TAP_ZOOM times about the tapped point, and nothing is named.
+constexpr uint32_t DOUBLE_TAP_MS = 350;
+constexpr float DOUBLE_TAP_ZOOM = 2.0f;
+
+// The page's + and - buttons: a step of ZOOM_BUTTON_FACTOR in (direction 1)
+// or out (-1) about the centre of the view, within the zoom's bounds.
+constexpr float ZOOM_BUTTON_FACTOR = 1.25f;
+void zoomStep(int32_t direction);
 
 void touchDown(int64_t id, double x, double y, uint32_t nowMs);
 void touchMoved(int64_t id, double x, double y);

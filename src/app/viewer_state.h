@@ -134,6 +134,19 @@ struct ViewerState {
   int32_t compactAllowed = 0;
   int32_t pixelScale = 1;
   TouchGesture touch = {};
+  // The page's own drawing (render/page_markers.h): the markers in a few
+  // batched calls, the picked marker ringed, and in the compact layout
+  // markers of a size a finger finds, collected outlines that stand out on
+  // any map, no counts before a save and a help page on a dark ground.
+  // Only the page sets it; the desktop programs draw as they always have.
+  int32_t pageDrawing = 0;
+  // The marker a tap or a row of the page's list picked, by its savegame
+  // position, until a tap elsewhere (app/gestures.h).
+  int32_t pickedSet = 0;
+  float pickedX = 0.0f;
+  float pickedY = 0.0f;
+  // What the last quiet reload found collected, by kind (app/collected.h).
+  int32_t justCollected[2] = {};
 
   // The player's own picture of the map, being aligned or kept
   // (app/map_alignment.h).

@@ -51,18 +51,18 @@ GLfloat scene(double units) { return static_cast<GLfloat>(units * SAVEGAME_TO_SC
 
 // The picture's quad over the savegame rectangle [left, right] x [bottom,
 // top], showing the part [s0, s1] x [t0, t1] of it (t from its top row).
+// The coordinates go as floats, as OpenGL keeps them: the browser's GL
+// emulation has no glTexCoord2d.
 void drawQuad(double left, double bottom, double right, double top, double s0, double t0, double s1, double t1) {
-  // Single-precision texture coordinates: the page's GL emulation has no
-  // glTexCoord2d.
-  const auto coord = [](double s, double t) { glTexCoord2f(static_cast<GLfloat>(s), static_cast<GLfloat>(t)); };
+  const auto f = [](double value) { return static_cast<GLfloat>(value); };
   glBegin(GL_QUADS);
-  coord(s0, t1);
+  glTexCoord2f(f(s0), f(t1));
   glVertex2f(scene(left), scene(bottom));
-  coord(s0, t0);
+  glTexCoord2f(f(s0), f(t0));
   glVertex2f(scene(left), scene(top));
-  coord(s1, t0);
+  glTexCoord2f(f(s1), f(t0));
   glVertex2f(scene(right), scene(top));
-  coord(s1, t1);
+  glTexCoord2f(f(s1), f(t1));
   glVertex2f(scene(right), scene(bottom));
   glEnd();
 }

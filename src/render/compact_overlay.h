@@ -16,3 +16,7 @@ void drawCompactText();
 
 // A filled rectangle in overlay pixels (frame.cpp).
 void fillRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom);
+
+// The legend's shapes over the LEGEND_SHAPE blanks of a text row drawn at
+// (left, top), from LEGEND_SHAPES[firstShape] on (frame.cpp).
+void drawLegendShapes(int32_t left, int32_t top, const char *row, int32_t firstShape);

@@ -23,6 +23,7 @@
 #include "render/font.h"
 #include "render/gl.h"
 #include "render/marker_palette.h"
+#include "render/page_markers.h"
 #include "render/route_drawing.h"
 #include "render/screenshot.h"
 #include "render/share_drawing.h"
@@ -30,12 +31,6 @@
 namespace {
 
 constexpr GLfloat BACKGROUND[4] = {0.05f, 0.05f, 0.1f, 1.0f};
-
-// Heights that choose a package's shape: below the lower one (or not a
-// number) a down triangle, up to the upper one inclusive a square, above it
-// an up triangle.
-constexpr GLfloat LOW_HEIGHT = 10.0f;
-constexpr GLfloat HIGH_HEIGHT = 15.0f;
 
 constexpr int32_t PANEL_WIDTH = 168;
 constexpr int32_t PANEL_TEXT_INSET = 160;
@@ -84,28 +79,9 @@ static_assert(allHelpLinesAre34Characters(), "the help page is laid out for 34-c
 // Each shape is drawn filled, or as the outline of a collected marker.
 enum ShapeStyle { SHAPE_FILLED, SHAPE_OUTLINE };
 
-void drawDownTriangle(ShapeStyle style) {
-  glBegin(style == SHAPE_FILLED ? GL_TRIANGLES : GL_LINE_LOOP);
-  glVertex2f(-0.01f, 0.01f);
-  glVertex2f(0.01f, 0.01f);
-  glVertex2f(0.0f, -0.01f);
-  glEnd();
-}
-
-void drawSquare(ShapeStyle style) {
-  glBegin(style == SHAPE_FILLED ? GL_QUADS : GL_LINE_LOOP);
-  glVertex2f(0.008f, -0.008f);
-  glVertex2f(-0.008f, -0.008f);
-  glVertex2f(-0.008f, 0.008f);
-  glVertex2f(0.008f, 0.008f);
-  glEnd();
-}
-
-void drawUpTriangle(ShapeStyle style) {
-  glBegin(style == SHAPE_FILLED ? GL_TRIANGLES : GL_LINE_LOOP);
-  glVertex2f(0.0f, 0.01f);
-  glVertex2f(0.01f, -0.01f);
-  glVertex2f(-0.01f, -0.01f);
+void drawShapeCorners(const MarkerShape &shape, ShapeStyle style) {
+  glBegin(style == SHAPE_OUTLINE ? GL_LINE_LOOP : shape.cornerCount == 3 ? GL_TRIANGLES : GL_QUADS);
+  for (int32_t i = 0; i < shape.cornerCount; ++i) glVertex2f(shape.corners[i][0], shape.corners[i][1]);
   glEnd();
 }
 
@@ -135,17 +111,7 @@ void drawMap() {
   glPopMatrix();
 }
 
-// A package is shaped by its height; a rampage is a down triangle whatever
-// its height.
-void drawShape(MarkerKind kind, float height, ShapeStyle style) {
-  if (kind == MARKER_RAMPAGE || height < LOW_HEIGHT || std::isnan(height)) {
-    drawDownTriangle(style);
-  } else if (height <= HIGH_HEIGHT) {
-    drawSquare(style);
-  } else {
-    drawUpTriangle(style);
-  }
-}
+void drawShape(MarkerKind kind, float height, ShapeStyle style) { drawShapeCorners(markerShape(kind, height), style); }
 
 void drawMarker(const PickupMarker &marker, MarkerKind kind, ShapeStyle style) {
   moveToMarker(marker);
@@ -259,7 +225,8 @@ void layOutInfoLines(LineBlock *info) {
     placeBlock(info, layoutHeight(), INFO_INSET);
     return;
   }
-  if (!viewerState.showInfo) return;
+  // The page's compact layout says it in the page, beside its status.
+  if (!viewerState.showInfo || (viewerState.pageDrawing && compactLayout())) return;
   char lines[INFO_LINE_COUNT][INFO_LINE_SIZE];
   const int32_t count = composeInfoLines(lines);
   // The map position keeps to one line; the marker takes what it needs.
@@ -320,27 +287,6 @@ void drawOverlayBackground(const LineBlock &info) {
 // HELP_ROW_CAPACITY, and the rest are left out from the bottom.
 constexpr int32_t HELP_ROWS_TOP = 320;
 
-// The legend's shapes, drawn as the markers are, over the blanks its row
-// leaves for them; the text's translation is dropped first.
-void drawLegendShapes(int32_t left, int32_t top, const char *row) {
-  constexpr GLfloat MARKER_TO_PIXELS = 500.0f;  // a marker's 0.02 across becomes 10 pixels
-  glDisable(GL_TEXTURE_2D);
-  int32_t shape = 0;
-  for (int32_t column = 0; row[column] != '\0' && shape < LEGEND_SHAPE_COUNT; ++column) {
-    if (row[column] != LEGEND_SHAPE) continue;
-    const LegendShape &legend = LEGEND_SHAPES[shape++];
-    glLoadIdentity();
-    glTranslatef(static_cast<GLfloat>(left + column * GLYPH_SIZE + GLYPH_SIZE / 2),
-                 static_cast<GLfloat>(top + GLYPH_SIZE / 2), 0.0f);
-    glScalef(MARKER_TO_PIXELS, -MARKER_TO_PIXELS, 1.0f);  // the overlay's y grows downwards
-    glColor3fv(legend.isRampage ? colours().rampage : colours().package);
-    drawShape(legend.isRampage ? MARKER_RAMPAGE : MARKER_PACKAGE, legend.height, SHAPE_FILLED);
-  }
-  glLoadIdentity();
-  glEnable(GL_TEXTURE_2D);
-  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
-}
-
 void drawHelpPage() {
   const int32_t x = layoutWidth() / 2 - HELP_TEXT_INSET;
   for (const TextLine &line : HELP_LINES) {
@@ -365,7 +311,7 @@ void drawHelpPage() {
       if (c == LEGEND_SHAPE) c = ' ';
     }
     drawText(x, y, text);
-    drawLegendShapes(x, y, rows[i]);
+    drawLegendShapes(x, y, rows[i], 0);
   }
 }
 
@@ -425,6 +371,41 @@ void leaveOverlay() {
 
 }  // namespace
 
+// The legend's shapes, drawn as the markers are, over the blanks its row
+// leaves for them, from LEGEND_SHAPES[firstShape] on; the text's translation
+// is dropped first.
+void drawLegendShapes(int32_t left, int32_t top, const char *row, int32_t firstShape) {
+  constexpr GLfloat MARKER_TO_PIXELS = 500.0f;  // a marker's 0.02 across becomes 10 pixels
+  glDisable(GL_TEXTURE_2D);
+  int32_t shape = firstShape;
+  for (int32_t column = 0; row[column] != '\0' && shape < LEGEND_SHAPE_COUNT; ++column) {
+    if (row[column] != LEGEND_SHAPE) continue;
+    const LegendShape &legend = LEGEND_SHAPES[shape++];
+    glLoadIdentity();
+    glTranslatef(static_cast<GLfloat>(left + column * GLYPH_SIZE + GLYPH_SIZE / 2),
+                 static_cast<GLfloat>(top + GLYPH_SIZE / 2), 0.0f);
+    glScalef(MARKER_TO_PIXELS, -MARKER_TO_PIXELS, 1.0f);  // the overlay's y grows downwards
+    glColor3fv(legend.isRampage ? colours().rampage : colours().package);
+    drawShape(legend.isRampage ? MARKER_RAMPAGE : MARKER_PACKAGE, legend.height, SHAPE_FILLED);
+  }
+  glLoadIdentity();
+  glEnable(GL_TEXTURE_2D);
+  glColor4f(1.0f, 1.0f, 1.0f, 1.0f);
+}
+
+// Heights that choose a package's shape: below the lower one (or not a
+// number) a down triangle, up to the upper one inclusive a square, above it
+// an up triangle. A rampage is a down triangle whatever its height.
+const MarkerShape &markerShape(MarkerKind kind, float height) {
+  constexpr float LOW_HEIGHT = 10.0f;
+  constexpr float HIGH_HEIGHT = 15.0f;
+  static constexpr MarkerShape DOWN_TRIANGLE = {3, {{-0.01f, 0.01f}, {0.01f, 0.01f}, {0.0f, -0.01f}, {}}};
+  static constexpr MarkerShape SQUARE = {4, {{0.008f, -0.008f}, {-0.008f, -0.008f}, {-0.008f, 0.008f}, {0.008f, 0.008f}}};
+  static constexpr MarkerShape UP_TRIANGLE = {3, {{0.0f, 0.01f}, {0.01f, -0.01f}, {-0.01f, -0.01f}, {}}};
+  if (kind == MARKER_RAMPAGE || height < LOW_HEIGHT || std::isnan(height)) return DOWN_TRIANGLE;
+  return height <= HIGH_HEIGHT ? SQUARE : UP_TRIANGLE;
+}
+
 void fillRectangle(int32_t left, int32_t top, int32_t right, int32_t bottom) {
   glBegin(GL_QUADS);
   glVertex2f(static_cast<GLfloat>(left), static_cast<GLfloat>(top));
@@ -452,9 +433,13 @@ void renderFrame() {
     drawMap();
   }
   if (viewerState.showRoute) drawRouteLine();
-  drawCollected();
-  if (packagesShown()) drawPackages();
-  if (rampagesShown()) drawRampages();
+  if (viewerState.pageDrawing) {
+    drawPageMarkers();
+  } else {
+    drawCollected();
+    if (packagesShown()) drawPackages();
+    if (rampagesShown()) drawRampages();
+  }
   drawAlignmentMarks();
 
   LineBlock info;

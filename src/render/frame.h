@@ -1,7 +1,9 @@
 // Drawing one complete frame: the map, the markers and the overlay.
 #pragma once
 
-struct PickupMarker;
+#include <cstdint>
+
+#include "app/viewer_state.h"
 
 // Draws the whole picture from viewerState into the back buffer and presents
 // it with platformSwapBuffers. Expects the projection and viewport of the last
@@ -22,3 +24,14 @@ struct ScenePoint {
   float y;
 };
 ScenePoint markerScenePoint(const PickupMarker &marker);
+
+// A marker's shape, its corners in scene units about its centre in the order
+// they are drawn: a package's by its height, a rampage's always the same.
+// MARKER_ACROSS is the widest shape's width, MARKER_NARROWEST the square's.
+struct MarkerShape {
+  int32_t cornerCount;
+  float corners[4][2];
+};
+constexpr float MARKER_ACROSS = 0.02f;
+constexpr float MARKER_NARROWEST = 0.016f;
+const MarkerShape &markerShape(MarkerKind kind, float height);

@@ -16,6 +16,7 @@
 #include "render/frame.h"
 #include "render/gl.h"
 #include "render/marker_palette.h"
+#include "render/page_markers.h"
 
 namespace {
 
@@ -37,7 +38,15 @@ struct Point {
   float y;
 };
 
-void vertex(Point p) { glVertex3f(p.x, p.y, -viewerState.zoom); }
+// The page gathers the triangles into one array (render/page_markers.h); the
+// desktop hands them to glVertex one by one. The same triangles either way.
+void vertex(Point p) {
+  if (viewerState.pageDrawing) {
+    gatherVertex(p.x, p.y, -viewerState.zoom);
+  } else {
+    glVertex3f(p.x, p.y, -viewerState.zoom);
+  }
+}
 
 void triangle(Point a, Point b, Point c) {
   vertex(a);
@@ -113,7 +122,7 @@ Point routePoint(int32_t i) {
 void drawRouteShapes(float pixel, float grow) {
   const int32_t pointCount = viewerState.routeStopCount + 1;
   const float halfWidth = (LINE_HALF_WIDTH + grow) * pixel;
-  glBegin(GL_TRIANGLES);
+  if (!viewerState.pageDrawing) glBegin(GL_TRIANGLES);
   for (int32_t i = 1; i < pointCount; ++i) {
     Point from = routePoint(i - 1);
     const Point to = routePoint(i);
@@ -132,7 +141,11 @@ void drawRouteShapes(float pixel, float grow) {
   for (int32_t i = 1; i + 1 < pointCount; ++i) ring(routePoint(i), 0.0f, halfWidth);
   ring(routePoint(0), (RING_INNER - grow) * pixel, (RING_OUTER + grow) * pixel);
   for (int32_t i = 1; i < pointCount; ++i) arrowhead(routePoint(i - 1), routePoint(i), pixel, grow * pixel);
-  glEnd();
+  if (viewerState.pageDrawing) {
+    drawGatheredVertices(GL_TRIANGLES);
+  } else {
+    glEnd();
+  }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include <boost/beast/core.hpp>
 #include <boost/beast/http.hpp>
 
+#include <cctype>
 #include <chrono>
 #include <optional>
 #include <set>
@@ -44,6 +45,8 @@ struct ShareServer {
   std::shared_ptr<const std::string> save;  // null until a save was read
   uint64_t saveVersion = 0;
   uint64_t openings = 0;  // saves opened afresh (another slot followed)
+  std::string saveDisposition;  // the Content-Disposition of the save, or empty
+  std::string waitingIn;        // the folder the first save is awaited in, or empty
   std::set<Session *> streams;
   int connections = 0;
   bool accepting = false;
@@ -127,7 +130,8 @@ class Session : public std::enable_shared_from_this<Session> {
         return sendBytes(route.file->bytes, route.file->type.c_str(), "no-cache", head, version, keepAlive);
       case ShareAnswer::SAVE:
         if (!server_.save) return sendText(http::status::not_found, "No save yet\n", head, version, keepAlive);
-        return sendBytes(server_.save, "application/octet-stream", "no-store", head, version, keepAlive);
+        return sendBytes(server_.save, "application/octet-stream", "no-store", head, version, keepAlive,
+                         server_.saveDisposition);
       case ShareAnswer::EVENTS:
         return startEvents(head, version);
       case ShareAnswer::REDIRECT: {
@@ -157,10 +161,11 @@ class Session : public std::enable_shared_from_this<Session> {
   }
 
   void sendBytes(std::shared_ptr<const std::string> bytes, const char *type, const char *cache, bool head,
-                 unsigned version, bool keepAlive) {
+                 unsigned version, bool keepAlive, const std::string &disposition = std::string()) {
     auto response = std::make_shared<http::response<http::span_body<const char>>>(http::status::ok, version);
     response->set(http::field::content_type, type);
     response->set(http::field::cache_control, cache);
+    if (!disposition.empty()) response->set(http::field::content_disposition, disposition);
     response->body() = {bytes->data(), bytes->size()};
     held_ = std::move(bytes);
     send(response, head, keepAlive);
@@ -215,6 +220,7 @@ class Session : public std::enable_shared_from_this<Session> {
     });
     std::string first = "retry: 2000\n\n";
     if (server_.save) first += server_.event();
+    if (!server_.save && !server_.waitingIn.empty()) first += "event: waiting\ndata: " + server_.waitingIn + "\n\n";
     queueEvent(first);
   }
 
@@ -324,6 +330,41 @@ void publishShareSave(ShareServer *server, std::shared_ptr<const std::string> by
     if (fresh) ++server->openings;
     server->tellStreams();
   });
+}
+
+void nameShareSave(ShareServer *server, const std::string &name) {
+  // RFC 6266's filename*: every byte but letters, digits and a few marks
+  // percent-encoded, so that no name can end the header or the field.
+  std::string disposition = "inline; filename*=UTF-8''";
+  for (const unsigned char c : name) {
+    if (std::isalnum(c) || c == '.' || c == '-' || c == '_') {
+      disposition += static_cast<char>(c);
+    } else {
+      static const char HEX[] = "0123456789ABCDEF";
+      disposition += '%';
+      disposition += HEX[c >> 4];
+      disposition += HEX[c & 15];
+    }
+  }
+  asio::post(server->io, [server, disposition] { server->saveDisposition = disposition; });
+}
+
+void awaitShareSaveIn(ShareServer *server, const std::string &folder) {
+  // One line of an event: a line break in a path would end it.
+  std::string line = folder;
+  for (char &c : line) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  asio::post(server->io, [server, line] { server->waitingIn = line; });
+}
+
+std::string shareSaveName(const std::string &path) {
+#ifdef _WIN32
+  const size_t slash = path.find_last_of("/\\");
+#else
+  const size_t slash = path.find_last_of('/');
+#endif
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 void stopShareServer(ShareServer *server) {

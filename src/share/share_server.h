@@ -38,6 +38,18 @@ uint16_t shareServerPort(const ShareServer *server);
 // (a page keeps what was collected only across versions). Any thread.
 void publishShareSave(ShareServer *server, std::shared_ptr<const std::string> bytes, bool fresh);
 
+// The file name of the save published next, for the page to say which save
+// it shows: sent with the save as Content-Disposition (its bytes
+// percent-encoded as UTF-8). Any thread.
+void nameShareSave(ShareServer *server, const std::string &name);
+
+// While no save was published: the folder the first one is awaited in, told
+// to each event stream that opens as a "waiting" event. Any thread.
+void awaitShareSaveIn(ShareServer *server, const std::string &folder);
+
+// The last part of a path: what follows its last '/' (or '\' on Windows).
+std::string shareSaveName(const std::string &path);
+
 // Closes every connection, ends the thread and frees the server.
 void stopShareServer(ShareServer *server);
 

@@ -54,6 +54,7 @@ void followLoop() {
     std::shared_ptr<const std::string> bytes;
     bool fresh = false;
     if (followShareSave(&follower, notified, &bytes, &fresh) == SHARE_FOLLOW_NEW) {
+      nameShareSave(session.server, shareSaveName(follower.current));
       publishShareSave(session.server, std::move(bytes), fresh);
     }
   }

@@ -51,6 +51,9 @@ TEST_F(CollectedTest, DroppedMarkersStayUntilTheyReturn) {
   EXPECT_EQ(viewerState.collected[1].number, 2);
   EXPECT_EQ(viewerState.collected[2].kind, MARKER_RAMPAGE);
   EXPECT_EQ(viewerState.collected[2].number, 0);
+  // What this reload collected, by kind, for the page to say.
+  EXPECT_EQ(viewerState.justCollected[MARKER_PACKAGE], 2);
+  EXPECT_EQ(viewerState.justCollected[MARKER_RAMPAGE], 1);
 
   // The information line names a collected marker with its old number.
   double x, y;
@@ -73,6 +76,8 @@ TEST_F(CollectedTest, DroppedMarkersStayUntilTheyReturn) {
   gameSaves({first, second, third, rampage});
   ASSERT_EQ(viewerState.collectedCount, 1);
   EXPECT_EQ(viewerState.collected[0].number, 1);
+  EXPECT_EQ(viewerState.justCollected[MARKER_PACKAGE], 1);
+  EXPECT_EQ(viewerState.justCollected[MARKER_RAMPAGE], 0);
 }
 
 // Past the capacity, the oldest collected markers give way to the newest.

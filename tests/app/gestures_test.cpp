@@ -183,4 +183,55 @@ TEST_F(GesturesTest, ListFollowsTheRouteTheKindsAndTheCollected) {
   EXPECT_STREQ(lines[1], "package 1: 1500.0, 1500.0, 40.0");
 }
 
+// The page's zoom: + and - step by a quarter within the bounds; a second tap
+// soon after and near the first zooms in twice about it, one too late or
+// too far is a tap of its own. A tap on a marker picks it, one beside none.
+TEST_F(GesturesTest, ZoomStepsDoubleTapsAndThePickedMarker) {
+  phone();
+  fitWholeMap();
+  open({pickup(154, 0, 0, 12), pickup(154, 1500, 1500, 40)});
+  const float fit = viewerState.zoom;
+  zoomStep(1);
+  EXPECT_FLOAT_EQ(viewerState.zoom, fit / ZOOM_BUTTON_FACTOR);
+  zoomStep(-1);
+  zoomStep(-1);
+  EXPECT_FLOAT_EQ(viewerState.zoom, fit);  // no farther than the whole map
+
+  double x, y;
+  pixelOfSavegamePoint(1500, 1500, &x, &y);
+  touchDown(1, x, y, 1000);
+  EXPECT_EQ(touchUp(1, 1050), GESTURE_TAP);
+  EXPECT_EQ(viewerState.pickedSet, 1);
+  EXPECT_FLOAT_EQ(viewerState.pickedX, 1500.0f);
+  const double pointX = viewerState.windowWidth / 2.0 + 300.0;
+  const double pointY = viewerState.windowHeight / 2.0;
+  struct Case {
+    uint32_t secondAfterMs;
+    double secondOffset;
+    GestureResult second;
+  };
+  const double near = TAP_RADIUS * viewerState.pixelScale;
+  uint32_t now = 10000;
+  for (const Case &c : {Case{DOUBLE_TAP_MS - 1, near - 1, GESTURE_DOUBLE_TAP}, Case{DOUBLE_TAP_MS + 1, 0, GESTURE_TAP},
+                        Case{100, near + 1, GESTURE_TAP}}) {
+    fitWholeMap();
+    now += 10000;
+    // The zoom is about the second tap's point.
+    const int32_t secondX = static_cast<int32_t>(pointX + c.secondOffset);
+    double beforeX, beforeY;
+    savegamePointAtPixel(secondX, static_cast<int32_t>(pointY), &beforeX, &beforeY);
+    touchDown(1, pointX, pointY, now);
+    ASSERT_EQ(touchUp(1, now + 10), GESTURE_TAP);
+    EXPECT_EQ(viewerState.pickedSet, 0);  // nothing there
+    touchDown(1, pointX + c.secondOffset, pointY, now + 10 + c.secondAfterMs);
+    EXPECT_EQ(touchUp(1, now + 20 + c.secondAfterMs), c.second) << c.secondAfterMs << " " << c.secondOffset;
+    if (c.second != GESTURE_DOUBLE_TAP) continue;
+    EXPECT_FLOAT_EQ(viewerState.zoom, fit / DOUBLE_TAP_ZOOM);
+    double afterX, afterY;
+    savegamePointAtPixel(secondX, static_cast<int32_t>(pointY), &afterX, &afterY);
+    EXPECT_NEAR(afterX, beforeX, 2.0);
+    EXPECT_NEAR(afterY, beforeY, 2.0);
+  }
+}
+
 }  // namespace

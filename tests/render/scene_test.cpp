@@ -157,6 +157,36 @@ TEST_F(RenderTest, RampagesAreGreenDownTrianglesDrawnOverPackages) {
   EXPECT_PRED1(isPackageRed, frame.at(static_cast<int32_t>(corner.x), static_cast<int32_t>(corner.y)));
 }
 
+// The page draws the markers and the route in a few batched calls: outside
+// the compact layout, the very pixels the desktop draws one by one, in either
+// palette, the collected outlines and every shape included.
+TEST_F(RenderTest, ThePagesBatchedMarkersAreTheDesktopsPixels) {
+  writePictures();
+  ASSERT_TRUE(startViewer(800, 480));
+  viewerState.compactAllowed = 1;
+  viewerState.zoom = 1.5f;
+  setPackages({{-400.0f, 100.0f, 5.0f}, {-100.0f, -200.0f, 12.0f}, {200.0f, 300.0f, 40.0f}});
+  setRampages({{500.0f, -100.0f, 0.0f}, {-100.0f, -200.0f, 3.0f}});
+  viewerState.collected[0] = {{-300.0f, 150.0f, 12.0f}, MARKER_PACKAGE, 0};
+  viewerState.collected[1] = {{300.0f, -150.0f, 0.0f}, MARKER_RAMPAGE, 1};
+  viewerState.collected[2] = {{100.0f, 100.0f, 30.0f}, MARKER_PACKAGE, 2};
+  viewerState.collectedCount = 3;
+  showRouteFrom(nullptr);
+  ASSERT_EQ(viewerState.routeStopCount, 5);
+  for (const int32_t palette : {PALETTE_STANDARD, PALETTE_SAFE}) {
+    viewerState.markerPalette = palette;
+    viewerState.pageDrawing = 0;
+    drawFrame();
+    const Frame desktop = drawFrame();
+    viewerState.pageDrawing = 1;
+    const Frame page = drawFrame();
+    ASSERT_EQ(page.rgb.size(), desktop.rgb.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < page.rgb.size(); ++i) differing += page.rgb[i] != desktop.rgb[i];
+    EXPECT_EQ(differing, 0u) << "palette " << palette;
+  }
+}
+
 // Collected markers are hollow outlines at a third of their kind's
 // brightness, in either palette, under the live ones; 'C' hides them, and so
 // does 'K' for a kind it hides.

@@ -376,7 +376,7 @@ class WebPageTest(unittest.TestCase):
         self.assert_shows(path)
 
     def test_the_toolbar_stands_over_the_map_on_a_desktop(self):
-        """On a wide window the toolbar floats at the top left, over the map:
+        """On a wide window the toolbar stands in the strip left of the map:
         each button is what a click at its centre reaches."""
         self.load()
         hidden = self.driver.execute_script('''
@@ -564,7 +564,7 @@ class WebPageTest(unittest.TestCase):
             self.driver.get(address)
             # The save shows without any action, and the page says it follows.
             self.assert_shows(first)
-            self.assertEqual(self.driver.find_element(By.ID, 'share-status').text, 'live')
+            self.assertEqual(self.driver.find_element(By.ID, 'share-status').text, 'Live from the PC')
             # Each rewrite reaches the page's picture.
             took = []
             for round in range(20):
@@ -591,7 +591,7 @@ class WebPageTest(unittest.TestCase):
             serve = subprocess.Popen([PACKAGE_TOOL, 'serve', first, '--port', port, '--site', SITE],
                                      stdout=subprocess.PIPE, cwd=SITE)
             serve.stdout.readline()
-            wait_for(lambda: status() == 'live', 'live again')
+            wait_for(lambda: status() == 'Live from the PC', 'live again')
             with open(first, 'wb') as file:
                 file.write(data2)
             self.assert_shows(first)
@@ -648,6 +648,60 @@ class WebPageTest(unittest.TestCase):
                 serve.terminate()
                 serve.wait()
                 serve.stdout.close()
+
+    def test_a_served_page_says_what_it_waits_for_shows_and_follows(self):
+        """Waiting in an empty folder, the save's name and time once there is
+        one, a new slot announced; a save of the device's own stops the
+        following until the page is asked to go back to the PC's."""
+        folder = os.path.join(self.work, 'slots')
+        os.makedirs(folder)
+        serve = subprocess.Popen([PACKAGE_TOOL, 'serve', folder, '--port', '0', '--site', SITE],
+                                 stdout=subprocess.PIPE, cwd=SITE)
+        text = lambda name: self.driver.find_element(By.ID, name).text
+        # The events the page is sent, counted as they arrive.
+        keeper = self.driver.execute_cdp_cmd('Page.addScriptToEvaluateOnNewDocument', {'source': """
+            const Original = window.EventSource;
+            window.eventsSeen = 0;
+            window.EventSource = function(url) {
+              const s = new Original(url);
+              s.addEventListener('message', () => window.eventsSeen++);
+              return s;
+            };
+            Object.assign(window.EventSource, {CONNECTING: 0, OPEN: 1, CLOSED: 2});"""})
+        try:
+            self.driver.get(serve.stdout.readline().decode().strip())
+            wait_for(lambda: text('share-status') == "Waiting for the game's first save in " + folder, 'waiting')
+            _, data1 = self.save('slot1.b', PICKUPS[:3])
+            with open(os.path.join(folder, 'slot1.b'), 'wb') as file:
+                file.write(data1)
+            self.assert_shows(os.path.join(folder, 'slot1.b'))
+            self.assertEqual(text('share-status'), 'Live from the PC')
+            self.assertRegex(text('save-status'), r'^slot1\.b, \d\d:\d\d$')
+            slot2, data2 = self.save('slot2.b', PICKUPS)
+            with open(os.path.join(folder, 'slot2.b'), 'wb') as file:
+                file.write(data2)
+            wait_for(lambda: text('news') == 'Now showing slot2.b', 'the new slot said')
+            self.assert_shows(slot2)
+
+            mine, data3 = self.save('mine.b', PICKUPS[:1])
+            self.drop(data3)
+            self.assert_shows(mine)
+            wait_for(lambda: text('share-status').startswith('Not following the PC'), 'the following stopped')
+            # The PC's next save does not replace the device's own...
+            seen = self.driver.execute_script('return window.eventsSeen')
+            with open(os.path.join(folder, 'slot2.b'), 'wb') as file:
+                file.write(data1)
+            wait_for(lambda: self.driver.execute_script('return window.eventsSeen') > seen, 'the next event')
+            self.assert_shows(mine)
+            # ...until the page goes back to it.
+            self.driver.find_element(By.ID, 'back-to-pc').click()
+            self.assert_shows(os.path.join(folder, 'slot2.b'))
+            self.assertEqual(text('share-status'), 'Live from the PC')
+        finally:
+            self.driver.execute_cdp_cmd('Page.removeScriptToEvaluateOnNewDocument', keeper)
+            serve.terminate()
+            serve.wait()
+            serve.stdout.close()
 
     def assert_shows(self, save, collected=False):
         linux = self.reference(save)

@@ -3,9 +3,11 @@
 # touch) in headless chromium: real touch events through the DevTools
 # protocol, the toolbar, the compact picture, the list and the spoken line.
 #   phone_e2e.py SITE PACKAGE_TOOL MAKE_TEST_SAVE [unittest arguments]
+import collections
 import gzip
 import math
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -16,12 +18,44 @@ from selenium.webdriver.common.action_chains import ActionChains
 from selenium.webdriver.common.keys import Keys
 
 import page_e2e
-from page_e2e import Picture, Server, is_map, is_red, is_text, wait_for
+from page_e2e import Picture, Server, is_green, is_map, is_red, is_text, wait_for
 
 PHONE = {'width': 390, 'height': 844, 'deviceScaleFactor': 3, 'mobile': True}
 BUTTONS = ['Open', 'Route', 'Kinds', 'Palette', 'Info', 'List', 'Help', 'Zoom in', 'Zoom out', 'Fit the whole map',
-           'Collected']
+           'Collected', 'Map']
 HOST_MAP = (200, 120, 40)
+# The layouts no control may cover the map in: (name, metrics, touch).
+LAYOUTS = [
+    ('portrait phone', PHONE, True),
+    ('landscape phone', dict(PHONE, width=844, height=390), True),
+    ('tablet', {'width': 820, 'height': 1180, 'deviceScaleFactor': 2, 'mobile': True}, True),
+    ('1280 x 800 window', {'width': 1280, 'height': 800, 'deviceScaleFactor': 1, 'mobile': False}, False),
+    ('1024 x 768 window', {'width': 1024, 'height': 768, 'deviceScaleFactor': 1, 'mobile': False}, False),
+    ('640 x 480 window', {'width': 640, 'height': 480, 'deviceScaleFactor': 1, 'mobile': False}, False),
+]
+# The map square's side, at the start zoom, per canvas height: 1 / (4 tan 15 degrees).
+SQUARE = 1 / (4 * math.tan(math.radians(15.0)))
+# The maps the collected outlines must stand out on: the bundled chart, and a
+# dark and a light picture of the host's own.
+MAPS = [('bundled chart', None), ('dark picture', 'rgb(22,26,34)'), ('light picture', 'rgb(236,232,220)')]
+
+
+def meets(a, b):
+    """Whether two (x, y, width, height) rectangles overlap."""
+    return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
+
+
+def luminance(rgb):
+    linear = [c / 255 / 12.92 if c <= 10 else ((c / 255 + 0.055) / 1.055) ** 2.4 for c in rgb]
+    return 0.2126 * linear[0] + 0.7152 * linear[1] + 0.0722 * linear[2]
+
+
+def contrast(a, b):
+    """WCAG's contrast ratio of two colours."""
+    high, low = sorted((luminance(a), luminance(b)), reverse=True)
+    return (high + 0.05) / (low + 0.05)
+
+
 # Two packages and a rampage far apart, and a package at the map's centre.
 PICKUPS = ['154:0,0,12', '154:-1200,900,5', '127:800,-600,30', '154:1500,1500,40']
 
@@ -84,17 +118,22 @@ class PhonePageTest(unittest.TestCase):
     def list_rows(self):
         return self.script('return [...document.querySelectorAll("#list-rows li")].map(li => li.textContent)')
 
-    def open_save(self, path=None):
-        """Opens a save (by default one of PICKUPS) through the toolbar's
-        Open, as the picker gives it."""
+    def write_save(self, pickups, path=None):
+        """The bytes the picker's handle gives from now on, written now: the
+        save at `path`, or else one of `pickups`."""
         if path is None:
             path = os.path.join(self.work, 'phone.b')
-            subprocess.run([page_e2e.MAKE_TEST_SAVE, path, *PICKUPS], check=True)
+            subprocess.run([page_e2e.MAKE_TEST_SAVE, path, *pickups], check=True)
         with open(path, 'rb') as file:
-            data = list(file.read())
-        self.script('''const bytes = new Uint8Array(arguments[0]);
-            window.showOpenFilePicker = async () => [{name: 'phone.b', kind: 'file',
-                getFile: async () => new File([bytes], 'phone.b')}];''', data)
+            self.script('window.saveBytes = new Uint8Array(arguments[0]); window.saveTime = Date.now();',
+                        list(file.read()))
+
+    def open_save(self, pickups=PICKUPS, path=None):
+        """Opens a save through the toolbar's Open, as the picker gives it: a
+        handle the page follows, which write_save rewrites."""
+        self.write_save(pickups, path)
+        self.script('''window.showOpenFilePicker = async () => [{name: 'phone.b', kind: 'file',
+                getFile: async () => new File([window.saveBytes], 'phone.b', {lastModified: window.saveTime})}];''')
         self.press('Open')
         wait_for(lambda: self.script('return document.getElementById("hint").hidden'), 'the opened save')
 
@@ -141,6 +180,9 @@ class PhonePageTest(unittest.TestCase):
             self.assertGreaterEqual(box['y'], css_height, name)
             self.assertLessEqual(box['y'] + box['height'], PHONE['height'], name)
             self.assertLessEqual(box['x'] + box['width'], PHONE['width'], name)
+        # The page shows counts once it has a save (before one it says how
+        # to open one).
+        self.open_save()
         picture = self.canvas()
         row = [x for x in range(picture.width) if is_map(picture.pixel(x, picture.height // 2))]
         self.assertGreaterEqual(max(row) - min(row) + 1, 0.95 * picture.width)
@@ -203,7 +245,9 @@ class PhonePageTest(unittest.TestCase):
         row = self.script('return document.querySelectorAll("#list-rows button")[3].getBoundingClientRect().toJSON()')
         self.tap_at(row['x'] + 20, row['y'] + row['height'] / 2)
         wait_for(lambda: self.said().startswith('rampage 0: 800.0, -600.0, 30.0'), 'the row named')
-        # 'L' on a keyboard hides it as List does.
+        # 'L' on a keyboard hides it as List does (the row closed it: List
+        # opens it again first).
+        self.press('List')
         self.script("window.dispatchEvent(new KeyboardEvent('keydown', {code: 'KeyL', key: 'l'}))")
         self.assertTrue(self.script('return document.getElementById("list").hidden'))
 
@@ -222,6 +266,234 @@ class PhonePageTest(unittest.TestCase):
         self.assertEqual(sorted(rows), sorted(['package 0: 0, 0, 12', 'package 1: -1200, 900, 5',
                                                'package 2: 1500, 1500, 40', 'rampage 0: 800, -600, 30']))
 
+
+    # The map in the hand: what the page says, shows and leaves uncovered.
+
+    def rect(self, selector):
+        return self.script('const r = document.querySelector(arguments[0]).getBoundingClientRect();'
+                           'return [r.x, r.y, r.width, r.height]', selector)
+
+    def text(self, element_id):
+        return self.script('return document.getElementById(arguments[0]).textContent', element_id)
+
+    def click(self, name):
+        """A button clicked as a mouse would (the desktop sizes have no touch)."""
+        self.after_frame(lambda: self.script('''[...document.querySelectorAll('#toolbar button')].find(
+            b => (b.getAttribute('aria-label') || b.textContent) == arguments[0]).click()''', name))
+
+    def red_box(self, near, reach=12):
+        """The width, in CSS pixels, of the red pixels within `reach` CSS
+        pixels of `near`."""
+        scale = self.view()[0] / self.view()[2]
+        picture = self.canvas()
+        x0, y0, r = round(near[0] * scale), round(near[1] * scale), round(reach * scale)
+        xs = [x for y in range(y0 - r, y0 + r) for x in range(x0 - r, x0 + r) if is_red(picture.pixel(x, y))]
+        return (max(xs) - min(xs) + 1) / scale if xs else 0
+
+    def test_no_control_covers_the_map_square_or_the_counts_in_any_layout(self):
+        shots = os.environ.get('WEB_SHOTS')  # a folder for the pictures of each layout, to look at
+        try:
+            for name, metrics, touch in LAYOUTS:
+                with self.subTest(name):
+                    self.driver.execute_cdp_cmd('Emulation.setTouchEmulationEnabled',
+                                                {'enabled': touch, 'maxTouchPoints': 5})
+                    self.load(metrics)
+                    self.open_save()
+                    x, y, width, height = self.rect('#canvas')
+                    portrait = height > width
+                    side = width if portrait else height * SQUARE
+                    square = (x + (width - side) / 2, y + (height - side) / 2, side, side)
+                    counts = (x, y, width, 44) if portrait or width < 600 else (x + width - 168, y, 168, 120)
+                    if portrait:
+                        # Markers a finger can find: 8 CSS pixels across at least.
+                        self.assertGreaterEqual(self.red_box(self.pixel_of(0, 0, (0, 0), self.fit_zoom())), 8)
+                    self.click('Route')
+                    wait_for(lambda: re.fullmatch(r'Route: 4 stops, \d+ long', self.text('route-status')), 'the route')
+                    controls = self.script('''return [...document.querySelectorAll('#toolbar button, #status-bar button')]
+                        .filter(b => b.offsetParent).map(b => {const r = b.getBoundingClientRect();
+                        return [b.textContent, r.x, r.y, r.width, r.height, b.scrollWidth - b.clientWidth]})''')
+                    self.assertEqual(len(controls), len(BUTTONS))
+                    for label, *box, overflow in controls:
+                        self.assertFalse(meets(box, square), (label, box, square))
+                        self.assertFalse(meets(box, counts), (label, box, counts))
+                        self.assertLessEqual(overflow, 0, label)
+                        if touch:
+                            self.assertGreaterEqual(min(box[2:]), 44, label)
+                    # The status says which save is shown, beside the map.
+                    status = self.rect('#save-status')
+                    self.assertRegex(self.text('save-status'), r'^phone\.b, \d\d:\d\d$')
+                    self.assertFalse(meets(status, square))
+                    self.assertTrue(status[2] > 0 and status[0] + status[2] <= metrics['width'] and
+                                    status[1] + status[3] <= metrics['height'], status)
+                    if shots:
+                        self.driver.save_screenshot(os.path.join(shots, name.replace(' ', '-') + '.png'))
+        finally:
+            self.driver.execute_cdp_cmd('Emulation.setTouchEmulationEnabled', {'enabled': True, 'maxTouchPoints': 5})
+
+    def test_says_how_to_open_a_save_then_which_it_shows_and_what_a_reload_collected(self):
+        self.load()
+        # Before a save: no counts (they would read "all collected"), but how to open one.
+        picture = self.canvas()
+        self.assertFalse([p for p in picture.points(is_text) if p[1] < 44 * 3], 'counts before any save')
+        self.assertTrue(self.script('return document.getElementById("hint").offsetParent !== null'))
+        self.open_save()
+        self.write_save(PICKUPS[:1])
+        wait_for(lambda: self.text('news') == '2 packages and 1 rampage collected', 'the news: ' + self.text('news'))
+        # The list: the collected first, under their own heading and without
+        # numbers; the heading of what is left counts only that.
+        self.press('List')
+        rows = lambda ol: self.script('return [...document.querySelectorAll(arguments[0] + " li")].map(l => l.textContent)', ol)
+        wait_for(lambda: rows('#collected-rows'), 'the collected rows')
+        self.assertEqual(rows('#collected-rows'), ['package at -1200, 900, 5', 'package at 1500, 1500, 40',
+                                                   'rampage at 800, -600, 30'])
+        self.assertEqual(rows('#list-rows'), ['package 0: 0, 0, 12'])
+        self.assertEqual(self.text('list-count'), '(1)')
+        self.assertLess(self.rect('#collected-heading')[1], self.rect('#list-heading')[1])
+
+    def outline_contrast(self, shown, hidden, centres):
+        """The least, over the collected markers at `centres` (CSS pixels),
+        of the contrast between their outline and the map under it: of the
+        outline's pixels lighter than the map and of those darker, the median
+        ratio of each, the greater of the two."""
+        scale = self.view()[0] / self.view()[2]
+        least = None
+        for cx, cy in centres:
+            x0, y0, r = round(cx * scale), round(cy * scale), round(14 * scale)
+            lighter, darker = [], []
+            for y in range(y0 - r, y0 + r):
+                for x in range(x0 - r, x0 + r):
+                    on, off = shown.pixel(x, y), hidden.pixel(x, y)
+                    if max(abs(a - b) for a, b in zip(on, off)) > 24:
+                        ratio = contrast(on, off)
+                        (lighter if luminance(on) > luminance(off) else darker).append(ratio)
+            best = max(sorted(group)[len(group) // 2] for group in (lighter, darker) if group)
+            least = best if least is None else min(least, best)
+        return least
+
+    def test_collected_outlines_stand_out_on_any_map_in_both_palettes(self):
+        collected = [(-1200, 900), (1500, 1500), (800, -600)]
+        for name, colour in MAPS:
+            server = self.server
+            if colour:
+                folder = self.site_copy(name.replace(' ', '-'))
+                subprocess.run(['convert', '-size', '64x64', 'xc:' + colour, '-type', 'truecolor',
+                                'BMP3:' + os.path.join(folder, 'THmap.bmp')], check=True)
+                server = Server(folder)
+            try:
+                self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', PHONE)
+                self.driver.get(server.url)
+                wait_for(lambda: self.frames() >= 2, 'two frames')
+                self.open_save()
+                self.write_save(PICKUPS[:1])
+                wait_for(lambda: self.text('news'), 'the collected ones')
+                centres = [self.pixel_of(x, y, (0, 0), self.fit_zoom()) for x, y in collected]
+                for palette in ('standard', 'safe'):
+                    shown = self.canvas()
+                    self.press('Collected')
+                    hidden = self.canvas()
+                    self.press('Collected')
+                    ratio = self.outline_contrast(shown, hidden, centres)
+                    print('figure: collected outlines on the %s, %s palette: contrast %.1f:1' % (name, palette, ratio),
+                          file=sys.stderr)
+                    self.assertGreaterEqual(ratio, 3.0, (name, palette))
+                    self.press('Palette')
+            finally:
+                if colour:
+                    server.stop()
+
+    def test_zoom_buttons_step_a_quarter_and_repeat_while_held_and_a_double_tap_zooms_in(self):
+        self.load()
+        self.open_save()
+        zoom = self.fit_zoom()
+        centre = self.pixel_of(0, 0, (0, 0), zoom)
+        far = self.red_centre(self.pixel_of(-1200, 900, (0, 0), zoom))
+        self.press('Zoom in')
+        expected = [c + (f - c) * 1.25 for c, f in zip(centre, far)]
+        self.assertAlmostEqual(math.dist(self.red_centre(expected), centre) / math.dist(far, centre), 1.25, delta=0.02)
+        # Held, the button steps again and again until the finger lifts.
+        box = self.button('Zoom in')
+        frames = self.frames()
+        self.touch('touchStart', (box['x'] + 10, box['y'] + 10))
+        wait_for(lambda: self.frames() >= frames + 4, 'steps while held')
+        self.touch('touchEnd')
+        wait_for(lambda: self.canvas().rgb == self.canvas().rgb, 'the zoom at rest')
+        # Two taps: twice as near, about the tapped point.
+        self.press('Fit the whole map')
+        tap = (centre[0] + 50, centre[1] + 60)
+        for _ in range(2):
+            self.touch('touchStart', tap)
+            self.touch('touchEnd')
+        expected = (2 * centre[0] - tap[0], 2 * centre[1] - tap[1])
+        self.assertLess(math.dist(self.red_centre(expected), expected), 2)
+
+    def test_a_tapped_marker_or_row_is_ringed_and_named_beside_the_status(self):
+        self.load()
+        self.open_save()
+        centre = self.pixel_of(0, 0, (0, 0), self.fit_zoom())
+
+        def ring():
+            picture, scale = self.canvas(), 3
+            return sum(1 for dy in range(-16 * scale, 16 * scale) for dx in range(-16 * scale, 16 * scale)
+                       if 8 * scale <= math.hypot(dx, dy) <= 14 * scale
+                       and min(picture.pixel(round(centre[0] * scale) + dx, round(centre[1] * scale) + dy)) > 245)
+        plain = ring()
+        self.tap_at(centre[0] + 8, centre[1] + 6)
+        wait_for(lambda: self.text('picked') == 'package 0: 0.0, 0.0, 12.0', 'the marker named: ' + self.text('picked'))
+        self.assertGreater(ring(), plain + 100)
+        self.tap_at(centre[0] + 100, centre[1] + 100)
+        wait_for(lambda: self.text('picked').startswith('map '), 'the point named')
+        self.assertEqual(ring(), plain)
+        # A row: the list gives way to its marker, centred, nearer and ringed.
+        self.press('List')
+        row = self.script('''return [...document.querySelectorAll("#list-rows button")].find(
+            b => b.textContent.startsWith('package 1:')).getBoundingClientRect().toJSON()''')
+        self.tap_at(row['x'] + 20, row['y'] + row['height'] / 2)
+        wait_for(lambda: self.script('return document.getElementById("list").hidden'), 'the list closed')
+        self.assertEqual(self.text('picked'), 'package 1: -1200.0, 900.0, 5.0')
+        width, height, css_width, css_height = self.view()
+        middle = (css_width / 2, css_height / 2)
+        # (A triangle's centroid stands a sixth of its height off its centre.)
+        self.assertLess(math.dist(self.red_centre(middle), middle), 4)
+        self.assertGreater(self.red_box(middle), 12)
+        # Tapping the map closes the list over it.
+        self.press('List')
+        self.tap_at(css_width / 2, 80)
+        wait_for(lambda: self.script('return document.getElementById("list").hidden'), 'the list closed by the map')
+
+    def test_toggles_show_their_state_info_names_the_tapped_point_and_help_reads_on_a_dark_ground(self):
+        self.load()
+        self.open_save()
+        state = lambda name: self.script('''const b = [...document.querySelectorAll('#toolbar button')].find(
+            b => b.textContent == arguments[0]);
+            return [b.getAttribute('aria-pressed'), getComputedStyle(b).backgroundColor, b.dataset.shows]''', name)
+        for name in ('Route', 'Palette', 'Info', 'Collected'):
+            before = state(name)
+            self.press(name)
+            wait_for(lambda: state(name)[0] == {'true': 'false', 'false': 'true'}[before[0]], name)
+            self.assertNotEqual(state(name)[1], before[1], name)
+        for shows in ('Packages', 'Rampages', 'Both'):
+            self.press('Kinds')
+            wait_for(lambda: state('Kinds')[2] == shows, shows)
+        # Info names the point last tapped, not the one under its button.
+        self.press('Fit the whole map')
+        centre = self.pixel_of(0, 0, (0, 0), self.fit_zoom())
+        self.tap_at(centre[0] - 97.5, centre[1] - 48.75)  # -1000, 500 on the map
+        for _ in range(2):
+            self.press('Info')
+        wait_for(lambda: self.text('picked').startswith('map '), 'the point named')
+        x, y = (float(v) for v in self.text('picked')[4:].split(', ')[:2])
+        self.assertLess(math.dist((x, y), (-1000, 500)), 30, self.text('picked'))
+        # The help page: white text at least 4.5:1 on its ground, and the
+        # legend's shapes in the markers' colours (the standard palette's again).
+        self.press('Palette')
+        self.press('Help')
+        picture = self.canvas()
+        if os.environ.get('WEB_SHOTS'):
+            self.driver.save_screenshot(os.path.join(os.environ['WEB_SHOTS'], 'help.png'))
+        ground = collections.Counter(picture.pixel(x, y) for y in range(0, picture.height, 7)
+                                     for x in range(0, picture.width, 7)).most_common(1)[0][0]
+        self.assertGreaterEqual(contrast((255, 255, 255), ground), 4.5, ground)
+        self.assertTrue(picture.points(is_red) and picture.points(is_green), 'no legend')
 
     # Accessibility, offline use and new builds.
 
@@ -246,12 +518,13 @@ class PhonePageTest(unittest.TestCase):
     def test_keys_reach_every_button_in_order_and_press_it(self):
         self.load()
         names = []
-        for _ in BUTTONS:
+        order = ['Open', 'Route', 'Kinds', 'Palette', 'Info', 'List', 'Zoom in', 'Zoom out', 'Fit the whole map',
+                 'Collected', 'Help']
+        for _ in order:
             ActionChains(self.driver).send_keys(Keys.TAB).perform()
             names.append(self.script('const e = document.activeElement;'
                                      'return e.getAttribute("aria-label") || e.textContent'))
-        self.assertEqual(names, ['Open', 'Route', 'Kinds', 'Palette', 'Info', 'List', 'Zoom in', 'Zoom out',
-                                 'Fit the whole map', 'Collected', 'Help'])
+        self.assertEqual(names, order)
         before = self.canvas().rgb
         self.after_frame(lambda: ActionChains(self.driver).send_keys(Keys.ENTER).perform())
         self.assertTrue(self.canvas().rgb != before, 'Enter on Help changed nothing')
@@ -402,7 +675,7 @@ class PhonePageTest(unittest.TestCase):
         wait_for(lambda: self.frames() >= 2, 'two frames')
         chart = self.map_square()
         self.assertEqual(self.canvas().pixel(10, self.view()[1] // 2), HOST_MAP)
-        self.open_save(save)
+        self.open_save(path=save)
         loaded = wait_for(lambda: self.map_square() != chart and self.map_square(), 'the markers')
 
         # Cancel leaves the map as it was.

@@ -38,7 +38,10 @@ int lookAtSave(ShareFollower *follower, ShareServer *server, int checkMs, bool w
   std::shared_ptr<const std::string> bytes;
   bool fresh = false;
   const ShareFollowStep step = followShareSave(follower, written, &bytes, &fresh);
-  if (step == SHARE_FOLLOW_NEW) publishShareSave(server, std::move(bytes), fresh);
+  if (step == SHARE_FOLLOW_NEW) {
+    nameShareSave(server, shareSaveName(follower->current));
+    publishShareSave(server, std::move(bytes), fresh);
+  }
   return step == SHARE_FOLLOW_RETRY ? static_cast<int>(RELOAD_RETRY_MS) : checkMs;
 }
 
@@ -98,6 +101,7 @@ int runServeCommand(int argc, char **argv) {
     return serveFailure(error);
   }
   catchServeStop();
+  if (follower.folder) awaitShareSaveIn(server, asked);
 
   // One look at the save before the address is given out, so that a browser
   // opening it at once finds the save.

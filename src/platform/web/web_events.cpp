@@ -58,11 +58,23 @@ EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent *event, void *) {
   return browserKey ? EM_FALSE : EM_TRUE;
 }
 
-// The canvas starts at the window's top-left corner, so a position in the
-// window, times the canvas's scale, is the same position on the canvas.
+// A touch anywhere on the page (a button of the toolbar too) is followed by
+// the browser's made-up mouse events at the same place: those are not a
+// pointer over the map, and would move 'I's point under the button.
+constexpr double TOUCH_MOUSE_MS = 1000.0;
+double lastTouchMs = -TOUCH_MOUSE_MS;
+
+EM_BOOL onAnyTouch(int, const EmscriptenTouchEvent *, void *) {
+  lastTouchMs = emscripten_get_now();
+  return EM_FALSE;
+}
+
+// A position in the window, less the canvas's corner and times its scale,
+// is the same position on the canvas.
 EM_BOOL onMouse(int eventType, const EmscriptenMouseEvent *event, void *) {
-  const int32_t x = static_cast<int32_t>(event->clientX * webCanvasScale());
-  const int32_t y = static_cast<int32_t>(event->clientY * webCanvasScale());
+  if (emscripten_get_now() - lastTouchMs < TOUCH_MOUSE_MS && eventType != EMSCRIPTEN_EVENT_MOUSEUP) return EM_FALSE;
+  const int32_t x = static_cast<int32_t>(webCanvasX(event->clientX));
+  const int32_t y = static_cast<int32_t>(webCanvasY(event->clientY));
   switch (eventType) {
     case EMSCRIPTEN_EVENT_MOUSEDOWN:
       if (boxOpen() || event->button != 0) return EM_FALSE;
@@ -108,12 +120,11 @@ EM_BOOL onTouch(int eventType, const EmscriptenTouchEvent *event, void *) {
     return EM_TRUE;
   }
   if (boxOpen() && eventType != EMSCRIPTEN_EVENT_TOUCHEND) return EM_TRUE;
-  const double scale = webCanvasScale();
   for (int i = 0; i < event->numTouches; ++i) {
     const EmscriptenTouchPoint &touch = event->touches[i];
     if (!touch.isChanged) continue;
-    const double x = static_cast<double>(touch.clientX) * scale;
-    const double y = static_cast<double>(touch.clientY) * scale;
+    const double x = webCanvasX(static_cast<double>(touch.clientX));
+    const double y = webCanvasY(static_cast<double>(touch.clientY));
     if (eventType == EMSCRIPTEN_EVENT_TOUCHSTART) {
       touchDown(touch.identifier, x, y, nowMs());
       if (viewerState.touch.fingerCount == 1) emscripten_set_timeout(onLongPressTime, LONG_PRESS_MS + 1, nullptr);
@@ -122,6 +133,7 @@ EM_BOOL onTouch(int eventType, const EmscriptenTouchEvent *event, void *) {
     } else if (touchUp(touch.identifier, nowMs()) == GESTURE_TAP) {
       webAnnounceInfo();
     }
+    lastTouchMs = emscripten_get_now();
   }
   webRequestFrame();
   return EM_TRUE;
@@ -159,6 +171,8 @@ void webInstallEventHandlers() {
   emscripten_set_touchmove_callback(CANVAS, nullptr, EM_TRUE, onTouch);
   emscripten_set_touchend_callback(CANVAS, nullptr, EM_TRUE, onTouch);
   emscripten_set_touchcancel_callback(CANVAS, nullptr, EM_TRUE, onTouch);
+  emscripten_set_touchstart_callback(window, nullptr, EM_TRUE, onAnyTouch);
+  emscripten_set_touchend_callback(window, nullptr, EM_TRUE, onAnyTouch);
   emscripten_set_blur_callback(window, nullptr, EM_TRUE, onBlur);
   emscripten_set_resize_callback(window, nullptr, EM_TRUE, onResize);
 }

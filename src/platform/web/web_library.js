@@ -70,6 +70,7 @@ mergeInto(LibraryManager.library, {
     fileSource: function(file) {
       return {
         name: file.name,
+        modified: file.lastModified,
         read: function() {
           return file.arrayBuffer().then(function(buffer) { return new Uint8Array(buffer); },
                                          function() { return null; });
@@ -81,11 +82,13 @@ mergeInto(LibraryManager.library, {
     // and time of the version last read.
     handleSource: function(handle) {
       var seen = null;
-      return {
+      var source = {
         name: handle.name,
+        modified: null,
         read: function() {
           return handle.getFile().then(function(file) {
             seen = {size: file.size, modified: file.lastModified};
+            source.modified = file.lastModified;
             return file.arrayBuffer();
           }).then(function(buffer) { return new Uint8Array(buffer); }, function() { return null; });
         },
@@ -95,6 +98,7 @@ mergeInto(LibraryManager.library, {
           });
         }
       };
+      return source;
     },
 
     // The save a desktop shares with this page (package-tool serve, the
@@ -105,11 +109,14 @@ mergeInto(LibraryManager.library, {
     servedSource: function() {
       var source = {
         name: 'save',
+        modified: null,
         stale: true,
         read: function() {
           source.stale = false;
           return fetch('save', {cache: 'no-store'}).then(function(response) {
-            return response.ok ? response.arrayBuffer() : null;
+            if (!response.ok) return null;
+            webPage.nameServedSave(source, response.headers);
+            return response.arrayBuffer();
           }).then(function(buffer) { return buffer ? new Uint8Array(buffer) : null; }, function() { return null; });
         },
         changed: function() { return Promise.resolve(source.stale); }
@@ -117,10 +124,44 @@ mergeInto(LibraryManager.library, {
       return source;
     },
 
+    // The served save's name as the server gives it (Content-Disposition),
+    // else "the PC's save"; and the time it arrived, which trails its
+    // writing by well under a second.
+    nameServedSave: function(source, headers) {
+      var disposition = /filename\*=UTF-8''([^;]*)/.exec(headers.get('Content-Disposition') || '');
+      var name = null;
+      try {
+        name = disposition ? decodeURIComponent(disposition[1]) : null;
+      } catch (error) {
+        name = null;
+      }
+      source.name = name || 'the PC\'s save';
+      source.modified = Date.now();
+    },
+
     // Follows the shared save when the page was served with one: the share
     // server marks its copy of the page with <meta name="shared-save">.
     followServed: function() {
       if (document.querySelector('meta[name="shared-save"]')) webPage.connectServed(webPage.servedSource());
+    },
+
+    // A save of this device's own opened on a served page: the PC's saves are
+    // no longer followed until the player asks for them again.
+    pauseServed: function(name) {
+      var served = webPage.served;
+      if (!served) return;
+      served.paused = true;
+      served.say('Not following the PC: showing ' + name + ' from this device');
+      webPage.element('back-to-pc').hidden = false;
+    },
+
+    resumeServed: function() {
+      var served = webPage.served;
+      if (!served || !served.paused) return;
+      served.paused = false;
+      webPage.element('back-to-pc').hidden = true;
+      served.live();
+      webPage.openSource(served.source);
     },
 
     connectServed: function(source) {
@@ -130,20 +171,37 @@ mergeInto(LibraryManager.library, {
         status.hidden = false;
       };
       var opening = null;
-      say('Waiting for the game\'s first save on the PC');
+      // The server names the folder it waits in, when it follows one.
+      var waiting = 'Waiting for the game\'s first save on the PC';
+      var live = function() {
+        if (!webPage.served.paused) say(opening === null ? waiting : 'Live from the PC');
+      };
+      webPage.served = {source: source, paused: false, say: say, live: live};
+      live();
       var connect = function() {
         var events = new EventSource('events');
-        events.onopen = function() { say('live'); };
+        events.onopen = live;
+        events.addEventListener('waiting', function(event) {
+          waiting = 'Waiting for the game\'s first save in ' + event.data;
+          live();
+        });
         events.onmessage = function(event) {
           var counts = event.data.split(' ');
           source.stale = true;
-          say('live');
+          // A save opened from this device's own files holds the map until
+          // the player goes back to the PC's.
+          if (webPage.served.paused) return;
           if (webPage.followed && webPage.followed.source === source && counts[1] === opening) {
+            live();
             webPage.look();
             return;
           }
+          var another = opening !== null;
           opening = counts[1];
-          webPage.openSource(source);
+          live();
+          webPage.openSource(source).then(function(opened) {
+            if (opened && another) webPage.tellNews('Now showing ' + source.name);
+          });
         };
         events.onerror = function() {
           // The browser tries again by itself while the PC is away (asleep,
@@ -176,15 +234,55 @@ mergeInto(LibraryManager.library, {
             return Module['_webOpenSave'](name, pointer, length);
           });
         });
-        if (!opened) return;
+        if (!opened) return false;
         webPage.followed = source.changed ? {source: source, pending: false} : null;
         webPage.element('hint').hidden = true;
+        webPage.showSave(source);
+        return true;
       });
     },
 
-    openFile: function(file) { return webPage.openSource(webPage.fileSource(file)); },
+    // The user's own choice: on a served page it stops the following.
+    openOwn: function(source) {
+      return webPage.openSource(source).then(function(opened) {
+        if (opened) webPage.pauseServed(source.name);
+        return opened;
+      });
+    },
 
-    openHandle: function(handle) { return webPage.openSource(webPage.handleSource(handle)); },
+    openFile: function(file) { return webPage.openOwn(webPage.fileSource(file)); },
+
+    openHandle: function(handle) { return webPage.openOwn(webPage.handleSource(handle)); },
+
+    // The shown save's name and the time it was written: "slot2.b, 21:04".
+    showSave: function(source) {
+      var text = source.name;
+      if (source.modified) {
+        var time = new Date(source.modified);
+        var two = function(n) { return (n < 10 ? '0' : '') + n; };
+        text += ', ' + two(time.getHours()) + ':' + two(time.getMinutes());
+      }
+      webPage.element('save-status').textContent = text;
+    },
+
+    // A line of news for a few seconds: what a save collected, a new slot.
+    newsTimer: null,
+    tellNews: function(text) {
+      var news = webPage.element('news');
+      news.textContent = text;
+      clearTimeout(webPage.newsTimer);
+      webPage.newsTimer = setTimeout(function() { news.textContent = ''; }, 6000);
+    },
+
+    // "2 packages and 1 rampage collected", after a reload that took some.
+    tellCollected: function() {
+      var both = Module['_webJustCollected']();
+      var words = [];
+      var count = function(n, one) { if (n > 0) words.push(n + ' ' + one + (n === 1 ? '' : 's')); };
+      count(Math.floor(both / 1000), 'package');
+      count(both % 1000, 'rampage');
+      if (words.length > 0) webPage.tellNews(words.join(' and ') + ' collected');
+    },
 
     // One look at the followed save: a changed version (or one not yet read
     // cleanly) is read again quietly; a read that fails keeps the lists and
@@ -201,7 +299,10 @@ mergeInto(LibraryManager.library, {
           var read = webPage.withBytes([bytes], function(pointer, length) {
             return Module['_webReloadSave'](pointer, length);
           });
-          if (read) followed.pending = false;
+          if (!read) return;
+          followed.pending = false;
+          webPage.showSave(followed.source);
+          webPage.tellCollected();
         });
       }).catch(function() {
         // Gone or being written: the lists stay, and the next look tries again.
@@ -212,42 +313,55 @@ mergeInto(LibraryManager.library, {
       });
     },
 
-    // A save dropped anywhere on the page opens as if picked. Only the first
-    // file of a drop is taken. The handle must be asked for while the event
-    // is being handled.
-    // The list of what is left, built again from the program's rows when
-    // they changed (a reload, 'K', a route, the collected outlines).
+    // The list: the collected rows first, under their own heading and
+    // without a number (the save no longer holds them), then what is left,
+    // its heading counting those rows alone. Built again from the program's
+    // rows when they changed (a reload, 'K', a route, the collected
+    // outlines), whenever the list can be seen.
     listText: null,
 
+    listShown: function() { return getComputedStyle(webPage.element('list')).display !== 'none'; },
+
+    listRow: function(fields, text) {
+      var item = document.createElement('li');
+      var button = document.createElement('button');
+      button.type = 'button';
+      button.textContent = text;
+      button.addEventListener('click', function() {
+        Module['_webCentreOn'](Number(fields[0]), Number(fields[1]), Number(fields[2]));
+        // On a compact canvas the marker is what was asked for: the list
+        // gives way to it.
+        if (webPage.compact() && !webPage.element('list').hidden) webPage.toggleList();
+      });
+      item.appendChild(button);
+      return item;
+    },
+
     refreshList: function() {
-      var panel = webPage.element('list');
-      if (panel.hidden) return;
+      if ((webPage.listText !== null && !Module['_webListChanged']()) || !webPage.listShown()) return;
       var text = UTF8ToString(Module['_webListText']());
       if (text === webPage.listText) return;
       webPage.listText = text;
       var rows = webPage.element('list-rows');
+      var collected = webPage.element('collected-rows');
       rows.textContent = '';
+      collected.textContent = '';
       text.split('\n').forEach(function(line) {
         if (!line) return;
         var fields = line.split('\t');
-        var item = document.createElement('li');
-        var button = document.createElement('button');
-        button.type = 'button';
         if (fields[0] === '1') {
-          var struck = document.createElement('s');
-          struck.textContent = fields[3] + ' (collected)';
-          button.appendChild(struck);
+          collected.appendChild(webPage.listRow(fields, fields[3].replace(/^(\w+) \d+:/, '$1 at')));
         } else {
-          button.textContent = fields[3];
+          rows.appendChild(webPage.listRow(fields, fields[3]));
         }
-        button.addEventListener('click', function() {
-          Module['_webCentreOn'](Number(fields[0]), Number(fields[1]), Number(fields[2]));
-        });
-        item.appendChild(button);
-        rows.appendChild(item);
       });
+      webPage.element('collected-heading').hidden = collected.children.length === 0;
       webPage.element('list-count').textContent = '(' + rows.children.length + ')';
     },
+
+    // Whether the program lays the picture out for a phone: a canvas less
+    // than 600 pixels wide, or taller than wide.
+    compact: function() { return matchMedia('(max-width: 599.98px), (orientation: portrait)').matches; },
 
     toggleList: function() {
       var panel = webPage.element('list');
@@ -255,6 +369,93 @@ mergeInto(LibraryManager.library, {
       webPage.element('list-button').setAttribute('aria-expanded', String(!panel.hidden));
       webPage.listText = null;
       webPage.refreshList();
+    },
+
+    // The sheet under the map in portrait: pulled up by its top, it opens;
+    // pulled down from its top, it closes.
+    installSheet: function() {
+      var panel = webPage.element('list');
+      var startY = null;
+      panel.addEventListener('touchstart', function(event) {
+        startY = panel.scrollTop === 0 ? event.touches[0].clientY : null;
+      }, {passive: true});
+      panel.addEventListener('touchmove', function(event) {
+        if (startY === null) return;
+        var pulled = startY - event.touches[0].clientY;
+        if ((pulled > 24 && panel.hidden) || (pulled < -24 && !panel.hidden)) {
+          startY = null;
+          webPage.toggleList();
+        }
+      }, {passive: true});
+    },
+
+    // The buttons' looks follow the program's state: the toggles' pressed
+    // state and what Kinds shows; the status says the route's stops and
+    // length and what Info names (the marker, else the map point).
+    stateText: null,
+    refreshState: function() {
+      var text = UTF8ToString(Module['_webPageState']());
+      if (text === webPage.stateText) return;
+      webPage.stateText = text;
+      var lines = text.split('\n');
+      var states = lines[0].split(' ');
+      ['route', 'palette', 'info', 'collected'].forEach(function(name, i) {
+        document.querySelector('#toolbar [data-state="' + name + '"]').setAttribute(
+          'aria-pressed', states[i] === '1' ? 'true' : 'false');
+      });
+      document.querySelector('#toolbar [data-state="kinds"]').setAttribute(
+        'data-shows', ['Both', 'Packages', 'Rampages'][Number(states[4])] || 'Both');
+      var route = lines[1].split(' ');
+      webPage.element('route-status').textContent = route[0] === '0' ? '' :
+        'Route: ' + route[0] + (route[0] === '1' ? ' stop, ' : ' stops, ') + route[1] + ' long';
+      webPage.element('picked').textContent = lines[2] || lines[3] || '';
+    },
+
+    // Taking the map with a finger or the mouse closes the list over it.
+    installMapCloses: function() {
+      var close = function() {
+        if (!webPage.element('list').hidden) webPage.toggleList();
+      };
+      webPage.element('canvas').addEventListener('touchstart', close, {passive: true});
+      webPage.element('canvas').addEventListener('mousedown', close);
+    },
+
+    // + and -: a step at once, then, while held, another every
+    // ZOOM_REPEAT_MS after ZOOM_DELAY_MS. A click the keyboard made (no
+    // pointer went down on the button) takes one step.
+    installZoomButtons: function() {
+      var ZOOM_DELAY_MS = 400;
+      var ZOOM_REPEAT_MS = 120;
+      Array.prototype.forEach.call(document.querySelectorAll('#toolbar [data-zoom]'), function(button) {
+        var direction = Number(button.getAttribute('data-zoom'));
+        var timer = null;
+        var held = false;
+        var step = function() { Module['_webZoomStep'](direction); };
+        var stop = function() {
+          clearTimeout(timer);
+          timer = null;
+        };
+        button.addEventListener('pointerdown', function(event) {
+          if (event.button !== 0) return;
+          held = true;
+          stop();
+          step();
+          var again = function() {
+            step();
+            timer = setTimeout(again, ZOOM_REPEAT_MS);
+          };
+          timer = setTimeout(again, ZOOM_DELAY_MS);
+        });
+        ['pointerup', 'pointerleave', 'pointercancel', 'blur'].forEach(function(name) {
+          button.addEventListener(name, stop);
+        });
+        button.addEventListener('click', function() {
+          if (!held) step();
+          held = false;
+        });
+        // A long press would otherwise open the browser's menu.
+        button.addEventListener('contextmenu', function(event) { event.preventDefault(); });
+      });
     },
 
     // The buttons: a key's button presses that key through the program's
@@ -275,6 +476,7 @@ mergeInto(LibraryManager.library, {
         }
       }, true);
       Array.prototype.forEach.call(document.querySelectorAll('#toolbar button'), function(button) {
+        if (button.hasAttribute('data-zoom')) return;
         button.addEventListener('click', function() {
           var key = button.getAttribute('data-key');
           if (key) {
@@ -284,6 +486,10 @@ mergeInto(LibraryManager.library, {
           }
         });
       });
+      webPage.installZoomButtons();
+      webPage.installSheet();
+      webPage.installMapCloses();
+      webPage.element('back-to-pc').addEventListener('click', webPage.resumeServed);
       // The drawing buffer follows the canvas's size and the screen's pixel
       // ratio (browser zoom, a window moved to another screen). Not every
       // browser tells of a new ratio, so it is also looked at now and then.
@@ -306,6 +512,9 @@ mergeInto(LibraryManager.library, {
       }
     },
 
+    // A save dropped anywhere on the page opens as if picked. Only the first
+    // file of a drop is taken. The handle must be asked for while the event
+    // is being handled.
     onDrop: function(event) {
       event.preventDefault();
       var transfer = event.dataTransfer;
@@ -439,6 +648,7 @@ mergeInto(LibraryManager.library, {
     if (state.frames === 0) state.firstFrameMs = performance.now();
     state.frames++;
     webPage.refreshList();
+    webPage.refreshState();
   },
 
   webAnnounce__deps: ['$webPage'],

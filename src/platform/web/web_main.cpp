@@ -38,6 +38,8 @@ int startupFrames = STARTUP_FRAMES;
 bool frameRequested = false;
 bool graphicsReady = false;
 double canvasScale = 1.0;
+double canvasLeft = 0.0;
+double canvasTop = 0.0;
 
 // What the information line tells is also said in the page's aria-live
 // region: when 'I' shows it, and after each tap or list row that named a
@@ -117,10 +119,18 @@ void webFitCanvas() {
   const int32_t scale = static_cast<int32_t>(std::lround(ratio));
   viewerState.pixelScale = scale > 0 ? scale : 1;
   canvasScale = pixelsWide / width;
+  // Where the canvas starts in the window: a narrow window gives the toolbar
+  // a strip of its own left of it.
+  canvasLeft = EM_ASM_DOUBLE({ return document.getElementById('canvas').getBoundingClientRect().left; });
+  canvasTop = EM_ASM_DOUBLE({ return document.getElementById('canvas').getBoundingClientRect().top; });
   resizeViewport(pixelsWide, pixelsHigh);
 }
 
 double webCanvasScale() { return canvasScale; }
+
+double webCanvasX(double clientX) { return (clientX - canvasLeft) * canvasScale; }
+
+double webCanvasY(double clientY) { return (clientY - canvasTop) * canvasScale; }
 
 void webAnnounceInfo() { announceWanted = true; }
 
@@ -139,6 +149,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webPressKey(uint32_t virtualKey) {
   webRequestFrame();
 }
 
+// The toolbar's + and -: one step of ZOOM_BUTTON_FACTOR about the centre.
+extern "C" EMSCRIPTEN_KEEPALIVE void webZoomStep(int32_t direction) {
+  if (webMessageBoxOpen()) return;
+  zoomStep(direction);
+  webRequestFrame();
+}
+
 // The toolbar's Route (from the centre of the view) and Fit.
 extern "C" EMSCRIPTEN_KEEPALIVE void webRouteFromCentre() {
   if (webMessageBoxOpen()) return;
@@ -152,12 +169,41 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webFitMap() {
   webRequestFrame();
 }
 
+// What the list's rows depend on, hashed (FNV-1a): the lists (a generation
+// counted at each opened or reloaded save), the route, the kinds shown and
+// the collected outlines shown. The page asks for the rows only when it
+// changed, not at every frame of a drag.
+namespace {
+
+uint32_t listGeneration = 0;
+uint64_t listedSignature = 0;
+
+void hashInto(uint64_t *hash, const void *data, size_t size) {
+  const unsigned char *bytes = static_cast<const unsigned char *>(data);
+  for (size_t i = 0; i < size; ++i) *hash = (*hash ^ bytes[i]) * 1099511628211ULL;
+}
+
+uint64_t listSignature() {
+  const ViewerState &state = viewerState;
+  uint64_t hash = 14695981039346656037ULL;
+  const int32_t fields[] = {static_cast<int32_t>(listGeneration), state.showRoute, state.routeStopCount,
+                            state.shownKinds, state.showCollected, state.collectedCount};
+  hashInto(&hash, fields, sizeof fields);
+  hashInto(&hash, state.routeStops, sizeof state.routeStops[0] * static_cast<size_t>(state.routeStopCount));
+  return hash;
+}
+
+}  // namespace
+
+extern "C" EMSCRIPTEN_KEEPALIVE int webListChanged() { return listSignature() != listedSignature ? 1 : 0; }
+
 // The list of what is left, one row a line: collected (0 or 1), kind, the
 // place centreOnMarker takes, and the row's text, separated by tabs. The text
 // stays valid until the next call.
 extern "C" EMSCRIPTEN_KEEPALIVE const char *webListText() {
   static MarkerListRow rows[MARKER_LIST_CAPACITY];
   static char text[MARKER_LIST_CAPACITY * (MARKER_ROW_TEXT_SIZE + 16)];
+  listedSignature = listSignature();
   const int32_t count = listShownMarkers(rows, MARKER_LIST_CAPACITY);
   size_t length = 0;
   text[0] = '\0';
@@ -173,9 +219,18 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char *webListText() {
   return text;
 }
 
-// A row of the list tapped: the map centred on its marker, which is named.
+// A row of the list tapped: the map centred on its marker, which is named
+// and picked. On a compact canvas, where the whole map leaves a marker a few
+// pixels across, the view also closes in on it.
+constexpr float ROW_ZOOM = 4.0f;  // times nearer than the whole map
 extern "C" EMSCRIPTEN_KEEPALIVE void webCentreOn(int32_t collected, int32_t kind, int32_t at) {
   if (!centreOnMarker(kind, at, collected != 0)) return;
+  if (compactLayout() && viewerState.zoom > farthestZoom() / ROW_ZOOM) {
+    const double x = viewerState.windowWidth / 2.0;
+    const double y = viewerState.windowHeight / 2.0;
+    zoomAboutPoint(x, y, x, y, farthestZoom() / ROW_ZOOM);
+    centreOnMarker(kind, at, collected != 0);  // the pointer on it again at the new zoom
+  }
   webAnnounceInfo();
   webRequestFrame();
 }
@@ -192,6 +247,8 @@ extern "C" EMSCRIPTEN_KEEPALIVE void webPicturesFetched(const unsigned char *fon
 // same boxes. Returns 1 when its markers replaced the lists.
 extern "C" EMSCRIPTEN_KEEPALIVE int webOpenSave(const char *name, const unsigned char *bytes, size_t size) {
   const bool opened = openSavegameBytes(name, bytes, size);
+  if (opened) viewerState.pickedSet = 0;
+  ++listGeneration;
   webRequestFrame();
   return opened ? 1 : 0;
 }
@@ -201,8 +258,44 @@ extern "C" EMSCRIPTEN_KEEPALIVE int webOpenSave(const char *name, const unsigned
 // be writing) and the page tries again at its next look.
 extern "C" EMSCRIPTEN_KEEPALIVE int webReloadSave(const unsigned char *bytes, size_t size) {
   if (!reloadSavegameBytes(bytes, size)) return 0;
+  ++listGeneration;
   webRequestFrame();
   return 1;
+}
+
+// What the page's controls and its status show, one field a line:
+//   the buttons' states: route, palette, info, collected (0 or 1) and the
+//     kinds shown (0 both, 1 packages, 2 rampages), separated by spaces;
+//   the route's stops and its length in savegame units ("0 0" without one);
+//   the information line's marker, or nothing;
+//   the information line's map position, or nothing when 'I' is off.
+// Valid until the next call.
+extern "C" EMSCRIPTEN_KEEPALIVE const char *webPageState() {
+  static char text[64 + 2 * INFO_LINE_SIZE];
+  const ViewerState &state = viewerState;
+  double length = 0.0;
+  double x = state.routeStartX;
+  double y = state.routeStartY;
+  for (int32_t i = 0; i < state.routeStopCount; ++i) {
+    const RouteStop &stop = state.routeStops[i];
+    if (!std::isfinite(stop.x) || !std::isfinite(stop.y)) continue;
+    length += std::hypot(stop.x - x, stop.y - y);
+    x = stop.x;
+    y = stop.y;
+  }
+  char lines[INFO_LINE_COUNT][INFO_LINE_SIZE] = {};
+  const int32_t count = state.showInfo ? composeInfoLines(lines) : 0;
+  std::snprintf(text, sizeof text, "%d %d %d %d %d\n%d %.0f\n%s\n%s", state.showRoute != 0 ? 1 : 0,
+                state.markerPalette == 1 ? 1 : 0, state.showInfo != 0 ? 1 : 0, state.showCollected != 0 ? 1 : 0,
+                static_cast<int>(state.shownKinds), state.showRoute ? static_cast<int>(state.routeStopCount) : 0,
+                state.showRoute ? length : 0.0, count == 2 ? lines[1] : "", count > 0 ? lines[0] : "");
+  return text;
+}
+
+// The markers the last quiet reload found collected: packages times 1000
+// plus rampages.
+extern "C" EMSCRIPTEN_KEEPALIVE int32_t webJustCollected() {
+  return viewerState.justCollected[MARKER_PACKAGE] * 1000 + viewerState.justCollected[MARKER_RAMPAGE];
 }
 
 // The page's file picker could not be opened.
@@ -221,6 +314,7 @@ int main() {
   // The page may lay the picture out for a phone; on a phone's canvas the
   // whole map starts in view.
   viewerState.compactAllowed = 1;
+  viewerState.pageDrawing = 1;
   webFitCanvas();
   if (compactLayout()) fitWholeMap();
   startPointerAtCentre();

@@ -43,5 +43,8 @@ void webFitCanvas();
 // Drawing-buffer pixels per CSS pixel, as the last fit made them: events come
 // in CSS pixels and the core takes the buffer's.
 double webCanvasScale();
+// A position in the window (CSS pixels), as the canvas's drawing-buffer pixels.
+double webCanvasX(double clientX);
+double webCanvasY(double clientY);
 // A tap or a row of the list named a marker: the next frame says it.
 void webAnnounceInfo();
