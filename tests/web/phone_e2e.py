@@ -684,7 +684,7 @@ class PhonePageTest(unittest.TestCase):
         self.assertIn('pin two markers', self.script('return document.getElementById("align-hint").textContent'))
         wait_for(lambda: self.map_square() != loaded, 'the picture drawn')
         self.press_in_page('align-cancel')
-        self.assertFalse(self.aligning())
+        wait_for(lambda: not self.aligning(), 'the align bar gone')
         wait_for(lambda: self.map_square() == loaded, 'the map as it was')
 
         # Two pins by touch: each marker, then its ring on the picture as first
