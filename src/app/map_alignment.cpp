@@ -271,6 +271,7 @@ void keepMapAlignment() {
   mode.ownPlacement = mode.placement;
   mode.ownPicture = mode.picture;
   std::memcpy(mode.ownSourceName, mode.sourceName, sizeof mode.ownSourceName);
+  ++mode.keepCount;
   // The page keeps its own in the browser; the desktop programs in the
   // player's folder. A map that cannot be kept is still shown until the end.
   std::string reason;

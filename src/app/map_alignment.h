@@ -58,6 +58,9 @@ struct MapAlignment {
   PicturePlacement ownPlacement = {};
   Picture ownPicture;               // what the own map was made from
   char ownSourceName[260] = {};
+  // Counts the pictures kept by Enter (or Done), so that a platform that keeps
+  // the picture itself (the page) can tell a keep from a cancel.
+  uint32_t keepCount = 0;
 };
 
 // The caption of the align mode's boxes and questions.

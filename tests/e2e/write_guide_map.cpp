@@ -8,6 +8,10 @@
 //                     the two markers farthest apart on the picture)
 //   ring X Y          where each marker on the picture is drawn (its ring's
 //                     centre once the picture is aligned)
+// and the same in savegame units, for views of other sizes (the page's):
+//   pin-world MX MY FX FY  a pin's marker and its ring on the fitted picture
+//   ring-world X Y         each marker on the picture
+//   ring-radius R          a ring's outer radius
 //   e2e-write-guide-map OUT.bmp MARKERS.txt
 #include <cmath>
 #include <cstdio>
@@ -100,12 +104,15 @@ int main(int argc, char **argv) {
     }
   }
   const PicturePlacement fitted = fittedPlacement(WIDTH, HEIGHT);
+  std::string pinLines;
   for (size_t i : {first, second}) {
     double markerX = 0, markerY = 0, px = 0, py = 0, fittedX = 0, fittedY = 0, ringX = 0, ringY = 0;
     pixelOfSavegamePoint(inside[i].x, inside[i].y, &markerX, &markerY);
     pictureOfWorldPoint(GUIDE_PLACE, inside[i].x, inside[i].y, &px, &py);
     worldOfPicturePoint(fitted, px, py, &fittedX, &fittedY);
     pixelOfSavegamePoint(fittedX, fittedY, &ringX, &ringY);
+    pinLines += "pin-world " + std::to_string(inside[i].x) + " " + std::to_string(inside[i].y) + " " +
+                std::to_string(fittedX) + " " + std::to_string(fittedY) + "\n";
     std::printf("pin %d %d %d %d\n", static_cast<int>(std::floor(markerX)), static_cast<int>(std::floor(markerY)),
                 static_cast<int>(std::floor(ringX)), static_cast<int>(std::floor(ringY)));
   }
@@ -114,5 +121,8 @@ int main(int argc, char **argv) {
     pixelOfSavegamePoint(marker.x, marker.y, &markerX, &markerY);
     std::printf("ring %.2f %.2f\n", markerX, markerY);
   }
+  std::printf("%s", pinLines.c_str());
+  for (const Point &marker : inside) std::printf("ring-world %.3f %.3f\n", marker.x, marker.y);
+  std::printf("ring-radius %.1f\n", RING_OUTER);
   return 0;
 }

@@ -22,7 +22,8 @@ from page_e2e import Picture, Server, is_green, is_map, is_red, is_text, wait_fo
 
 PHONE = {'width': 390, 'height': 844, 'deviceScaleFactor': 3, 'mobile': True}
 BUTTONS = ['Open', 'Route', 'Kinds', 'Palette', 'Info', 'List', 'Help', 'Zoom in', 'Zoom out', 'Fit the whole map',
-           'Collected']
+           'Collected', 'Map']
+HOST_MAP = (200, 120, 40)
 # The layouts no control may cover the map in: (name, metrics, touch).
 LAYOUTS = [
     ('portrait phone', PHONE, True),
@@ -92,6 +93,9 @@ class PhonePageTest(unittest.TestCase):
     def canvas(self):
         return page_e2e.WebPageTest.canvas(self)
 
+    # The page test's own, for the same page.
+    box, close_box, drop = page_e2e.WebPageTest.box, page_e2e.WebPageTest.close_box, page_e2e.WebPageTest.drop
+
     def touch(self, kind, *points):
         self.driver.execute_cdp_cmd('Input.dispatchTouchEvent', {
             'type': kind, 'touchPoints': [{'x': x, 'y': y, 'id': i} for i, (x, y) in enumerate(points)]})
@@ -114,18 +118,20 @@ class PhonePageTest(unittest.TestCase):
     def list_rows(self):
         return self.script('return [...document.querySelectorAll("#list-rows li")].map(li => li.textContent)')
 
-    def write_save(self, pickups):
-        """The bytes the picker's handle gives from now on, written now."""
-        path = os.path.join(self.work, 'phone.b')
-        subprocess.run([page_e2e.MAKE_TEST_SAVE, path, *pickups], check=True)
+    def write_save(self, pickups, path=None):
+        """The bytes the picker's handle gives from now on, written now: the
+        save at `path`, or else one of `pickups`."""
+        if path is None:
+            path = os.path.join(self.work, 'phone.b')
+            subprocess.run([page_e2e.MAKE_TEST_SAVE, path, *pickups], check=True)
         with open(path, 'rb') as file:
             self.script('window.saveBytes = new Uint8Array(arguments[0]); window.saveTime = Date.now();',
                         list(file.read()))
 
-    def open_save(self, pickups=PICKUPS):
+    def open_save(self, pickups=PICKUPS, path=None):
         """Opens a save through the toolbar's Open, as the picker gives it: a
         handle the page follows, which write_save rewrites."""
-        self.write_save(pickups)
+        self.write_save(pickups, path)
         self.script('''window.showOpenFilePicker = async () => [{name: 'phone.b', kind: 'file',
                 getFile: async () => new File([window.saveBytes], 'phone.b', {lastModified: window.saveTime})}];''')
         self.press('Open')
@@ -512,12 +518,13 @@ class PhonePageTest(unittest.TestCase):
     def test_keys_reach_every_button_in_order_and_press_it(self):
         self.load()
         names = []
-        for _ in BUTTONS:
+        order = ['Open', 'Route', 'Kinds', 'Palette', 'Info', 'List', 'Zoom in', 'Zoom out', 'Fit the whole map',
+                 'Collected', 'Help']
+        for _ in order:
             ActionChains(self.driver).send_keys(Keys.TAB).perform()
             names.append(self.script('const e = document.activeElement;'
                                      'return e.getAttribute("aria-label") || e.textContent'))
-        self.assertEqual(names, ['Open', 'Route', 'Kinds', 'Palette', 'Info', 'List', 'Zoom in', 'Zoom out',
-                                 'Fit the whole map', 'Collected', 'Help'])
+        self.assertEqual(names, order)
         before = self.canvas().rgb
         self.after_frame(lambda: ActionChains(self.driver).send_keys(Keys.ENTER).perform())
         self.assertTrue(self.canvas().rgb != before, 'Enter on Help changed nothing')
@@ -580,17 +587,180 @@ class PhonePageTest(unittest.TestCase):
                  open(os.path.join(page_e2e.ASSETS, name), 'rb') as raw:
                 self.assertEqual(gzip.decompress(packed.read()), raw.read(), name)
         folder = self.site_copy('host')
-        subprocess.run(['convert', '-size', '8x8', 'xc:rgb(200,120,40)', '-type', 'truecolor',
-                        'BMP3:' + os.path.join(folder, 'THmap.bmp')], check=True)
+        put_host_map(folder)
         server = Server(folder)
         try:
             self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', PHONE)
             self.driver.get(server.url)
             wait_for(lambda: self.frames() >= 2, 'two frames')
             picture = self.canvas()
-            self.assertEqual(picture.pixel(picture.width // 2, picture.height // 2), (200, 120, 40))
+            self.assertEqual(picture.pixel(picture.width // 2, picture.height // 2), HOST_MAP)
         finally:
             server.stop()
+
+    # The player's own map, aligned on the phone.
+
+    def choose_picture(self, path):
+        """The toolbar's Map, then `path` in the picker it opens."""
+        self.script('const input = document.getElementById("picture-file");'
+                    'input.click = () => { window.pickerOpened = (window.pickerOpened || 0) + 1; };')
+        self.press('Map')
+        wait_for(lambda: self.script('return window.pickerOpened'), 'the picture picker')
+        self.script('window.pickerOpened = 0')
+        self.driver.find_element(page_e2e.By.ID, 'picture-file').send_keys(path)
+
+    def aligning(self):
+        return not self.script('return document.getElementById("align-bar").hidden')
+
+    def press_in_page(self, element_id):
+        box = self.script('return document.getElementById(arguments[0]).getBoundingClientRect().toJSON()', element_id)
+        self.tap_at(box['x'] + box['width'] / 2, box['y'] + box['height'] / 2)
+
+    def map_square(self):
+        """The rows of the canvas that hold the map square."""
+        picture = self.canvas()
+        top = picture.height // 2 - picture.width // 2
+        return picture.rgb[top * picture.width * 3:(top + picture.width) * picture.width * 3]
+
+    def guide(self):
+        """A save, and the guide map over it: a ring at each marker's place
+        (e2e-write-guide-map), as a PNG; its lines by their first word."""
+        save, markers, bmp = (os.path.join(self.work, name) for name in ('guide.b', 'markers.txt', 'guide.bmp'))
+        subprocess.run([os.environ['E2E_WRITE_SAVE'], save, markers], check=True, capture_output=True)
+        lines = subprocess.run([os.environ['E2E_WRITE_GUIDE_MAP'], bmp, markers], check=True, capture_output=True,
+                               text=True).stdout.split('\n')
+        png = os.path.join(self.work, 'guide.png')
+        subprocess.run(['convert', bmp, png], check=True)
+        table = {}
+        for line in lines:
+            if line:
+                word, *numbers = line.split()
+                table.setdefault(word, []).append([float(n) for n in numbers])
+        return save, png, table
+
+    def ring_offsets(self, table):
+        """How far, in CSS pixels, the centre of each ring seen (its blue
+        pixels round the marker's place) is from the marker's place."""
+        picture = self.canvas()
+        scale = picture.width / self.view()[2]
+        zoom = self.fit_zoom()
+        per_unit = self.pixel_of(1000, 0, (0, 0), zoom)[0] - self.pixel_of(0, 0, (0, 0), zoom)[0]
+        reach = round((table['ring-radius'][0][0] * per_unit / 1000 + 3) * scale)
+        offsets = []
+        for x, y in table['ring-world']:
+            centre = [v * scale for v in self.pixel_of(x, y, (0, 0), zoom)]
+            cx, cy = int(centre[0]), int(centre[1])
+            blue = [(px + 0.5, py + 0.5) for py in range(cy - reach, cy + reach + 1)
+                    for px in range(cx - reach, cx + reach + 1) if is_ring_blue(picture.pixel(px, py))]
+            if len(blue) > reach * reach // 2:
+                offsets.append(math.dist((sum(p[0] for p in blue) / len(blue), sum(p[1] for p in blue) / len(blue)),
+                                         centre) / scale)
+        return offsets
+
+    def assert_on_rings(self, table, when):
+        offsets = wait_for(lambda: self.ring_offsets(table), 'the own map ' + when)
+        self.assertGreaterEqual(len(offsets), 10, when)
+        self.assertLessEqual(max(offsets), 1.0, when)
+        print('%s: %d rings, the worst %.2f CSS pixels off' % (when, len(offsets), max(offsets)), file=sys.stderr)
+
+    def test_own_map_aligned_by_two_pins_is_kept_offline_until_deleted(self):
+        save, png, table = self.guide()
+        # The host's map is the chart here: the own map wins over it.
+        folder = self.site_copy('own-map')
+        put_host_map(folder)
+        server = Server(folder)
+        self.driver.execute_cdp_cmd('Emulation.setDeviceMetricsOverride', PHONE)
+        self.driver.get(server.url)
+        self.wait_kept()
+        wait_for(lambda: self.frames() >= 2, 'two frames')
+        chart = self.map_square()
+        self.assertEqual(self.canvas().pixel(10, self.view()[1] // 2), HOST_MAP)
+        self.open_save(path=save)
+        loaded = wait_for(lambda: self.map_square() != chart and self.map_square(), 'the markers')
+
+        # Cancel leaves the map as it was.
+        self.choose_picture(png)
+        wait_for(self.aligning, 'the align bar')
+        self.assertIn('pin two markers', self.script('return document.getElementById("align-hint").textContent'))
+        wait_for(lambda: self.map_square() != loaded, 'the picture drawn')
+        self.press_in_page('align-cancel')
+        wait_for(lambda: not self.aligning(), 'the align bar gone')
+        wait_for(lambda: self.map_square() == loaded, 'the map as it was')
+
+        # Two pins by touch: each marker, then its ring on the picture as first
+        # fitted; Done keeps it.
+        self.choose_picture(png)
+        wait_for(self.aligning, 'the align bar')
+        zoom = self.fit_zoom()
+        for marker_x, marker_y, ring_x, ring_y in table['pin-world']:
+            for x, y in ((marker_x, marker_y), (ring_x, ring_y)):
+                self.tap_at(*(round(v) for v in self.pixel_of(x, y, (0, 0), zoom)))
+        wait_for(lambda: 'Placed by 2 pins' in self.script(
+            'return document.getElementById("align-status").textContent'), 'the picture placed')
+        self.press_in_page('align-done')
+        wait_for(lambda: self.script('return window.packageViewer.ownMapKept'), 'the map kept')
+        self.assert_on_rings(table, 'kept')
+
+        # At the next visit, and offline, before the bundled map.
+        self.driver.get(server.url)
+        self.assert_on_rings(table, 'after a reload')
+        server.stop()
+        self.driver.execute_cdp_cmd('Network.clearBrowserCache', {})
+        self.driver.get(server.url)
+        self.assert_on_rings(table, 'offline')
+
+        # Delete, after the page's question, brings the chart back, for good.
+        self.press('Map')
+        wait_for(self.aligning, 'the kept map aligned again')
+        self.press_in_page('align-delete')
+        wait_for(lambda: self.script('return document.getElementById("question").open'), 'the question')
+        self.press_in_page('question-yes')
+        wait_for(lambda: self.script('return window.packageViewer.ownMapForgotten'), 'the map forgotten')
+        wait_for(lambda: self.map_square() == chart, 'the chart')
+        self.driver.get(server.url)
+        wait_for(lambda: self.frames() >= 2, 'two frames')
+        self.assertTrue(self.map_square() == chart, 'the own map back after Delete and a reload')
+
+    def test_a_picture_dropped_aligns_and_bad_ones_are_refused_with_a_box(self):
+        self.load()
+        _, png, _ = self.guide()
+        # A PNG that claims 100000 x 100000 pixels in a few bytes, a real one
+        # too wide, and a damaged one.
+        header = bytes([0x89]) + b'PNG\r\n\x1a\n' + (13).to_bytes(4, 'big') + b'IHDR'
+        claims = os.path.join(self.work, 'claims.png')
+        with open(claims, 'wb') as file:
+            file.write(header + (100000).to_bytes(4, 'big') * 2 + bytes([8, 6, 0, 0, 0]) + bytes(4))
+        wide = os.path.join(self.work, 'wide.png')
+        subprocess.run(['convert', '-size', '8200x2', 'xc:blue', wide], check=True)
+        damaged = os.path.join(self.work, 'damaged.png')
+        with open(png, 'rb') as file:
+            data = file.read()
+        with open(damaged, 'wb') as file:
+            file.write(data[:len(data) // 3])
+        before = self.map_square()
+        for path, reason in ((claims, '100000 x 100000 pixels: pictures up to 8192 x 8192 are taken.'),
+                             (wide, '8200 x 2 pixels: pictures up to 8192 x 8192 are taken.'),
+                             (damaged, 'it is damaged, not a picture, or of a kind this browser cannot decode.')):
+            self.choose_picture(path)
+            box = wait_for(self.box, 'the box for ' + path)
+            self.assertEqual(box, ['Map of Your Own', 'The picture %s cannot be used: %s'
+                                   % (os.path.basename(path), reason)])
+            self.close_box()
+            self.assertFalse(self.aligning())
+        self.assertTrue(self.map_square() == before, 'a refused picture changed the map')
+        # Told by its bytes, not its name: a picture named like a save aligns.
+        self.drop(data)
+        wait_for(self.aligning, 'the dropped picture aligned')
+
+
+def put_host_map(folder):
+    """A host's own THmap.bmp in the site: all of one colour, HOST_MAP."""
+    subprocess.run(['convert', '-size', '8x8', 'xc:rgb(%d,%d,%d)' % HOST_MAP, '-type', 'truecolor',
+                    'BMP3:' + os.path.join(folder, 'THmap.bmp')], check=True)
+
+
+def is_ring_blue(p):
+    return p[2] > 150 and p[2] - p[0] > 80 and p[2] - p[1] > 60
 
 
 if __name__ == '__main__':

@@ -10,6 +10,7 @@
 #include "app/controls.h"
 #include "app/gestures.h"
 #include "app/input.h"
+#include "app/map_alignment.h"
 #include "app/viewer_state.h"
 #include "platform/web/web_keys.h"
 #include "platform/web/web_page.h"
@@ -39,8 +40,9 @@ EM_BOOL onKey(int eventType, const EmscriptenKeyboardEvent *event, void *) {
   // on the desktop.
   if (boxOpen() || event->altKey || event->ctrlKey || event->metaKey) return EM_FALSE;
   // Escape quits the desktop program; a page has no window to close, so it is
-  // not passed on and does nothing here.
-  if (virtualKey == static_cast<int32_t>(VK_CODE_ESCAPE)) return EM_FALSE;
+  // not passed on and does nothing here, but while aligning a picture it
+  // cancels, as on the desktop.
+  if (virtualKey == static_cast<int32_t>(VK_CODE_ESCAPE) && !aligningMap()) return EM_FALSE;
   // F12 saves the picture into the save's folder; the page has no folder the
   // player could open, so the key stays the browser's (its developer tools)
   // rather than report a picture saved where nobody can find it.

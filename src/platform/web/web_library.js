@@ -522,6 +522,15 @@ mergeInto(LibraryManager.library, {
       var file = transfer.files[0];
       var item = transfer.items && transfer.items[0];
       var handlePromise = item && item.getAsFileSystemHandle ? item.getAsFileSystemHandle() : null;
+      // A picture (told by its first bytes) is aligned as the player's own
+      // map (web_own_map.js); anything else opens as a save.
+      var taken = webPage.takeDroppedPicture ? webPage.takeDroppedPicture(file) : Promise.resolve(false);
+      taken.then(function(picture) {
+        if (!picture) webPage.openDropped(file, handlePromise);
+      });
+    },
+
+    openDropped: function(file, handlePromise) {
       if (!handlePromise) {
         webPage.openFile(file);
         return;
@@ -591,8 +600,10 @@ mergeInto(LibraryManager.library, {
         return null;
       });
     };
-    Promise.all([fetchBytes(UTF8ToString(fontName)), fetchBytes(UTF8ToString(mapName))]).then(function(pictures) {
-      webPage.withBytes(pictures, Module['_webPicturesFetched']);
+    // The map kept in the browser is read first, so that it is in the first frame.
+    Promise.all([fetchBytes(UTF8ToString(fontName)), fetchBytes(UTF8ToString(mapName)),
+                 webPage.ownMapRead]).then(function(pictures) {
+      webPage.withBytes(pictures.slice(0, 2), Module['_webPicturesFetched']);
       // The site is kept for use offline where the browser allows it (HTTPS
       // and localhost), once the page has everything it fetches itself.
       if (navigator.serviceWorker && window.isSecureContext) {
@@ -609,7 +620,8 @@ mergeInto(LibraryManager.library, {
 
   webMessageBoxOpen__deps: ['$webPage'],
   webMessageBoxOpen: function() {
-    return webPage.element('box').open || webPage.boxes.length > 0 ? 1 : 0;
+    // Any of the page's dialogs (the box, a question) holds the map's input.
+    return document.querySelector('dialog[open]') || webPage.boxes.length > 0 ? 1 : 0;
   },
 
   // Where the browser offers it (Chromium), the picker gives a handle that

@@ -18,6 +18,7 @@
 #include "app/marker_list.h"
 #include "app/viewer_state.h"
 #include "app/window_title.h"
+#include "platform/web/web_own_map.h"
 #include "platform/web/web_page.h"
 #include "render/frame.h"
 #include "render/resize.h"
@@ -67,6 +68,7 @@ void announceInfoIfWanted() {
 EM_BOOL drawFrame(double, void *) {
   frameRequested = false;
   applyControls();
+  webSyncOwnMap();
   announceInfoIfWanted();
   renderFrame();
   if (startupFrames > 0) --startupFrames;
@@ -319,6 +321,7 @@ int main() {
   // The page first: its buttons keep Enter and Space from the program's keys.
   webInstallPage(RELOAD_CHECK_INTERVAL_MS);
   webInstallEventHandlers();
+  webInstallOwnMap();
   webFetchPictures(FONT_PICTURE, MAP_PICTURE);
   return 0;
 }

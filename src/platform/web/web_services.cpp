@@ -53,12 +53,7 @@ bool platformChooseSavegame(char *) {
   return false;
 }
 
-// The page's own Map button and 'M' open the browser's picker; what the
-// player picks arrives later as decoded pixels.
-bool platformChoosePicture(char *) { return false; }
-
-// The page asks its questions with its own buttons.
-bool platformAskQuestion(const char *, const char *) { return false; }
+// The picture chooser and the question are the own map's (web_own_map.cpp).
 
 // The page keeps what it needs in the browser's own storage, not in files.
 bool platformUserFolder(UserFolder, bool, char *, size_t) { return false; }
