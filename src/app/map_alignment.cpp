@@ -253,7 +253,6 @@ void beginMapAlignment(Picture &&picture, const PicturePlacement *placement, con
   MapAlignment &mode = alignment();
   mode.picture = std::move(picture);
   mode.placement = placement ? *placement : fittedPlacement(mode.picture.width, mode.picture.height);
-  mode.before = mode.placement;
   std::snprintf(mode.sourceName, sizeof mode.sourceName, "%s", sourceName ? sourceName : "");
   mode.pinCount = 0;
   mode.pickedKind = -1;
@@ -269,7 +268,6 @@ void keepMapAlignment() {
   if (!mode.active) return;
   mode.ownMapShown = true;
   mode.ownPlacement = mode.placement;
-  mode.ownPicture = mode.picture;
   std::memcpy(mode.ownSourceName, mode.sourceName, sizeof mode.ownSourceName);
   ++mode.keepCount;
   // The page keeps its own in the browser; the desktop programs in the
@@ -284,7 +282,15 @@ void keepMapAlignment() {
     say("Your map is shown, but not kept");
   } else {
     say("Your map is kept");
+    // Aligned again later, it comes from the kept copy, which stays where
+    // the player's own file may not.
+    char kept[sizeof mode.ownSourceName] = {};
+    PicturePlacement inFile = {};
+    if (mode.sourceName[0] != '\0' && loadKeptAlignment(kept, sizeof kept, &inFile)) {
+      std::memcpy(mode.ownSourceName, kept, sizeof kept);
+    }
   }
+  mode.ownPicture = std::move(mode.picture);
   endAlignment();
 }
 

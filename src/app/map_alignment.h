@@ -35,7 +35,6 @@ struct MapAlignment {
   bool active = false;
   Picture picture;                  // what is being aligned
   PicturePlacement placement = {};  // where it lies now
-  PicturePlacement before = {};     // where it lay when aligning began
   char sourceName[260] = {};        // the original file (empty in the page)
   // A marker picked for the next pin (kind -1: none).
   int32_t pickedKind = -1;
