@@ -70,8 +70,8 @@ void placeShape(const PickupMarker &marker, MarkerKind kind, float scale, GLfloa
 }
 
 void addFilled(const PickupMarker &marker, MarkerKind kind, float scale) {
-  GLfloat c[4][2];
-  int32_t count;
+  GLfloat c[4][2] = {};
+  int32_t count = 0;
   placeShape(marker, kind, scale, c, &count);
   add(c[0][0], c[0][1]);
   add(c[1][0], c[1][1]);
@@ -85,8 +85,8 @@ void addFilled(const PickupMarker &marker, MarkerKind kind, float scale) {
 
 // The outline as lines, as the desktop's GL_LINE_LOOP draws it.
 void addOutlineLines(const PickupMarker &marker, MarkerKind kind, float scale) {
-  GLfloat c[4][2];
-  int32_t count;
+  GLfloat c[4][2] = {};
+  int32_t count = 0;
   placeShape(marker, kind, scale, c, &count);
   for (int32_t i = 0; i < count; ++i) {
     const int32_t next = (i + 1) % count;
@@ -117,8 +117,8 @@ void addBand(GLfloat ax, GLfloat ay, GLfloat bx, GLfloat by, GLfloat half) {
 }
 
 void addOutlineBands(const PickupMarker &marker, MarkerKind kind, float scale, GLfloat half) {
-  GLfloat c[4][2];
-  int32_t count;
+  GLfloat c[4][2] = {};
+  int32_t count = 0;
   placeShape(marker, kind, scale, c, &count);
   for (int32_t i = 0; i < count; ++i) {
     const int32_t next = (i + 1) % count;
