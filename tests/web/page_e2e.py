@@ -24,6 +24,12 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 
+# What serve keeps between runs (the sharing address) goes to folders of the
+# test's own, never the machine's.
+KEPT_FOLDERS = tempfile.mkdtemp(prefix='page-e2e-home-')
+os.environ['XDG_CONFIG_HOME'] = os.path.join(KEPT_FOLDERS, 'config')
+os.environ['XDG_DATA_HOME'] = os.path.join(KEPT_FOLDERS, 'data')
+
 SITE = PACKAGE_TOOL = MAKE_TEST_SAVE = None  # set from the command line
 # The bundled pictures, as the Linux program reads them; the site ships them
 # compressed.
@@ -614,8 +620,9 @@ class WebPageTest(unittest.TestCase):
             window.EventSource = function(url) { const s = new Original(url); window.eventStreams.push(s); return s; };
             Object.assign(window.EventSource, {CONNECTING: 0, OPEN: 1, CLOSED: 2});"""})
         serve = None
-        start = lambda port: subprocess.Popen([PACKAGE_TOOL, 'serve', first, '--lan', '--port', port, '--site', SITE],
-                                              stdout=subprocess.PIPE, cwd=SITE)
+        start = lambda port, *more: subprocess.Popen(
+            [PACKAGE_TOOL, 'serve', first, '--lan', '--port', port, '--site', SITE, *more],
+            stdout=subprocess.PIPE, cwd=SITE)
         try:
             serve = start('0')
             lan, port, token = re.fullmatch(r'http://([0-9.]+):(\d+)(/[0-9a-f]{32}/)',
@@ -639,7 +646,8 @@ class WebPageTest(unittest.TestCase):
             serve.wait()
             serve.stdout.close()
             wait_for(lambda: status().startswith('Lost the PC'), 'the lost PC said')
-            serve = start(port)
+            # Restarted with a new address: the old one is refused.
+            serve = start(port, '--new-address')
             serve.stdout.readline()
             wait_for(lambda: 'scan the new code' in status(), 'the new code asked for')
         finally:
